@@ -1,0 +1,31 @@
+// TPDFPage: one page with its size and placements.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/PDFObj.h"
+
+namespace vellumark {
+
+class TPDFPage {
+public:
+    int32_t Width = 0;   // points
+    int32_t Height = 0;  // points
+    uint8_t SizeCode = 0;  // TPageSize; 0 once width or height was set freely
+    TPDFObjList Placements;
+
+    // Applies a page-size code: codes 1..16 set width and height from the
+    // table, 0 keeps them. Nothing happens when the code is the present one.
+    void ApplySizeCode(uint8_t code) noexcept;
+    // Set a dimension in points (already rounded, >= 1); the size code turns
+    // to custom when the value differs from the present one.
+    void SetWidthPoints(int32_t points) noexcept;
+    void SetHeightPoints(int32_t points) noexcept;
+
+    // The writer's scratch.
+    int32_t ObjectNumber = 0;
+    int32_t AnnotationCount = 0;
+    int32_t FirstAnnotation = 0;
+};
+
+}  // namespace vellumark

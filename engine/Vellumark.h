@@ -1,0 +1,132 @@
+// TVellumark: the engine. Holds the whole document in memory between the
+// host's calls: pages, one numbered list of resources, the added fonts, the
+// settings and the document information strings.
+//
+// Strings cross this interface as UTF-16; lengths in the current Units.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/EPDFError.h"
+#include "engine/FontRes.h"
+#include "engine/GraphicRes.h"
+#include "engine/ObjList.h"
+#include "engine/PDFObj.h"
+#include "engine/PDFPage.h"
+#include "engine/Resource.h"
+#include "engine/TextRes.h"
+#include "engine/Units.h"
+#include "images/PDFImageRes.h"
+
+namespace vellumark {
+
+class TVellumark {
+public:
+    TVellumark();
+    ~TVellumark();
+    TVellumark(const TVellumark&) = delete;
+    TVellumark& operator=(const TVellumark&) = delete;
+
+    // Pages and placements.
+    void AddPage(int32_t page);
+    int32_t ApplyResource(int32_t page, int32_t resource);
+    void Locate(int32_t page, int32_t index, double x, double y);
+    void ScaleObject(int32_t page, int32_t index, double scaleFactor);
+    void Rotate(int32_t page, int32_t index, double angleDegrees);
+    void SetImageLink(int32_t page, int32_t index, const std::u16string& link);
+    void Clear();
+    void DeleteAllPages();
+
+    // Page sizes; widths and heights in the current unit.
+    uint8_t GetPageSize(int32_t page) const;
+    void SetPageSize(int32_t page, uint8_t code);
+    double GetPageWidth(int32_t page) const;
+    void SetPageWidth(int32_t page, double value);
+    double GetPageHeight(int32_t page) const;
+    void SetPageHeight(int32_t page, double value);
+
+    // Graphic resources: act on the CurrentGraphic resource when it is one.
+    int32_t CreateGraphic();
+    void DrawLine(double x1, double y1, double x2, double y2);
+    void Rectangle(double x1, double y1, double x2, double y2);
+    void Ellipse(double x, double y, double rx, double ry, double angleDegrees);
+    void Circle(double x, double y, double r);
+    int32_t GetLineWidth() const;
+    void SetLineWidth(int32_t width);
+    uint32_t GetLineColor() const;
+    void SetLineColor(uint32_t color);
+    uint32_t GetFillColor() const;
+    void SetFillColor(uint32_t color);
+    bool GetFill() const;
+    void SetFill(bool fill);
+
+    // Text resources.
+    int32_t CreateText();
+
+    // Settings with rules of their own.
+    uint8_t GetCompressionBW() const noexcept { return compressionBW_; }
+    void SetCompressionBW(uint8_t value) noexcept;
+    uint8_t GetCompressionGray() const noexcept { return compressionGray_; }
+    void SetCompressionGray(uint8_t value) noexcept;
+    uint8_t GetCompressionIndexed() const noexcept { return compressionIndexed_; }
+    void SetCompressionIndexed(uint8_t value) noexcept;
+    uint8_t GetCompressionRGB() const noexcept { return compressionRGB_; }
+    void SetCompressionRGB(uint8_t value) noexcept;
+    int32_t GetImageReadNumber() const noexcept { return imageReadNumber_; }
+    void SetImageReadNumber(int32_t value) noexcept;
+    int32_t GetLinkFont() const noexcept { return linkFont_; }
+    void SetLinkFont(int32_t value) noexcept;
+    void SetCompressContents(bool value) noexcept { CompressContents = value; }
+
+    // Writes the document to FileName (".pdf" appended unless present).
+    void SaveToFile(const std::u16string& fileName);
+
+    // Unit conversions with the present Units.
+    double ToPoints(double value) const noexcept { return vellumark::ToPoints(Units, value); }
+    double FromPoints(double value) const noexcept { return vellumark::FromPoints(Units, value); }
+
+    // The model, for the writer and the tests.
+    const TObjList<TPDFPage>& Pages() const noexcept { return *pages_; }
+    const TObjList<TPDFResource>& Resources() const noexcept { return *resources_; }
+    const TObjList<TPDFFontRes>& Fonts() const noexcept { return *fonts_; }
+    TPDFPage* Page(int32_t page) const { return pages_->Get(page); }
+    TPDFResource* Resource(int32_t resource) const { return resources_->Get(resource); }
+    TPDFObj* Placement(int32_t page, int32_t index) const;
+    TPDFGraphicRes* CurrentGraphicRes() const;
+    TPDFTextRes* CurrentTextRes() const;
+    // Appends a resource made elsewhere (image import); returns its number.
+    int32_t AddResource(std::unique_ptr<TPDFResource> resource);
+
+    // Engine fields, read and written directly.
+    uint8_t DefaultPageSize = psA4_P;
+    int32_t CurrentGraphic = 0;
+    int32_t CurrentText = 0;
+    uint8_t Units = umPoints;
+    bool UseSourceCompression = true;
+    bool ReleaseBMPHandle = true;
+    std::u16string Title, Subject, Author, Keywords;
+    bool LinkBorder = false;
+    bool LinkStandardFormat = true;
+    bool LinkUnderline = true;
+    int32_t LinkSize = 10;
+    uint32_t LinkColor = 0xFF0000;
+    bool MergeAlpha = false;
+    uint32_t MergeAlphaColor = 0xFFFFFF;
+    bool AppendText = false;
+    bool CompressContents = true;
+
+private:
+    std::unique_ptr<TObjList<TPDFPage>> pages_;
+    std::unique_ptr<TObjList<TPDFResource>> resources_;
+    std::unique_ptr<TObjList<TPDFFontRes>> fonts_;
+    uint8_t compressionBW_ = cfGroup4;
+    uint8_t compressionIndexed_ = cfZIP;
+    uint8_t compressionRGB_ = cfZIP;
+    uint8_t compressionGray_ = cfZIP;
+    int32_t imageReadNumber_ = 1;
+    int32_t linkFont_ = 15;
+};
+
+}  // namespace vellumark

@@ -1,0 +1,28 @@
+// TPDFImageRes: an image resource holding its encoded pixel data.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/Resource.h"
+
+namespace vellumark {
+
+enum TxCompressFormat : uint8_t { cfNone = 0, cfGroup4 = 1, cfZIP = 2, cfJPEG = 3 };
+
+class TPDFImageRes : public TPDFResource {
+public:
+    std::string ImageStream;    // the XObject's stream data, encoded per Compression
+    std::string PaletteStream;  // RGB triples, zlib-compressed with cfZIP
+    bool Indexed = false;
+    uint32_t Width = 0;
+    uint32_t Height = 0;
+    uint32_t XResolution = 0;  // dots per inch
+    uint32_t YResolution = 0;
+    uint8_t Compression = cfNone;
+    uint8_t BitsPerComponent = 0;
+    uint16_t PaletteSize = 0;
+    bool GrayJPEG = false;
+};
+
+}  // namespace vellumark

@@ -1,0 +1,141 @@
+#include "TestUtil.h"
+
+#include <zlib.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace vellumark::test {
+
+TempDir::TempDir() {
+    std::random_device rd;
+    for (;;) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("vellumark-test-" + std::to_string(rd()) + std::to_string(rd()));
+        if (std::filesystem::create_directory(path_)) break;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary);
+    out << data;
+}
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+CommandResult RunCommand(const std::string& command) {
+    CommandResult r;
+    std::FILE* p = popen((command + " 2>&1").c_str(), "r");
+    if (!p) return r;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.output.append(buf.data(), n);
+    int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+::testing::AssertionResult QpdfCheck(const std::filesystem::path& pdf) {
+    CommandResult r = RunCommand("qpdf --check " + ShellQuote(pdf.string()));
+    if (r.status != 0)
+        return ::testing::AssertionFailure() << "qpdf --check exit " << r.status << ":\n" << r.output;
+    if (r.output.find("WARNING") != std::string::npos || r.output.find("warning") != std::string::npos)
+        return ::testing::AssertionFailure() << "qpdf --check warned:\n" << r.output;
+    if (r.output.find("No syntax or stream encoding errors found") == std::string::npos)
+        return ::testing::AssertionFailure() << "qpdf --check did not confirm the file:\n" << r.output;
+    return ::testing::AssertionSuccess();
+}
+
+std::string MaskCreationDate(std::string pdf) {
+    static const std::regex date(R"(/CreationDate \(D:\d{14}Z\))");
+    return std::regex_replace(pdf, date, "/CreationDate (D:00000000000000Z)");
+}
+
+std::string Inflate(const std::string& data) {
+    z_stream zs{};
+    inflateInit(&zs);
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    zs.avail_in = static_cast<uInt>(data.size());
+    std::string out;
+    std::array<char, 65536> buf;
+    int rc;
+    do {
+        zs.next_out = reinterpret_cast<Bytef*>(buf.data());
+        zs.avail_out = buf.size();
+        rc = inflate(&zs, Z_NO_FLUSH);
+        out.append(buf.data(), buf.size() - zs.avail_out);
+    } while (rc == Z_OK);
+    inflateEnd(&zs);
+    EXPECT_EQ(rc, Z_STREAM_END) << "not a complete zlib stream";
+    return out;
+}
+
+std::string StreamData(const std::string& pdf, int number) {
+    const std::string head = "\r" + std::to_string(number) + " 0 obj\r";
+    std::size_t at = pdf.find(head);
+    if (at == std::string::npos) return {};
+    std::size_t s = pdf.find("stream\r\n", at);
+    std::size_t e = pdf.find("endstream\r", s);
+    if (s == std::string::npos || e == std::string::npos) return {};
+    s += 8;
+    return pdf.substr(s, e - s);
+}
+
+uint32_t Raster::At(int x, int y) const {
+    std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+    auto b = [&](std::size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(rgb[k])); };
+    return (b(i) << 16) | (b(i + 1) << 8) | b(i + 2);
+}
+
+Raster RenderPage(const std::filesystem::path& pdf, int page, int dpi) {
+    TempDir dir;
+    const std::string prefix = (dir / "page").string();
+    CommandResult r = RunCommand("pdftoppm -r " + std::to_string(dpi) + " -f " + std::to_string(page) +
+                                 " -l " + std::to_string(page) + " -singlefile " +
+                                 ShellQuote(pdf.string()) + " " + ShellQuote(prefix));
+    Raster raster;
+    if (r.status != 0) {
+        ADD_FAILURE() << "pdftoppm failed: " << r.output;
+        return raster;
+    }
+    std::string ppm = ReadFile(prefix + ".ppm");
+    std::istringstream in(ppm);
+    std::string magic;
+    int maxval = 0;
+    in >> magic >> raster.width >> raster.height >> maxval;
+    in.get();
+    if (magic != "P6" || maxval != 255) {
+        ADD_FAILURE() << "unexpected pdftoppm output";
+        return raster;
+    }
+    raster.rgb = ppm.substr(static_cast<std::size_t>(in.tellg()));
+    return raster;
+}
+
+}  // namespace vellumark::test

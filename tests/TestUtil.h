@@ -1,0 +1,58 @@
+// Helpers shared by the tests: temporary folders, files, PDF checks.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace vellumark::test {
+
+// A fresh folder below the system's temporary folder, removed at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& data);
+
+// Result of running a shell command: exit status and everything it printed.
+struct CommandResult {
+    int status = -1;
+    std::string output;  // standard output and standard error together
+};
+CommandResult RunCommand(const std::string& command);
+std::string ShellQuote(const std::string& s);
+
+// Runs qpdf --check on the file; the assertion fails on errors or warnings.
+::testing::AssertionResult QpdfCheck(const std::filesystem::path& pdf);
+
+// The file with the creation date's digits replaced by zeros.
+std::string MaskCreationDate(std::string pdf);
+
+// Decompresses a zlib stream (the content streams the writer produces).
+std::string Inflate(const std::string& data);
+
+// The data of stream object `number` of a PDF written by our writer.
+std::string StreamData(const std::string& pdf, int number);
+
+// Renders page `page` with pdftoppm at `dpi` into an 8-bit RGB raster.
+struct Raster {
+    int width = 0;
+    int height = 0;
+    std::string rgb;  // width * height * 3 bytes
+    // The pixel at (x, y), top-left origin, as 0xRRGGBB.
+    uint32_t At(int x, int y) const;
+};
+Raster RenderPage(const std::filesystem::path& pdf, int page, int dpi);
+
+}  // namespace vellumark::test

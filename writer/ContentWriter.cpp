@@ -1,0 +1,167 @@
+#include "writer/ContentWriter.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "writer/ColorWriter.h"
+#include "writer/FormatReal.h"
+#include "writer/PDFString.h"
+
+namespace vellumark {
+
+namespace {
+
+int32_t Trunc(double v) {
+    double t = std::trunc(v);
+    if (!(t > -2147483648.0)) return INT32_MIN;  // also NaN
+    if (t > 2147483647.0) return INT32_MAX;
+    return static_cast<int32_t>(t);
+}
+
+template <class Out>
+void AppendReals(Out& out, std::initializer_list<double> values) {
+    bool first = true;
+    for (double v : values) {
+        if (!first) out.append(" ", 1);
+        AppendReal(out, v);
+        first = false;
+    }
+}
+
+// The rotation about the origin that turns a placement counterclockwise.
+template <class Out>
+void WriteRotation(Out& out, double c, double s) {
+    AppendReals(out, {c, s, -s, c});
+    AppendText(out, " 0 0 cm\r");
+}
+
+}  // namespace
+
+TContentWriter::TContentWriter(const TVellumark& engine, TFlateWriter& out, std::vector<TLink>& links)
+    : engine_(engine), out_(out), links_(links) {}
+
+void TContentWriter::AddLink(TLink link) {
+    // The table has exactly the room the numbering pass counted; a surplus
+    // link has no annotation object to go to and is dropped.
+    if (linkCount_ + 1 >= static_cast<int32_t>(links_.size())) return;
+    links_[static_cast<std::size_t>(++linkCount_)] = std::move(link);
+}
+
+void TContentWriter::WritePlacement(const TPDFObj& obj) {
+    const TPDFResource* res = engine_.Resource(obj.Resource);
+    if (!res) return;
+    switch (obj.Kind) {
+        case okGraphic:
+            if (auto* g = dynamic_cast<const TPDFGraphicRes*>(res)) {
+                const std::string& content = g->Content();
+                out_.append(content.data(), content.size());
+            }
+            break;
+        case okImage:
+            if (auto* image = dynamic_cast<const TPDFImageRes*>(res)) WriteImage(obj, *image);
+            break;
+        default:
+            if (auto* text = dynamic_cast<const TPDFTextRes*>(res)) WriteText(obj, *text);
+            break;
+    }
+}
+
+void TContentWriter::WriteImage(const TPDFObj& obj, const TPDFImageRes& image) {
+    const double w = image.Width * 72.0 * obj.Scale / (image.XResolution * 100.0);
+    const double h = image.Height * 72.0 * obj.Scale / (image.YResolution * 100.0);
+    double e = obj.X;
+    double f = obj.Y - h;
+    AppendText(out_, "q\rq\r");
+    if (obj.Angle != 0) {
+        const double c = std::cos(obj.Angle), s = std::sin(obj.Angle);
+        WriteRotation(out_, c, s);
+        e = obj.X * c + obj.Y * s;
+        f = obj.Y * c - obj.X * s - h;
+    }
+    AppendReals(out_, {w});
+    AppendText(out_, " 0 0 ");
+    AppendReals(out_, {h, e, f});
+    AppendText(out_, " cm\r/Im");
+    AppendInt(out_, obj.Resource);
+    AppendText(out_, " Do\r\rQ\rQ\r");
+    if (!obj.Link.empty() && obj.Angle == 0) {
+        TLink link;
+        link.URI = obj.Link;
+        link.Border = obj.LinkBorder;
+        link.Left = Trunc(obj.X + 0.5);
+        link.Top = Trunc(obj.Y + 0.5);
+        link.Width = Trunc(w + 0.5);
+        link.Bottom = Trunc(f + 0.5);
+        AddLink(std::move(link));
+    }
+}
+
+void TContentWriter::WriteText(const TPDFObj& obj, const TPDFTextRes& text) {
+    AppendText(out_, "q\rq\rBT\r");
+    double e = obj.X;
+    double f = obj.Y;
+    const bool turned = obj.Angle != 0;
+    if (turned) {
+        const double c = std::cos(obj.Angle), s = std::sin(obj.Angle);
+        WriteRotation(out_, c, s);
+        e = obj.X * c + obj.Y * s;
+        f = obj.Y * c - obj.X * s;
+    }
+    const std::vector<TTextLine>& runs = text.Runs;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        const TTextLine& run = runs[r];
+        if (r == 0 || run.FontNumber != runs[r - 1].FontNumber) {
+            if (run.FontNumber > kStandardFontCount) {
+                AppendText(out_, "/TT");
+                AppendInt(out_, run.FontNumber - kStandardFontCount);
+            } else {
+                AppendText(out_, "/SF");
+                AppendInt(out_, run.FontNumber);
+            }
+            AppendText(out_, " 1 Tf\r");
+        }
+        const double size = obj.Scale * run.Size / 100;
+        const double kx = std::tan(run.SkewX * std::numbers::pi / 180) * size;
+        const double ky = std::tan(run.SkewY * std::numbers::pi / 180) * size;
+        WriteFillColor(out_, run.Color);
+        double align = 0;
+        if (text.Align == taCenter)
+            align = -run.VisualLineWidth / 2;
+        else if (text.Align == taRight)
+            align = -run.VisualLineWidth;
+        const double x = e + run.XOffset + align;
+        const double baseline = f - run.BaselineOffset;
+        if (!run.Link.empty() && !turned) {
+            TLink link;
+            link.URI = run.Link;
+            link.Border = run.LinkBorder;
+            link.Left = Trunc(x + 0.5);
+            link.Width = Trunc(run.RunWidth + 0.5);
+            link.Top = Trunc(baseline + size + 0.5);
+            link.Bottom = Trunc(baseline - 0.25 * size + 0.5);
+            AddLink(std::move(link));
+        }
+        AppendReals(out_, {size, kx, ky, size, x, baseline});
+        AppendText(out_, " Tm\r");
+        if (run.Underline && !turned)
+            underlines_.push_back({x, baseline - 0.15 * size, run.RunWidth, 0.05 * size, run.Color});
+        AppendText(out_, "(");
+        AppendEscaped(out_, run.Text);
+        AppendText(out_, ")Tj\r");
+    }
+    AppendText(out_, "ET\rQ\rQ\r");
+}
+
+void TContentWriter::WriteUnderlines() {
+    for (std::size_t i = 0; i < underlines_.size(); ++i) {
+        const TUnderline& u = underlines_[i];
+        if (i == 0 || u.Color != underlines_[i - 1].Color) {
+            WriteFillColor(out_, u.Color);
+            WriteStrokeColor(out_, u.Color);
+        }
+        AppendReals(out_, {u.X, u.Y, u.Width, u.Height});
+        AppendText(out_, " re\rB\r");
+    }
+}
+
+}  // namespace vellumark

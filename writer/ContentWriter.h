@@ -1,0 +1,35 @@
+// TContentWriter: draws a page's placements into its content stream, in
+// placement order, then the underlines of its text; collects the page's link
+// annotations on the way.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/Vellumark.h"
+#include "writer/FlateWriter.h"
+#include "writer/Link.h"
+
+namespace vellumark {
+
+class TContentWriter {
+public:
+    // links has room for the page's annotations at 1..size-1 (entry 0 unused).
+    TContentWriter(const TVellumark& engine, TFlateWriter& out, std::vector<TLink>& links);
+
+    void WritePlacement(const TPDFObj& obj);
+    void WriteUnderlines();
+
+private:
+    void WriteImage(const TPDFObj& obj, const TPDFImageRes& image);
+    void WriteText(const TPDFObj& obj, const TPDFTextRes& text);
+    void AddLink(TLink link);
+
+    const TVellumark& engine_;
+    TFlateWriter& out_;
+    std::vector<TLink>& links_;
+    int32_t linkCount_ = 0;
+    std::vector<TUnderline> underlines_;
+};
+
+}  // namespace vellumark

@@ -1,0 +1,19 @@
+// SaveDocumentToFile: the engine's SaveToFile. Appends ".pdf" unless the name
+// ends in it, writes the whole document to a temporary file beside the target
+// and renames it over the target only when everything was written, so a
+// failed save leaves an existing file untouched and no partial file behind.
+#pragma once
+
+#include <string>
+
+namespace vellumark {
+
+class TVellumark;
+
+// The file name SaveToFile writes to for `fileName` (".pdf" appended unless
+// its extension is ".pdf" in any letter case).
+std::u16string PDFFileName(const std::u16string& fileName);
+
+void SaveDocumentToFile(TVellumark& engine, const std::u16string& fileName);
+
+}  // namespace vellumark
