@@ -39,14 +39,15 @@ void WriteFile(const std::filesystem::path& path, const std::string& data) {
 }
 
 std::string ShellQuote(const std::string& s) {
-    std::string q = "'";
+    std::string q(1, '\'');
     for (char c : s) {
         if (c == '\'')
-            q += "'\\''";
+            q.append("'\\''");
         else
-            q += c;
+            q.push_back(c);
     }
-    return q + "'";
+    q.push_back('\'');
+    return q;
 }
 
 CommandResult RunCommand(const std::string& command) {
@@ -97,7 +98,8 @@ std::string Inflate(const std::string& data) {
 }
 
 std::string StreamData(const std::string& pdf, int number) {
-    const std::string head = "\r" + std::to_string(number) + " 0 obj\r";
+    std::string head(1, '\r');
+    head.append(std::to_string(number)).append(" 0 obj\r");
     std::size_t at = pdf.find(head);
     if (at == std::string::npos) return {};
     std::size_t s = pdf.find("stream\r\n", at);

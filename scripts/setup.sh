@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vellumark needs to build, test and benchmark.
+# Safe to run again: packages already present are skipped.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  zlib1g-dev libjpeg62-turbo-dev
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  qpdf poppler-utils
+  # libFuzzer and the sanitizer runtime for clang
+  clang-14 libclang-rt-14-dev
+  # benchmark-only: the reference PDF library the shape benchmark compares with
+  libhpdf-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds and runs the whole test suite, then the same
+# suite built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# script fuzzer for a short while.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+scripts/setup.sh
+jobs="$(nproc)"
+
+echo "== build and test"
+scripts/build.sh build
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/build.sh build-asan -DVELLUMARK_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== fuzz the script parser (${FUZZ_SECONDS:-30} s)"
+CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DVELLUMARK_FUZZ=ON -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF
+mkdir -p build-fuzz/corpus-script
+build-fuzz/fuzz/fuzz_script -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
+  build-fuzz/corpus-script fuzz/corpus/script >build-fuzz/fuzz_script.log 2>&1 || {
+  tail -50 build-fuzz/fuzz_script.log
+  echo "fuzzer found a problem" >&2
+  exit 1
+}
+tail -2 build-fuzz/fuzz_script.log
