@@ -1,5 +1,7 @@
 #include "writer/DocumentWriter.h"
 
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/TextCodec.h"
@@ -232,14 +234,11 @@ private:
         AppendText(out_, "<< /Length ");
         AppendInt(out_, n + 1);
         AppendText(out_, " 0 R /Filter /FlateDecode >>\rstream\r\n");
-        uint64_t length;
-        {
-            TFlateWriter flate(out_, engine_.CompressContents ? -1 : 0);
-            TContentWriter content(engine_, flate, links);
-            for (const TPDFObj& obj : page.Placements) content.WritePlacement(obj);
-            content.WriteUnderlines();
-            length = flate.Finish();
-        }
+        if (!flate_) flate_ = std::make_unique<TFlateWriter>(out_, engine_.CompressContents ? -1 : 0);
+        TContentWriter content(engine_, *flate_, links);
+        for (const TPDFObj& obj : page.Placements) content.WritePlacement(obj);
+        content.WriteUnderlines();
+        const uint64_t length = flate_->Finish();
         AppendText(out_, "endstream\r");
         EndObject();
         BeginObject(n + 1);
@@ -383,18 +382,29 @@ private:
         ++counter_;
     }
 
+    // "oooooooooo 00000 n \r": the offset in ten digits (in full when longer).
+    void WriteXrefEntry(uint64_t offset) {
+        char line[48];
+        char* end = line + sizeof line;
+        std::memcpy(end - 10, " 00000 n \r", 10);
+        char* p = end - 10;
+        int digits = 0;
+        do {
+            *--p = static_cast<char>('0' + offset % 10);
+            offset /= 10;
+            ++digits;
+        } while (offset != 0 && p > line);
+        while (digits++ < 10) *--p = '0';
+        out_.append(p, static_cast<std::size_t>(end - p));
+    }
+
     void WriteXref() {
         const int32_t size = counter_;
         const uint64_t xref = out_.Position();
         AppendText(out_, "xref\r0 ");
         AppendInt(out_, size);
         AppendText(out_, "\r0000000000 65535 f \r");
-        for (int32_t i = 1; i < size; ++i) {
-            char line[48];
-            int n = std::snprintf(line, sizeof line, "%010llu 00000 n \r",
-                                  static_cast<unsigned long long>(offsets_[static_cast<std::size_t>(i)]));
-            out_.append(line, static_cast<std::size_t>(n));
-        }
+        for (int32_t i = 1; i < size; ++i) WriteXrefEntry(offsets_[static_cast<std::size_t>(i)]);
         AppendText(out_, "trailer\r<< \r/Size ");
         AppendInt(out_, size);
         AppendText(out_, "\r/Info ");
@@ -411,6 +421,7 @@ private:
     std::vector<uint64_t> offsets_;
     std::vector<TFontRecord> fonts_;
     std::vector<int32_t> fontIndex_;  // font number -> index in fonts_, -1 when none
+    std::unique_ptr<TFlateWriter> flate_;  // made with the first content stream
 };
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 namespace vellumark {
 
-TFlateWriter::TFlateWriter(TOutputBuffer& out, int level) : out_(out) {
+TFlateWriter::TFlateWriter(TOutputBuffer& out, int level)
+    : out_(out),
+      in_(std::make_unique_for_overwrite<char[]>(kBufferSize)),
+      outBuf_(std::make_unique_for_overwrite<unsigned char[]>(kBufferSize)) {
     if (deflateInit2(&zs_, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw EPDFError("Compression error");
 }
@@ -12,15 +15,15 @@ TFlateWriter::TFlateWriter(TOutputBuffer& out, int level) : out_(out) {
 TFlateWriter::~TFlateWriter() { deflateEnd(&zs_); }
 
 void TFlateWriter::Deflate(int flush) {
-    zs_.next_in = reinterpret_cast<Bytef*>(in_.data());
+    zs_.next_in = reinterpret_cast<Bytef*>(in_.get());
     zs_.avail_in = static_cast<uInt>(pending_);
     for (;;) {
-        zs_.next_out = outBuf_.data();
-        zs_.avail_out = static_cast<uInt>(outBuf_.size());
+        zs_.next_out = outBuf_.get();
+        zs_.avail_out = static_cast<uInt>(kBufferSize);
         int rc = deflate(&zs_, flush);
         if (rc == Z_STREAM_ERROR) throw EPDFError("Compression error");
-        std::size_t produced = outBuf_.size() - zs_.avail_out;
-        out_.append(reinterpret_cast<const char*>(outBuf_.data()), produced);
+        std::size_t produced = kBufferSize - zs_.avail_out;
+        out_.append(reinterpret_cast<const char*>(outBuf_.get()), produced);
         written_ += produced;
         if (flush == Z_FINISH ? rc == Z_STREAM_END : (zs_.avail_in == 0 && zs_.avail_out != 0)) break;
     }
@@ -28,11 +31,11 @@ void TFlateWriter::Deflate(int flush) {
 }
 
 uint64_t TFlateWriter::Finish() {
-    if (!finished_) {
-        Deflate(Z_FINISH);
-        finished_ = true;
-    }
-    return written_;
+    Deflate(Z_FINISH);
+    const uint64_t size = written_;
+    written_ = 0;
+    if (deflateReset(&zs_) != Z_OK) throw EPDFError("Compression error");
+    return size;
 }
 
 }  // namespace vellumark

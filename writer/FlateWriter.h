@@ -1,9 +1,11 @@
 // TFlateWriter: a buffered zlib compressor (zlib format, 32 KB window, memory
 // level 8, default strategy) that writes its output into a TOutputBuffer in
 // blocks of 64 KB. Level -1 is zlib's default; level 0 gives stored blocks.
+// After Finish the writer starts the next stream, so one writer serves every
+// stream of a document.
 #pragma once
 
-#include <array>
+#include <memory>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -27,7 +29,7 @@ public:
         while (size > 0) {
             std::size_t room = kBufferSize - pending_;
             std::size_t n = size < room ? size : room;
-            std::memcpy(in_.data() + pending_, data, n);
+            std::memcpy(in_.get() + pending_, data, n);
             pending_ += n;
             data += n;
             size -= n;
@@ -35,7 +37,8 @@ public:
         }
     }
 
-    // Ends the zlib stream; returns the number of compressed bytes written.
+    // Ends the zlib stream and returns the number of compressed bytes it
+    // took; the next append begins a new stream.
     uint64_t Finish();
 
 private:
@@ -43,11 +46,10 @@ private:
 
     TOutputBuffer& out_;
     z_stream zs_{};
-    std::array<char, kBufferSize> in_;
-    std::array<unsigned char, kBufferSize> outBuf_;
+    std::unique_ptr<char[]> in_;
+    std::unique_ptr<unsigned char[]> outBuf_;
     std::size_t pending_ = 0;
     uint64_t written_ = 0;
-    bool finished_ = false;
 };
 
 }  // namespace vellumark
