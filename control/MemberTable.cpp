@@ -1,0 +1,399 @@
+// The members of IPDFDoc in function-table order. Each handler performs the
+// member's single engine call or field access on arguments that the dispatch
+// frame has already converted (see MemberTable.h), and returns the result in
+// its declared type. Members whose engine operation is not built yet have no
+// handler; the frame reports them as not implemented.
+#include "control/MemberTable.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "control/PDFDocImpl1.h"
+
+namespace vellumark {
+
+namespace {
+
+using enum TParamType;
+
+constexpr TMemberInfo Entry(int slot, int32_t dispid, const char* name, TInvokeKind kind,
+                            std::initializer_list<TParamInfo> params, TParamType result, const char* help,
+                            TMemberHandler handler) {
+    TMemberInfo m{slot, dispid, name, kind, static_cast<uint8_t>(params.size()), {}, result, help, handler};
+    int i = 0;
+    for (const TParamInfo& p : params) m.params[i++] = p;
+    return m;
+}
+
+constexpr TMemberInfo Method(int slot, int32_t dispid, const char* name, std::initializer_list<TParamInfo> params,
+                             TParamType result, const char* help, TMemberHandler handler) {
+    return Entry(slot, dispid, name, TInvokeKind::Method, params, result, help, handler);
+}
+
+// A property get: the index parameter, if any, and the value as result.
+constexpr TMemberInfo Get(int slot, int32_t dispid, const char* name, std::initializer_list<TParamInfo> index,
+                          TParamType type, const char* help, TMemberHandler handler) {
+    return Entry(slot, dispid, name, TInvokeKind::PropertyGet, index, type, help, handler);
+}
+
+// A property put: the index parameter, if any, then the new value.
+constexpr TMemberInfo Put(int slot, int32_t dispid, const char* name, std::initializer_list<TParamInfo> index,
+                          TParamType type, const char* help, TMemberHandler handler) {
+    TMemberInfo m = Entry(slot, dispid, name, TInvokeKind::PropertyPut, index, None, help, handler);
+    m.params[m.paramCount++] = {"Value", type};
+    return m;
+}
+
+// Results in their declared types.
+TVariant Void() { return {}; }
+TVariant AsLong(int32_t v) { return TVariant::Long(v); }
+TVariant AsDouble(double v) { return TVariant::Double(v); }
+TVariant AsBool(bool v) { return TVariant::Bool(v); }
+TVariant AsColor(uint32_t v) { return TVariant::Long(static_cast<int32_t>(v)); }
+TVariant AsOrdinal(uint8_t v) { return TVariant::Long(v); }  // an enumeration, zero-extended
+TVariant AsText(const std::u16string& v) { return TVariant::String(v); }
+
+// Converted arguments.
+uint32_t ColorArg(const TVariant& v) { return static_cast<uint32_t>(v.lVal); }
+uint8_t OrdinalArg(const TVariant& v) { return static_cast<uint8_t>(v.lVal); }
+
+// The right-to-left reading flag of the platform's text drawing.
+constexpr int32_t kDrawTextRtlReading = 0x20000;
+
+// A handler: the body sees the control as `doc` and the arguments as `a`.
+#define VM_HANDLER(...) \
+    [](TPDFDoc & doc [[maybe_unused]], const TVariant* a [[maybe_unused]]) -> TVariant { __VA_ARGS__; }
+
+constexpr TMemberInfo kMembers[] = {
+    Method(7, 201, "AddPage", {{"Page", Long}}, None, "Adds a new page to the document.",
+           VM_HANDLER(doc.Engine().AddPage(a[0].lVal); return Void())),
+    Method(8, 202, "AddImageFile", {{"FileName", BStr}}, Long, "Adds an image resource from file on disk.", nullptr),
+    Method(9, 203, "SaveToFile", {{"FileName", BStr}}, None, "Saves PDF document to disk.",
+           VM_HANDLER(doc.Engine().SaveToFile(a[0].bstrVal); return Void())),
+    Method(10, 204, "ApplyResource", {{"Page", Long}, {"Resource", Long}}, Long, "Draws a resource on a page.",
+           VM_HANDLER(return AsLong(doc.Engine().ApplyResource(a[0].lVal, a[1].lVal)))),
+    Method(11, 205, "ScaleObject", {{"Page", Long}, {"Index", Long}, {"ScaleFactor", Double}}, None,
+           "Modifies the size used to display a resource on a page.",
+           VM_HANDLER(doc.Engine().ScaleObject(a[0].lVal, a[1].lVal, a[2].dblVal); return Void())),
+    Method(12, 206, "Locate", {{"Page", Long}, {"Index", Long}, {"X", Double}, {"Y", Double}}, None,
+           "Modifies the position of a resource on a page.",
+           VM_HANDLER(doc.Engine().Locate(a[0].lVal, a[1].lVal, a[2].dblVal, a[3].dblVal); return Void())),
+    Method(13, 207, "CreateGraphic", {}, Long, "Creates a new graphic resource.",
+           VM_HANDLER(return AsLong(doc.Engine().CreateGraphic()))),
+    Method(14, 208, "DrawLine", {{"X1", Double}, {"Y1", Double}, {"X2", Double}, {"Y2", Double}}, None,
+           "Draws a line on a graphic.",
+           VM_HANDLER(doc.Engine().DrawLine(a[0].dblVal, a[1].dblVal, a[2].dblVal, a[3].dblVal); return Void())),
+    Method(15, 209, "Rectangle", {{"X1", Double}, {"Y1", Double}, {"X2", Double}, {"Y2", Double}}, None,
+           "Draws a rectangle on a graphic.",
+           VM_HANDLER(doc.Engine().Rectangle(a[0].dblVal, a[1].dblVal, a[2].dblVal, a[3].dblVal); return Void())),
+    Method(16, 210, "CreateText", {}, Long, "Creates a new text resource.",
+           VM_HANDLER(return AsLong(doc.Engine().CreateText()))),
+    Method(17, 211, "WriteText", {{"Text", BStr}}, None, "Writes a line of text on a text resource.", nullptr),
+    Method(18, 212, "Clear", {}, None, "Clears all pages and resources from memory.",
+           VM_HANDLER(doc.Engine().Clear(); return Void())),
+    Method(19, 213, "DeleteAllPages", {}, None, "Deletes all pages from memory.",
+           VM_HANDLER(doc.Engine().DeleteAllPages(); return Void())),
+    Method(20, 214, "AddImageBMPHandle", {{"Handle", Long}}, Long, "Adds an image resource from a handle to a bitmap.",
+           nullptr),
+    Get(21, 215, "CurrentGraphic", {}, Long, "The currently active graphic resource.",
+        VM_HANDLER(return AsLong(doc.Engine().CurrentGraphic))),
+    Put(22, 215, "CurrentGraphic", {}, Long, "The currently active graphic resource.",
+        VM_HANDLER(doc.Engine().CurrentGraphic = a[0].lVal; return Void())),
+    Get(23, 216, "CurrentText", {}, Long, "The currently active text resource.",
+        VM_HANDLER(return AsLong(doc.Engine().CurrentText))),
+    Put(24, 216, "CurrentText", {}, Long, "The currently active text resource.",
+        VM_HANDLER(doc.Engine().CurrentText = a[0].lVal; return Void())),
+    Get(25, 217, "LineWidth", {}, Long, "Line width used on graphics.",
+        VM_HANDLER(return AsLong(doc.Engine().GetLineWidth()))),
+    Put(26, 217, "LineWidth", {}, Long, "Line width used on graphics.",
+        VM_HANDLER(doc.Engine().SetLineWidth(a[0].lVal); return Void())),
+    Get(27, 218, "TextColor", {}, Color, "Color used for writing text.", nullptr),
+    Put(28, 218, "TextColor", {}, Color, "Color used for writing text.", nullptr),
+    Get(29, 219, "LineColor", {}, Color, "Color used for lines on graphics.",
+        VM_HANDLER(return AsColor(doc.Engine().GetLineColor()))),
+    Put(30, 219, "LineColor", {}, Color, "Color used for lines on graphics.",
+        VM_HANDLER(doc.Engine().SetLineColor(ColorArg(a[0])); return Void())),
+    Get(31, 220, "FillColor", {}, Color, "Color used for filling shapes on graphics.",
+        VM_HANDLER(return AsColor(doc.Engine().GetFillColor()))),
+    Put(32, 220, "FillColor", {}, Color, "Color used for filling shapes on graphics.",
+        VM_HANDLER(doc.Engine().SetFillColor(ColorArg(a[0])); return Void())),
+    Get(33, 221, "CompressionBW", {}, CompressFormat, "Compression method used for black and white images.",
+        VM_HANDLER(return AsOrdinal(doc.Engine().GetCompressionBW()))),
+    Put(34, 221, "CompressionBW", {}, CompressFormat, "Compression method used for black and white images.",
+        VM_HANDLER(doc.Engine().SetCompressionBW(OrdinalArg(a[0])); return Void())),
+    Get(35, 222, "CompressionIndexed", {}, CompressFormat, "Compression method used for indexed color images.",
+        VM_HANDLER(return AsOrdinal(doc.Engine().GetCompressionIndexed()))),
+    Put(36, 222, "CompressionIndexed", {}, CompressFormat, "Compression method used for indexed color images.",
+        VM_HANDLER(doc.Engine().SetCompressionIndexed(OrdinalArg(a[0])); return Void())),
+    Get(37, 223, "CompressionRGB", {}, CompressFormat, "Compression method used for full color images.",
+        VM_HANDLER(return AsOrdinal(doc.Engine().GetCompressionRGB()))),
+    Put(38, 223, "CompressionRGB", {}, CompressFormat, "Compression method used for full color images.",
+        VM_HANDLER(doc.Engine().SetCompressionRGB(OrdinalArg(a[0])); return Void())),
+    Get(39, 224, "CompressionGray", {}, CompressFormat, "Compression method used for grayscale images.",
+        VM_HANDLER(return AsOrdinal(doc.Engine().GetCompressionGray()))),
+    Put(40, 224, "CompressionGray", {}, CompressFormat, "Compression method used for grayscale images.",
+        VM_HANDLER(doc.Engine().SetCompressionGray(OrdinalArg(a[0])); return Void())),
+    Get(41, 225, "UseSourceCompression", {}, Bool, "Use compression method present in the source image.",
+        VM_HANDLER(return AsBool(doc.Engine().UseSourceCompression))),
+    Put(42, 225, "UseSourceCompression", {}, Bool, "Use compression method present in the source image.",
+        VM_HANDLER(doc.Engine().UseSourceCompression = a[0].boolVal; return Void())),
+    Get(43, 226, "TextFont", {}, Long, "Number of font used for writing text.", nullptr),
+    Put(44, 226, "TextFont", {}, Long, "Number of font used for writing text.", nullptr),
+    Get(45, 227, "TextSize", {}, Long, "Size of font used for writing text.", nullptr),
+    Put(46, 227, "TextSize", {}, Long, "Size of font used for writing text.", nullptr),
+    Get(47, 228, "ImageReadNumber", {}, Long, "Number of image to be read from multi-image TIFF file.",
+        VM_HANDLER(return AsLong(doc.Engine().GetImageReadNumber()))),
+    Put(48, 228, "ImageReadNumber", {}, Long, "Number of image to be read from multi-image TIFF file.",
+        VM_HANDLER(doc.Engine().SetImageReadNumber(a[0].lVal); return Void())),
+    Get(49, 229, "ReleaseBMPHandle", {}, Bool, "Release handle after use in AddImageBMPHandle method.",
+        VM_HANDLER(return AsBool(doc.Engine().ReleaseBMPHandle))),
+    Put(50, 229, "ReleaseBMPHandle", {}, Bool, "Release handle after use in AddImageBMPHandle method.",
+        VM_HANDLER(doc.Engine().ReleaseBMPHandle = a[0].boolVal; return Void())),
+    Get(51, 230, "DefaultPageSize", {}, PageSize, "Page size to be used for new pages.",
+        VM_HANDLER(return AsOrdinal(doc.Engine().DefaultPageSize))),
+    Put(52, 230, "DefaultPageSize", {}, PageSize, "Page size to be used for new pages.",
+        VM_HANDLER(doc.Engine().DefaultPageSize = OrdinalArg(a[0]); return Void())),
+    Get(53, 231, "Units", {}, UnitsMeas, "Units of measure.", VM_HANDLER(return AsOrdinal(doc.Engine().Units))),
+    Put(54, 231, "Units", {}, UnitsMeas, "Units of measure.",
+        VM_HANDLER(doc.Engine().Units = OrdinalArg(a[0]); return Void())),
+
+    // The window object's members carry no help strings.
+    Get(55, 232, "DoubleBuffered", {}, Bool, nullptr, VM_HANDLER(return AsBool(doc.Window().DoubleBuffered))),
+    Put(56, 232, "DoubleBuffered", {}, Bool, nullptr,
+        VM_HANDLER(doc.Window().DoubleBuffered = a[0].boolVal; return Void())),
+    // No child windows are ever aligned or docked into the control.
+    Get(57, 233, "AlignDisabled", {}, Bool, nullptr, VM_HANDLER(return AsBool(false))),
+    Get(58, 234, "VisibleDockClientCount", {}, Long, nullptr, VM_HANDLER(return AsLong(0))),
+    Method(59, 235, "DrawTextBiDiModeFlagsReadingOnly", {}, Long, nullptr,
+           VM_HANDLER(return AsLong(doc.Window().RightToLeft ? kDrawTextRtlReading : 0))),
+    Get(60, -514, "Enabled", {}, Bool, nullptr, VM_HANDLER(return AsBool(doc.Window().Enabled))),
+    Put(61, -514, "Enabled", {}, Bool, nullptr, VM_HANDLER(doc.Window().Enabled = a[0].boolVal; return Void())),
+    // The window has no action link to refresh.
+    Method(62, 236, "InitiateAction", {}, None, nullptr, VM_HANDLER(return Void())),
+    Method(63, 237, "IsRightToLeft", {}, Bool, nullptr, VM_HANDLER(return AsBool(doc.Window().RightToLeft))),
+    Method(64, 238, "UseRightToLeftReading", {}, Bool, nullptr, VM_HANDLER(return AsBool(doc.Window().RightToLeft))),
+    Method(65, 239, "UseRightToLeftScrollBar", {}, Bool, nullptr,
+           VM_HANDLER(return AsBool(doc.Window().RightToLeft))),
+    Get(66, 240, "Visible", {}, Bool, nullptr, VM_HANDLER(return AsBool(doc.Window().Visible))),
+    Put(67, 240, "Visible", {}, Bool, nullptr, VM_HANDLER(doc.Window().Visible = a[0].boolVal; return Void())),
+    Method(68, 241, "SetSubComponent", {{"IsSubComponent", Bool}}, None, nullptr,
+           VM_HANDLER(doc.Window().SubComponent = a[0].boolVal; return Void())),
+    Method(69, -552, "AboutBox", {}, None, nullptr, nullptr),
+
+    Get(70, 242, "PageSize", {{"Page", Long}}, PageSize, "Page size.",
+        VM_HANDLER(return AsOrdinal(doc.Engine().GetPageSize(a[0].lVal)))),
+    Put(71, 242, "PageSize", {{"Page", Long}}, PageSize, "Page size.",
+        VM_HANDLER(doc.Engine().SetPageSize(a[0].lVal, OrdinalArg(a[1])); return Void())),
+    Get(72, 243, "PageWidth", {{"Page", Long}}, Double, "Page width.",
+        VM_HANDLER(return AsDouble(doc.Engine().GetPageWidth(a[0].lVal)))),
+    Put(73, 243, "PageWidth", {{"Page", Long}}, Double, "Page width.",
+        VM_HANDLER(doc.Engine().SetPageWidth(a[0].lVal, a[1].dblVal); return Void())),
+    Get(74, 244, "PageHeight", {{"Page", Long}}, Double, "Page height.",
+        VM_HANDLER(return AsDouble(doc.Engine().GetPageHeight(a[0].lVal)))),
+    Put(75, 244, "PageHeight", {{"Page", Long}}, Double, "Page height.",
+        VM_HANDLER(doc.Engine().SetPageHeight(a[0].lVal, a[1].dblVal); return Void())),
+    Get(76, 245, "ImageWidth", {{"Index", Long}}, Double, "Width of image resource (unscaled).", nullptr),
+    Get(77, 246, "ImageHeight", {{"Index", Long}}, Double, "Height of image resource (unscaled).", nullptr),
+    Method(78, 247, "AddImageBytes", {{"ImageData", Variant}}, Long,
+           "Adds an image resource from an array of bytes in memory.", nullptr),
+    Method(79, 248, "AddFont", {{"FontName", BStr}}, Long, "Adds a TrueType font from disk.", nullptr),
+    Get(80, 249, "EmbedFont", {{"FontNum", Long}}, Bool, "Embed the font in the document.", nullptr),
+    Put(81, 249, "EmbedFont", {{"FontNum", Long}}, Bool, "Embed the font in the document.", nullptr),
+    Method(82, 250, "Rotate", {{"Page", Long}, {"Index", Long}, {"Angle", Double}}, None,
+           "Rotates a resource counterclockwise on a page.",
+           VM_HANDLER(doc.Engine().Rotate(a[0].lVal, a[1].lVal, a[2].dblVal); return Void())),
+    Get(83, 251, "Title", {}, BStr, "Title of the document.", VM_HANDLER(return AsText(doc.Engine().Title))),
+    Put(84, 251, "Title", {}, BStr, "Title of the document.",
+        VM_HANDLER(doc.Engine().Title = a[0].bstrVal; return Void())),
+    Get(85, 252, "Subject", {}, BStr, "Subject of the document.", VM_HANDLER(return AsText(doc.Engine().Subject))),
+    Put(86, 252, "Subject", {}, BStr, "Subject of the document.",
+        VM_HANDLER(doc.Engine().Subject = a[0].bstrVal; return Void())),
+    Get(87, 253, "Author", {}, BStr, "Author of the document.", VM_HANDLER(return AsText(doc.Engine().Author))),
+    Put(88, 253, "Author", {}, BStr, "Author of the document.",
+        VM_HANDLER(doc.Engine().Author = a[0].bstrVal; return Void())),
+    Get(89, 254, "Keywords", {}, BStr, "Keywords associated with the document.",
+        VM_HANDLER(return AsText(doc.Engine().Keywords))),
+    Put(90, 254, "Keywords", {}, BStr, "Keywords associated with the document.",
+        VM_HANDLER(doc.Engine().Keywords = a[0].bstrVal; return Void())),
+    Get(91, 255, "ImageCount", {{"FileName", BStr}}, Long, "Number of images contained in a file.", nullptr),
+    Get(92, 256, "TextLineSpacing", {}, Double, "Spacing between lines of text.", nullptr),
+    Put(93, 256, "TextLineSpacing", {}, Double, "Spacing between lines of text.", nullptr),
+    Get(94, 257, "TextAlign", {}, TextAlign, "Alignment of text.", nullptr),
+    Put(95, 257, "TextAlign", {}, TextAlign, "Alignment of text.", nullptr),
+    Get(96, 258, "TextMaxWidth", {}, Double,
+        "Maximum width of line of text before remaining text is wrapped to next line.", nullptr),
+    Put(97, 258, "TextMaxWidth", {}, Double,
+        "Maximum width of line of text before remaining text is wrapped to next line.", nullptr),
+    Get(98, 259, "TextSkewX", {}, Double, "Skew text in horizontal direction.", nullptr),
+    Put(99, 259, "TextSkewX", {}, Double, "Skew text in horizontal direction.", nullptr),
+    Get(100, 260, "TextSkewY", {}, Double, "Skew text in vertical direction.", nullptr),
+    Put(101, 260, "TextSkewY", {}, Double, "Skew text in vertical direction.", nullptr),
+    Method(102, 261, "Ellipse", {{"X", Double}, {"Y", Double}, {"RX", Double}, {"RY", Double}, {"Angle", Double}},
+           None, "Draws an ellipse on a graphic.",
+           VM_HANDLER(doc.Engine().Ellipse(a[0].dblVal, a[1].dblVal, a[2].dblVal, a[3].dblVal, a[4].dblVal);
+                      return Void())),
+    Method(103, 262, "Circle", {{"X", Double}, {"Y", Double}, {"R", Double}}, None, "Draws a circle on a graphic.",
+           VM_HANDLER(doc.Engine().Circle(a[0].dblVal, a[1].dblVal, a[2].dblVal); return Void())),
+    Get(104, 263, "TextBlockHeight", {}, Double, "Height of current text block.", nullptr),
+    Method(105, 264, "WriteLink", {{"Text", BStr}, {"Link", BStr}}, None, "Writes a hyperlink on a text resource.",
+           nullptr),
+    Get(106, 265, "TextUnderline", {}, Bool, "Underline text.", nullptr),
+    Put(107, 265, "TextUnderline", {}, Bool, "Underline text.", nullptr),
+    Get(108, 266, "LinkStandardFormat", {}, Bool, "Use standard formatting for hyperlinks.",
+        VM_HANDLER(return AsBool(doc.Engine().LinkStandardFormat))),
+    Put(109, 266, "LinkStandardFormat", {}, Bool, "Use standard formatting for hyperlinks.",
+        VM_HANDLER(doc.Engine().LinkStandardFormat = a[0].boolVal; return Void())),
+    Get(110, 267, "LinkColor", {}, Color, "Color used for writing hyperlinks.",
+        VM_HANDLER(return AsColor(doc.Engine().LinkColor))),
+    Put(111, 267, "LinkColor", {}, Color, "Color used for writing hyperlinks.",
+        VM_HANDLER(doc.Engine().LinkColor = ColorArg(a[0]); return Void())),
+    Get(112, 268, "LinkFont", {}, Long, "Number of font used for writing hyperlinks.",
+        VM_HANDLER(return AsLong(doc.Engine().GetLinkFont()))),
+    Put(113, 268, "LinkFont", {}, Long, "Number of font used for writing hyperlinks.",
+        VM_HANDLER(doc.Engine().SetLinkFont(a[0].lVal); return Void())),
+    Get(114, 269, "LinkUnderline", {}, Bool, "Underline hyperlinks.",
+        VM_HANDLER(return AsBool(doc.Engine().LinkUnderline))),
+    Put(115, 269, "LinkUnderline", {}, Bool, "Underline hyperlinks.",
+        VM_HANDLER(doc.Engine().LinkUnderline = a[0].boolVal; return Void())),
+    Get(116, 270, "LinkSize", {}, Long, "Size of font used for writing hyperlinks.",
+        VM_HANDLER(return AsLong(doc.Engine().LinkSize))),
+    Put(117, 270, "LinkSize", {}, Long, "Size of font used for writing hyperlinks.",
+        VM_HANDLER(doc.Engine().LinkSize = a[0].lVal; return Void())),
+    Get(118, 271, "LinkBorder", {}, Bool, "Display rectangular border around hyperlinks.",
+        VM_HANDLER(return AsBool(doc.Engine().LinkBorder))),
+    Put(119, 271, "LinkBorder", {}, Bool, "Display rectangular border around hyperlinks.",
+        VM_HANDLER(doc.Engine().LinkBorder = a[0].boolVal; return Void())),
+    Get(120, 272, "TextLineWidth", {{"Text", BStr}}, Double,
+        "Width that a line of text will occupy using current font and size.", nullptr),
+    Method(121, 273, "SetImageLink", {{"Page", Long}, {"Index", Long}, {"Link", BStr}}, None,
+           "Attach a hyperlink to an image.",
+           VM_HANDLER(doc.Engine().SetImageLink(a[0].lVal, a[1].lVal, a[2].bstrVal); return Void())),
+    Get(122, 274, "TextBlockWidth", {}, Double, "Width of current text block.", nullptr),
+    Get(123, 275, "MergeAlpha", {}, Bool, "Merge alpha channel with a single color.",
+        VM_HANDLER(return AsBool(doc.Engine().MergeAlpha))),
+    Put(124, 275, "MergeAlpha", {}, Bool, "Merge alpha channel with a single color.",
+        VM_HANDLER(doc.Engine().MergeAlpha = a[0].boolVal; return Void())),
+    Get(125, 276, "MergeAlphaColor", {}, Color, "Color used for merging alpha channel.",
+        VM_HANDLER(return AsColor(doc.Engine().MergeAlphaColor))),
+    Put(126, 276, "MergeAlphaColor", {}, Color, "Color used for merging alpha channel.",
+        VM_HANDLER(doc.Engine().MergeAlphaColor = ColorArg(a[0]); return Void())),
+    Get(127, 277, "AppendText", {}, Bool, "Append next line of text to previous line.",
+        VM_HANDLER(return AsBool(doc.Engine().AppendText))),
+    Put(128, 277, "AppendText", {}, Bool, "Append next line of text to previous line.",
+        VM_HANDLER(doc.Engine().AppendText = a[0].boolVal; return Void())),
+    Get(129, 278, "CompressContents", {}, Bool, "Enables/disables page content compression.",
+        VM_HANDLER(return AsBool(doc.Engine().CompressContents))),
+    Put(130, 278, "CompressContents", {}, Bool, "Enables/disables page content compression.",
+        VM_HANDLER(doc.Engine().SetCompressContents(a[0].boolVal); return Void())),
+    Get(131, 279, "Fill", {}, Bool, "Fill shapes in current graphic.", VM_HANDLER(return AsBool(doc.Engine().GetFill()))),
+    Put(132, 279, "Fill", {}, Bool, "Fill shapes in current graphic.",
+        VM_HANDLER(doc.Engine().SetFill(a[0].boolVal); return Void())),
+};
+
+#undef VM_HANDLER
+
+constexpr int kFirstSlot = 7;
+constexpr int kMemberCount = 126;
+static_assert(std::size(kMembers) == kMemberCount);
+
+constexpr bool SlotsInOrder() {
+    for (int i = 0; i < kMemberCount; ++i)
+        if (kMembers[i].slot != kFirstSlot + i) return false;
+    return true;
+}
+static_assert(SlotsInOrder(), "every member sits at its function-table slot");
+
+bool SameNameNoCase(std::u16string_view a, const char* b) {
+    std::string_view bv(b);
+    if (a.size() != bv.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t c = a[i];
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        char d = bv[i];
+        if (d >= 'A' && d <= 'Z') d = static_cast<char>(d - 'A' + 'a');
+        if (c != static_cast<unsigned char>(d)) return false;
+    }
+    return true;
+}
+
+// --- type library enumerations ---------------------------------------------
+
+constexpr TEnumValue kCompressFormatValues[] = {
+    {"cfNone", 0, "Uncompressed."},
+    {"cfGroup4", 1, "CCITT Group 4 Fax compression."},
+    {"cfZIP", 2, "ZIP (Flate) compression."},
+    {"cfJPEG", 3, "JPEG compression."},
+};
+
+constexpr TEnumValue kPageSizeValues[] = {
+    {"psCustom", 0, "Custom page size."},
+    {"psA4_P", 1, "A4 (Portrait)."},
+    {"psA4_L", 2, "A4 (Landscape)."},
+    {"psLetter_P", 3, "Letter (Portrait)."},
+    {"psLetter_L", 4, "Letter (Landscape)."},
+    {"psA3_P", 5, "A3 (Portrait)."},
+    {"psA3_L", 6, "A3 (Landscape)."},
+    {"psA5_P", 7, "A5 (Portrait)."},
+    {"psA5_L", 8, "A5 (Landscape)."},
+    {"psTabloid_P", 9, "Tabloid (Portrait)."},
+    {"psTabloid_L", 10, "Tabloid (Landscape)."},
+    {"psLegal_P", 11, "Legal (Portrait)."},
+    {"psLegal_L", 12, "Legal (Landscape)."},
+    {"psStatement_P", 13, "Statement (Portrait)."},
+    {"psStatement_L", 14, "Statement (Landscape)."},
+    {"psExecutive_P", 15, "Executive (Portrait)."},
+    {"psExecutive_L", 16, "Executive (Landscape)."},
+};
+
+constexpr TEnumValue kUnitsMeasValues[] = {
+    {"umPoints", 0, "Points."},
+    {"umInches", 1, "Inches."},
+    {"umCentimeters", 2, "Centimeters."},
+    {"umMillimeters", 3, "Millimeters."},
+};
+
+constexpr TEnumValue kTextAlignValues[] = {
+    {"taLeft", 0, "Left-justified text."},
+    {"taCenter", 1, "Centred text."},
+    {"taRight", 2, "Right-justified text."},
+};
+
+constexpr TEnumInfo kEnums[] = {
+    {"TxCompressFormat", "{CD3113B7-01DE-49F7-9DE8-CE305FF0FC1C}", "Image compression format.",
+     kCompressFormatValues},
+    {"TxPageSize", "{F9E35828-474E-4B15-8BEA-D184A02E0600}", "Page Size.", kPageSizeValues},
+    {"TxUnitsMeas", "{EC6F23B7-198A-49C9-9239-824D5ED9CFC5}", "Units of measure.", kUnitsMeasValues},
+    {"TxTextAlign", "{BD7226CD-6B6E-4561-9012-AC0A95BE7AB8}", "Alignment of text.", kTextAlignValues},
+};
+
+}  // namespace
+
+std::span<const TMemberInfo> MemberTable() { return kMembers; }
+
+const TMemberInfo* FindMemberBySlot(int slot) {
+    if (slot < kFirstSlot || slot >= kFirstSlot + kMemberCount) return nullptr;
+    return &kMembers[slot - kFirstSlot];
+}
+
+const TMemberInfo* FindMember(int32_t dispid, TInvokeKind kind) {
+    auto it = std::find_if(std::begin(kMembers), std::end(kMembers),
+                           [&](const TMemberInfo& m) { return m.dispid == dispid && m.kind == kind; });
+    return it == std::end(kMembers) ? nullptr : &*it;
+}
+
+std::optional<int32_t> FindDispId(std::u16string_view name) {
+    for (const TMemberInfo& m : kMembers)
+        if (SameNameNoCase(name, m.name)) return m.dispid;
+    return std::nullopt;
+}
+
+std::span<const TEnumInfo> TypeLibEnums() { return kEnums; }
+
+std::optional<int32_t> FindEnumValue(std::u16string_view name) {
+    for (const TEnumInfo& e : kEnums)
+        for (const TEnumValue& v : e.values)
+            if (SameNameNoCase(name, v.name)) return v.value;
+    return std::nullopt;
+}
+
+}  // namespace vellumark
