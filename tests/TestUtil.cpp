@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -74,8 +73,13 @@ CommandResult RunCommand(const std::string& command) {
 }
 
 std::string MaskCreationDate(std::string pdf) {
-    static const std::regex date(R"(/CreationDate \(D:\d{14}Z\))");
-    return std::regex_replace(pdf, date, "/CreationDate (D:00000000000000Z)");
+    const std::string key = "/CreationDate (D:";
+    for (std::size_t at = pdf.find(key); at != std::string::npos; at = pdf.find(key, at + 1)) {
+        std::size_t digits = at + key.size();
+        for (std::size_t i = digits; i < digits + 14 && i < pdf.size(); ++i)
+            if (pdf[i] >= '0' && pdf[i] <= '9') pdf[i] = '0';
+    }
+    return pdf;
 }
 
 std::string Inflate(const std::string& data) {
