@@ -1,0 +1,526 @@
+#include "host/Interpreter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <new>
+#include <ostream>
+#include <system_error>
+#include <vector>
+
+#include "control/Convert.h"
+#include "control/HResult.h"
+#include "control/MemberTable.h"
+#include "control/PDFDocImpl1.h"
+#include "engine/TextCodec.h"
+#include "host/Parser.h"
+#include "host/Value.h"
+#include "writer/DocumentWriter.h"
+#include "writer/OutputBuffer.h"
+
+namespace vellumark::host {
+
+namespace {
+
+enum class TFlow { Normal, ExitFor, Stop };
+
+bool SameNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t c = a[i], d = b[i];
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        if (d >= u'A' && d <= u'Z') d = static_cast<char16_t>(d - u'A' + u'a');
+        if (c != d) return false;
+    }
+    return true;
+}
+
+int32_t DispIdOf(std::u16string_view name) { return FindDispId(name).value_or(std::numeric_limits<int32_t>::min()); }
+
+// Saves made in memory in sandbox mode; later ones are skipped so that a loop
+// cannot spend its time rendering the same document.
+constexpr int kSandboxSaves = 4;
+
+class TInterpreter {
+public:
+    TInterpreter(const TProgram& program, std::string_view scriptName, std::ostream& out, std::ostream& err,
+                 const TRunOptions& options)
+        : program_(program),
+          scriptName_(scriptName),
+          out_(out),
+          err_(err),
+          options_(options),
+          vars_(program.variables.size()),
+          saveToFile_(DispIdOf(u"SaveToFile")),
+          readsFiles_{DispIdOf(u"AddImageFile"), DispIdOf(u"AddFont"), DispIdOf(u"ImageCount"),
+                      DispIdOf(u"AddImageBMPHandle"), DispIdOf(u"AboutBox")} {}
+
+    int Run() {
+        ExecBlock(program_.statements);
+        out_.flush();
+        return exitCode_;
+    }
+
+private:
+    const TProgram& program_;
+    std::string scriptName_;
+    std::ostream& out_;
+    std::ostream& err_;
+    TRunOptions options_;
+    std::vector<TValue> vars_;
+    const int32_t saveToFile_;
+    const int32_t readsFiles_[5];
+
+    bool resumeNext_ = false;
+    int32_t errNumber_ = 0;
+    std::u16string errDescription_;
+    std::u16string errSource_;
+    uint64_t steps_ = 0;
+    int sandboxSaves_ = 0;
+    int exitCode_ = kExitSuccess;
+
+    // ---- errors ----
+
+    void SetErr(const ERuntimeError& e) {
+        errNumber_ = e.Number();
+        errDescription_ = e.Description();
+        errSource_ = e.Source();
+    }
+
+    void ClearErr() {
+        errNumber_ = 0;
+        errDescription_.clear();
+        errSource_.clear();
+    }
+
+    void PrintError(TSourcePos pos, const std::string& text) {
+        out_.flush();
+        err_ << scriptName_ << "(" << pos.line << ", " << pos.col << ") " << text << "\n";
+        err_.flush();
+    }
+
+    // An error inside a statement: recorded in Err under On Error Resume Next
+    // (execution goes on), otherwise reported and the end of the script.
+    TFlow Fail(const ERuntimeError& e, TSourcePos pos) {
+        if (resumeNext_) {
+            SetErr(e);
+            return TFlow::Normal;
+        }
+        std::string text;
+        if (e.Source() == kRuntimeSource) {
+            text = "Runtime error: " + Utf16ToUtf8(e.Description());
+            if (!e.Name().empty()) text += ": '" + Utf16ToUtf8(e.Name()) + "'";
+        } else {
+            text = Utf16ToUtf8(e.Source()) + ": " + Utf16ToUtf8(e.Description());
+        }
+        PrintError(pos, text);
+        exitCode_ = kExitRuntimeError;
+        return TFlow::Stop;
+    }
+
+    // Runs `action`, turning whatever it raises into a runtime error.
+    template <typename F>
+    TFlow Guard(TSourcePos pos, F&& action) {
+        try {
+            return action();
+        } catch (const ERuntimeError& e) {
+            return Fail(e, pos);
+        } catch (const std::bad_alloc&) {
+            return Fail(ERuntimeError::Host(rt::kOutOfMemory), pos);
+        } catch (const ECoerceError& e) {
+            return Fail(ERuntimeError::Host(e.HResult() == hr::kOverflow ? rt::kOverflow : rt::kTypeMismatch), pos);
+        } catch (const std::exception& e) {
+            return Fail(ERuntimeError(rt::kInternal, Utf8ToUtf16(e.what()), kRuntimeSource), pos);
+        }
+    }
+
+    // Counts a statement or a loop turn against the step limit.
+    bool Step(TSourcePos pos) {
+        if (options_.maxSteps == 0 || ++steps_ <= options_.maxSteps) return true;
+        PrintError(pos, "Runtime error: Step limit reached");
+        exitCode_ = kExitRuntimeError;
+        return false;
+    }
+
+    // ---- variables ----
+
+    void CheckDeclared(int slot) const {
+        const TVariable& v = program_.variables[static_cast<size_t>(slot)];
+        if (program_.optionExplicit && !v.declared) throw ERuntimeError::Host(rt::kUndefined, v.name);
+    }
+
+    const TValue& ReadVar(int slot) const {
+        CheckDeclared(slot);
+        return vars_[static_cast<size_t>(slot)];
+    }
+
+    void WriteVar(int slot, TValue value) {
+        CheckDeclared(slot);
+        vars_[static_cast<size_t>(slot)] = std::move(value);
+    }
+
+    // The control object a variable refers to.
+    TPDFDoc& ObjectIn(int slot) const {
+        const TValue& v = ReadVar(slot);
+        const std::u16string& name = program_.variables[static_cast<size_t>(slot)].name;
+        if (!v.isObject) throw ERuntimeError::Host(rt::kObjectRequired, name);
+        if (!v.object) throw ERuntimeError::Host(rt::kObjectNotSet, name);
+        return *v.object;
+    }
+
+    // ---- statements ----
+
+    TFlow ExecBlock(const TBlock& block) {
+        for (const auto& stmt : block) {
+            TFlow flow = Exec(*stmt);
+            if (flow != TFlow::Normal) return flow;
+        }
+        return TFlow::Normal;
+    }
+
+    TFlow Exec(const TStmt& s) {
+        if (!Step(s.pos)) return TFlow::Stop;
+        switch (s.kind) {
+            case TStmtKind::If: return ExecIf(s);
+            case TStmtKind::For: return Guard(s.pos, [&] { return ExecFor(s); });
+            case TStmtKind::ExitFor: return TFlow::ExitFor;
+            case TStmtKind::OnErrorResumeNext:
+                resumeNext_ = true;
+                ClearErr();
+                return TFlow::Normal;
+            case TStmtKind::OnErrorGoto0:
+                resumeNext_ = false;
+                ClearErr();
+                return TFlow::Normal;
+            case TStmtKind::ErrClear: ClearErr(); return TFlow::Normal;
+            default: return Guard(s.pos, [&] { return ExecSimple(s); });
+        }
+    }
+
+    TFlow ExecSimple(const TStmt& s) {
+        switch (s.kind) {
+            case TStmtKind::Assign: {
+                TValue v = Eval(*s.value);
+                DataOf(v);  // an object has no value to assign without Set
+                WriteVar(s.slot, std::move(v));
+                return TFlow::Normal;
+            }
+            case TStmtKind::SetAssign: {
+                TValue v = Eval(*s.value);
+                if (!v.isObject) throw ERuntimeError::Host(rt::kObjectRequired);
+                WriteVar(s.slot, std::move(v));
+                return TFlow::Normal;
+            }
+            case TStmtKind::Call: {
+                TPDFDoc& doc = ObjectIn(s.slot);
+                std::vector<TVariant> args = EvalArguments(s.args);
+                Invoke(doc, s.dispid, s.name, dfMethod | dfPropertyGet, args);
+                return TFlow::Normal;
+            }
+            case TStmtKind::PropertyPut: {
+                TPDFDoc& doc = ObjectIn(s.slot);
+                std::vector<TVariant> args = EvalArguments(s.args);
+                args.push_back(Argument(Eval(*s.value)));
+                Invoke(doc, s.dispid, s.name, dfPropertyPut, args);
+                return TFlow::Normal;
+            }
+            case TStmtKind::Echo: {
+                std::u16string line;
+                for (size_t i = 0; i < s.args.size(); ++i) {
+                    TValue v = Eval(*s.args[i]);
+                    const TVariant& d = DataOf(v);
+                    if (i > 0) line += u' ';
+                    line += d.vt == TVarType::Null ? u"Null" : ToText(d);
+                }
+                out_ << Utf16ToUtf8(line) << '\n';
+                return TFlow::Normal;
+            }
+            case TStmtKind::Quit: {
+                int32_t code = 0;
+                if (!s.args.empty()) code = ToLong(DataOf(Eval(*s.args[0])));
+                exitCode_ = code;
+                return TFlow::Stop;
+            }
+            case TStmtKind::ErrRaise: return ExecRaise(s);
+            default: break;
+        }
+        throw ERuntimeError::Host(rt::kInternal);
+    }
+
+    TFlow ExecRaise(const TStmt& s) {
+        int32_t number = ToLong(DataOf(Eval(*s.args[0])));
+        std::u16string source = kRuntimeSource;
+        std::u16string description = RuntimeMessage(number);
+        if (s.args.size() > 1) source = ToText(DataOf(Eval(*s.args[1])));
+        if (s.args.size() > 2) description = ToText(DataOf(Eval(*s.args[2])));
+        for (size_t i = 3; i < s.args.size(); ++i) DataOf(Eval(*s.args[i]));
+        throw ERuntimeError(number, std::move(description), std::move(source));
+    }
+
+    TFlow ExecIf(const TStmt& s) {
+        for (const TIfBranch& branch : s.branches) {
+            bool taken = false;
+            bool failed = false;
+            TFlow flow = Guard(branch.pos, [&] {
+                failed = true;
+                taken = ToBool(DataOf(Eval(*branch.condition)));
+                failed = false;
+                return TFlow::Normal;
+            });
+            if (flow == TFlow::Stop) return flow;
+            // Under On Error Resume Next a condition that fails counts as
+            // true: execution resumes with the next statement, the first of
+            // the branch, as the language does it.
+            if (failed || taken) return ExecBlock(branch.body);
+        }
+        return ExecBlock(s.elseBlock);
+    }
+
+    TFlow ExecFor(const TStmt& s) {
+        TVariant from = NumericOf(Eval(*s.from));
+        TVariant to = NumericOf(Eval(*s.to));
+        TVariant step = s.step ? NumericOf(Eval(*s.step)) : TVariant::Long(1);
+        const double limit = to.vt == TVarType::I4 ? to.lVal : to.dblVal;
+        const bool up = (step.vt == TVarType::I4 ? step.lVal : step.dblVal) >= 0;
+        WriteVar(s.slot, TValue::Data(from));
+        for (;;) {
+            TVariant counter = NumericOf(ReadVar(s.slot));
+            double c = counter.vt == TVarType::I4 ? counter.lVal : counter.dblVal;
+            if (up ? c > limit : c < limit) break;
+            if (!Step(s.pos)) return TFlow::Stop;
+            TFlow flow = ExecBlock(s.body);
+            if (flow == TFlow::ExitFor) break;
+            if (flow == TFlow::Stop) return flow;
+            TVariant next = BinaryOperation(TBinaryOp::Add, NumericOf(ReadVar(s.slot)), step, 0);
+            WriteVar(s.slot, TValue::Data(std::move(next)));
+        }
+        return TFlow::Normal;
+    }
+
+    TVariant NumericOf(const TValue& v) { return ToNumber(DataOf(v)); }
+
+    // ---- calls on the control ----
+
+    // An argument for the control: plain data only.
+    TVariant Argument(const TValue& v) {
+        if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
+        return v.data;
+    }
+
+    std::vector<TVariant> EvalArguments(const std::vector<TExprPtr>& exprs) {
+        std::vector<TVariant> args;
+        args.reserve(exprs.size());
+        for (const TExprPtr& e : exprs) args.push_back(Argument(Eval(*e)));
+        return args;
+    }
+
+    bool ReadsFiles(int32_t dispid) const {
+        for (int32_t id : readsFiles_)
+            if (id == dispid) return true;
+        return false;
+    }
+
+    // In sandbox mode SaveToFile builds the file in memory and drops it.
+    TVariant SandboxSave(TPDFDoc& doc, const std::vector<TVariant>& args) {
+        if (args.size() != 1) throw ERuntimeError::Host(rt::kWrongArgs, u"SaveToFile");
+        ToText(args[0]);
+        if (sandboxSaves_ >= kSandboxSaves) return {};
+        ++sandboxSaves_;
+        try {
+            TOutputBuffer buffer;
+            WriteDocument(doc.Engine(), buffer, std::time_t{0});
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw ERuntimeError(hr::kUnexpected, Utf8ToUtf16(e.what()), kProgID);
+        }
+        return {};
+    }
+
+    TVariant Invoke(TPDFDoc& doc, int32_t dispid, const std::u16string& name, uint16_t flags,
+                    const std::vector<TVariant>& args) {
+        if (options_.sandbox) {
+            if (dispid == saveToFile_ && !(flags & dfPropertyPut)) return SandboxSave(doc, args);
+            if (ReadsFiles(dispid)) return {};
+        }
+        TVariant result;
+        TExcepInfo excep;
+        uint32_t argErr = 0;
+        const HRESULT status = doc.Invoke(dispid, flags, args, &result, &excep, &argErr);
+        if (status >= 0) return result;
+        switch (status) {
+            case hr::kException:
+                throw ERuntimeError(excep.scode, excep.description, excep.source.empty() ? kProgID : excep.source);
+            case hr::kTypeMismatch: throw ERuntimeError::Host(rt::kTypeMismatch, name);
+            case hr::kOverflow: throw ERuntimeError::Host(rt::kOverflow, name);
+            case hr::kBadParamCount: throw ERuntimeError::Host(rt::kWrongArgs, name);
+            case hr::kParamNotOptional: throw ERuntimeError::Host(rt::kArgNotOptional, name);
+            case hr::kMemberNotFound:
+            case hr::kUnknownName: throw ERuntimeError::Host(rt::kNoSuchMember, name);
+            default: throw ERuntimeError(status, u"Automation error", kRuntimeSource, name);
+        }
+    }
+
+    // ---- expressions ----
+
+    TValue Eval(const TExpr& e) {
+        switch (e.kind) {
+            case TExprKind::Literal: return TValue::Data(e.literal);
+            case TExprKind::Nothing: return TValue::Nothing();
+            case TExprKind::Variable: return ReadVar(e.slot);
+            case TExprKind::ErrProperty:
+                switch (e.errProperty) {
+                    case TErrProperty::Number: return TValue::Data(TVariant::Long(errNumber_));
+                    case TErrProperty::Description: return TValue::Data(TVariant::String(errDescription_));
+                    case TErrProperty::Source: return TValue::Data(TVariant::String(errSource_));
+                }
+                break;
+            case TExprKind::Member: {
+                TPDFDoc& doc = ObjectIn(e.slot);
+                std::vector<TVariant> args = EvalArguments(e.args);
+                return TValue::Data(Invoke(doc, e.dispid, e.name, dfMethod | dfPropertyGet, args));
+            }
+            case TExprKind::Builtin: return CallBuiltin(e);
+            case TExprKind::Unary: {
+                TValue v = Eval(*e.args[0]);
+                const TVariant& d = DataOf(v);
+                return TValue::Data(e.unaryOp == TUnaryOp::Negate ? Negate(d) : LogicalNot(d));
+            }
+            case TExprKind::Binary: {
+                TValue l = Eval(*e.args[0]);
+                TValue r = Eval(*e.args[1]);
+                return TValue::Data(BinaryOperation(e.binaryOp, DataOf(l), DataOf(r), options_.maxStringLength));
+            }
+        }
+        throw ERuntimeError::Host(rt::kInternal);
+    }
+
+    TValue CallBuiltin(const TExpr& e) {
+        if (e.builtin == TBuiltin::CreateObject) {
+            std::u16string progID = ToText(DataOf(Eval(*e.args[0])));
+            if (!SameNoCase(progID, kProgID)) throw ERuntimeError::Host(rt::kCannotCreate, progID);
+            return TValue::Object(std::make_shared<TPDFDoc>());
+        }
+        std::vector<TVariant> args;
+        for (const TExprPtr& a : e.args) args.push_back(DataOf(Eval(*a)));
+        const TVariant& x = args[0];
+        switch (e.builtin) {
+            case TBuiltin::ReadBytes: return TValue::Data(ReadBytes(ToText(x)));
+            case TBuiltin::Chr: {
+                int32_t code = ToLong(x);
+                if (code < 0 || code > 255) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
+                return TValue::Data(TVariant::String(FromAnsi(std::string(1, static_cast<char>(code)))));
+            }
+            case TBuiltin::ChrW: {
+                int32_t code = ToLong(x);
+                if (code < -32768 || code > 65535) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
+                if (code < 0) code += 65536;
+                return TValue::Data(TVariant::String(std::u16string(1, static_cast<char16_t>(code))));
+            }
+            case TBuiltin::Len:
+                if (x.vt == TVarType::Empty) return TValue::Data(TVariant::Long(0));
+                return TValue::Data(TVariant::Long(static_cast<int32_t>(ToText(x).size())));
+            case TBuiltin::CStr: return TValue::Data(TVariant::String(ToText(x)));
+            case TBuiltin::CLng: return TValue::Data(TVariant::Long(ToLong(x)));
+            case TBuiltin::CDbl: return TValue::Data(TVariant::Double(ToDouble(x)));
+            case TBuiltin::CBool: return TValue::Data(TVariant::Bool(ToBool(x)));
+            case TBuiltin::Int:
+            case TBuiltin::Fix: {
+                TVariant n = ToNumber(x);
+                if (n.vt == TVarType::I4) return TValue::Data(n);
+                double d = e.builtin == TBuiltin::Int ? std::floor(n.dblVal) : std::trunc(n.dblVal);
+                return TValue::Data(TVariant::Double(d));
+            }
+            case TBuiltin::Abs: {
+                TVariant n = ToNumber(x);
+                if (n.vt == TVarType::I4) return TValue::Data(n.lVal < 0 ? Negate(n) : n);
+                return TValue::Data(TVariant::Double(std::fabs(n.dblVal)));
+            }
+            case TBuiltin::Round: return TValue::Data(Round(x, args.size() > 1 ? ToLong(args[1]) : 0, e.name));
+            case TBuiltin::Sqr: {
+                double d = ToDouble(ToNumber(x));
+                if (d < 0) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
+                return TValue::Data(TVariant::Double(std::sqrt(d)));
+            }
+            case TBuiltin::Sin: return TValue::Data(Real(std::sin(ToDouble(ToNumber(x)))));
+            case TBuiltin::Cos: return TValue::Data(Real(std::cos(ToDouble(ToNumber(x)))));
+            case TBuiltin::Tan: return TValue::Data(Real(std::tan(ToDouble(ToNumber(x)))));
+            case TBuiltin::Atn: return TValue::Data(Real(std::atan(ToDouble(ToNumber(x)))));
+            case TBuiltin::RGB: {
+                // Each component 0..255; larger values count as 255.
+                int32_t color = 0;
+                for (size_t i = 0; i < 3; ++i) {
+                    int32_t c = ToLong(args[i]);
+                    if (c < 0) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
+                    color |= std::min(c, 255) << (8 * i);
+                }
+                return TValue::Data(TVariant::Long(color));
+            }
+            case TBuiltin::CreateObject: break;
+        }
+        throw ERuntimeError::Host(rt::kInternal);
+    }
+
+    static TVariant Real(double d) {
+        if (!std::isfinite(d)) throw ERuntimeError::Host(rt::kOverflow);
+        return TVariant::Double(d);
+    }
+
+    static TVariant Round(const TVariant& value, int32_t decimals, const std::u16string& name) {
+        if (decimals < 0) throw ERuntimeError::Host(rt::kInvalidCall, name);
+        TVariant n = ToNumber(value);
+        if (n.vt == TVarType::I4) return n;
+        double d = n.dblVal;
+        if (decimals == 0) return TVariant::Double(RoundHalfEven(d));
+        if (decimals > 15) return n;
+        double scale = std::pow(10.0, decimals);
+        double scaled = d * scale;
+        if (!std::isfinite(scaled) || std::fabs(scaled) >= 4503599627370496.0) return n;
+        return TVariant::Double(RoundHalfEven(scaled) / scale);
+    }
+
+    TVariant ReadBytes(const std::u16string& fileName) {
+        if (options_.sandbox) throw ERuntimeError::Host(rt::kPermissionDenied, fileName);
+        if (fileName.empty() || fileName.find(u'\0') != std::u16string::npos)
+            throw ERuntimeError::Host(rt::kFileNotFound, fileName);
+        std::filesystem::path path(Utf16ToUtf8(fileName));
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) throw ERuntimeError::Host(rt::kFileNotFound, fileName);
+        uintmax_t size = std::filesystem::file_size(path, ec);
+        if (ec) throw ERuntimeError::Host(rt::kFileAccess, fileName);
+        if (size > options_.maxFileSize) throw ERuntimeError::Host(rt::kOutOfMemory, fileName);
+        std::vector<uint8_t> bytes(static_cast<size_t>(size));
+        std::ifstream in(path, std::ios::binary);
+        if (!in) throw ERuntimeError::Host(rt::kFileAccess, fileName);
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (static_cast<size_t>(in.gcount()) != bytes.size()) throw ERuntimeError::Host(rt::kFileAccess, fileName);
+        return TVariant::Bytes(std::move(bytes));
+    }
+};
+
+}  // namespace
+
+int RunProgram(const TProgram& program, std::string_view scriptName, std::ostream& out, std::ostream& err,
+               const TRunOptions& options) {
+    return TInterpreter(program, scriptName, out, err, options).Run();
+}
+
+int RunScript(std::u16string_view source, std::string_view scriptName, std::ostream& out, std::ostream& err,
+              const TRunOptions& options) {
+    TParseResult parsed = ParseScript(source);
+    if (parsed.error) {
+        const TDiagnostic& d = *parsed.error;
+        err << scriptName << "(" << d.pos.line << ", " << d.pos.col << ") "
+            << (d.kind == TDiagnostic::TKind::Syntax ? "Syntax error: " : "Compilation error: ") << d.message << "\n";
+        err.flush();
+        return kExitUsage;
+    }
+    return RunProgram(*parsed.program, scriptName, out, err, options);
+}
+
+}  // namespace vellumark::host

@@ -1,0 +1,344 @@
+// Script host: the lexer and parser (literals, comments, continuation,
+// case, precedence, statement forms) and the errors found before a script
+// runs (syntax errors, unknown members, nesting limits).
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "engine/TextCodec.h"
+#include "host/Interpreter.h"
+#include "host/Parser.h"
+
+namespace vellumark::host {
+namespace {
+
+struct TOutcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+TOutcome RunText(const std::string& script) {
+    std::ostringstream out, err;
+    TOutcome r;
+    r.status = RunScript(Utf8ToUtf16(script), "t.vbs", out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+// The output of WScript.Echo EXPR.
+std::string Echo(const std::string& expr) {
+    TOutcome r = RunText("WScript.Echo " + expr + "\n");
+    EXPECT_EQ(r.status, 0) << expr << "\n" << r.err;
+    if (r.out.empty() || r.out.back() != '\n') return "<no line>";
+    return r.out.substr(0, r.out.size() - 1);
+}
+
+TDiagnostic ParseError(const std::string& script) {
+    TParseResult r = ParseScript(Utf8ToUtf16(script));
+    EXPECT_FALSE(r.program) << script;
+    if (!r.error) return {};
+    return *r.error;
+}
+
+std::unique_ptr<TProgram> ParseOk(const std::string& script) {
+    TParseResult r = ParseScript(Utf8ToUtf16(script));
+    EXPECT_FALSE(r.error) << script << "\n" << (r.error ? r.error->message : "");
+    return std::move(r.program);
+}
+
+// The literal that `x = LITERAL` assigns.
+TVariant LiteralOf(const std::string& literal) {
+    auto program = ParseOk("x = " + literal);
+    if (!program || program->statements.size() != 1) return {};
+    const TExpr& e = *program->statements[0]->value;
+    EXPECT_EQ(e.kind, TExprKind::Literal) << literal;
+    return e.literal;
+}
+
+TEST(HostParserLiterals, IntegersAreLongUntilTheyNeedMoreThan32Bits) {
+    TVariant v = LiteralOf("2147483647");
+    EXPECT_EQ(v.vt, TVarType::I4);
+    EXPECT_EQ(v.lVal, 2147483647);
+    v = LiteralOf("2147483648");
+    EXPECT_EQ(v.vt, TVarType::R8);
+    EXPECT_EQ(v.dblVal, 2147483648.0);
+    v = LiteralOf("00000000000000000042");
+    EXPECT_EQ(v.vt, TVarType::I4);
+    EXPECT_EQ(v.lVal, 42);
+    EXPECT_EQ(Echo("99999999999999999999"), "1E+20");
+}
+
+TEST(HostParserLiterals, HexIs32BitTwosComplement) {
+    EXPECT_EQ(Echo("&HFF0000"), "16711680");
+    EXPECT_EQ(Echo("&HFFFFFFFF"), "-1");
+    EXPECT_EQ(Echo("&h7fffffff"), "2147483647");
+    EXPECT_EQ(Echo("&H80000000"), "-2147483648");
+    EXPECT_EQ(Echo("&HFF"), "255");
+    EXPECT_EQ(Echo("&H0000000000FF"), "255");  // leading zeros do not count
+    TVariant v = LiteralOf("&HFFFFFFFF");
+    EXPECT_EQ(v.vt, TVarType::I4);
+
+    EXPECT_EQ(ParseError("x = &H100000000").pos.col, 5);
+    EXPECT_EQ(ParseError("x = &H").kind, TDiagnostic::TKind::Syntax);
+    EXPECT_EQ(ParseError("x = &HG1").kind, TDiagnostic::TKind::Syntax);
+}
+
+TEST(HostParserLiterals, Reals) {
+    EXPECT_EQ(Echo("1.5"), "1.5");
+    EXPECT_EQ(Echo(".5"), "0.5");
+    EXPECT_EQ(Echo("2E3"), "2000");
+    EXPECT_EQ(Echo("2e+3"), "2000");
+    EXPECT_EQ(Echo("1.5E-3"), "0.0015");
+    EXPECT_EQ(Echo("1E-400"), "0");
+    TVariant v = LiteralOf("2E3");
+    EXPECT_EQ(v.vt, TVarType::R8);
+    v = LiteralOf("3.");
+    EXPECT_EQ(v.vt, TVarType::R8);
+    EXPECT_EQ(v.dblVal, 3.0);
+    EXPECT_EQ(ParseError("x = 1E400").message, "Overflow");
+}
+
+TEST(HostParserLiterals, StringsDoubleTheirQuotes) {
+    EXPECT_EQ(Echo("\"a\"\"b\""), "a\"b");
+    EXPECT_EQ(Echo("\"\"\"\""), "\"");
+    EXPECT_EQ(Echo("\"\""), "");
+    EXPECT_EQ(Echo("\"it's ' not a comment\""), "it's ' not a comment");
+    EXPECT_EQ(Echo("\"\xE2\x82\xAC 5\""), "\xE2\x82\xAC 5");  // UTF-8 in and out
+
+    TDiagnostic d = ParseError("x = 1\ny = \"open\nz = 2");
+    EXPECT_EQ(d.message, "Unterminated string constant");
+    EXPECT_EQ(d.pos.line, 2);
+    EXPECT_EQ(d.pos.col, 5);
+}
+
+TEST(HostParserLiterals, NamedConstants) {
+    EXPECT_EQ(Echo("True"), "True");
+    EXPECT_EQ(Echo("False"), "False");
+    EXPECT_EQ(Echo("True + 0"), "-1");
+    EXPECT_EQ(Echo("Len(vbCrLf) & Len(vbCr) & Len(vbLf) & Len(vbTab)"), "2111");
+    EXPECT_EQ(Echo("\"a\" & vbTab & \"b\""), "a\tb");
+    EXPECT_EQ(Echo("psA4_P"), "1");
+    EXPECT_EQ(Echo("psExecutive_L"), "16");
+    EXPECT_EQ(Echo("umMillimeters"), "3");
+    EXPECT_EQ(Echo("cfZIP"), "2");
+    EXPECT_EQ(Echo("taCenter"), "1");
+    EXPECT_EQ(Echo("vbRed & \" \" & vbBlue"), "255 16711680");
+    // Constants cannot be assigned.
+    EXPECT_EQ(ParseError("psA4_P = 3").message, "Illegal assignment: 'psA4_P'");
+    EXPECT_EQ(ParseError("vbCr = 3").kind, TDiagnostic::TKind::Syntax);
+    EXPECT_EQ(ParseError("True = 3").kind, TDiagnostic::TKind::Syntax);
+}
+
+TEST(HostParserLayout, CommentsAndRem) {
+    TOutcome r = RunText(
+        "' a comment line\n"
+        "Rem another comment: WScript.Echo \"no\"\n"
+        "rem lower case too\n"
+        "WScript.Echo 1 ' trailing comment\n"
+        "WScript.Echo 2 : Rem after a colon\n"
+        "Remark = 3 ' a name that starts with Rem is no comment\n"
+        "WScript.Echo Remark\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n2\n3\n");
+    // Rem in the middle of a statement is not a comment.
+    EXPECT_EQ(ParseError("x = 1 Rem no").message, "Expected end of statement");
+}
+
+TEST(HostParserLayout, LineContinuation) {
+    TOutcome r = RunText(
+        "x = 1 + _\n"
+        "    2 + _\t \n"
+        "    3\n"
+        "WScript.Echo x, _\n"
+        "  \"done\"\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "6 done\n");
+    // Lines keep their numbers across a continuation.
+    TDiagnostic d = ParseError("x = 1 + _\n 2\ny = )");
+    EXPECT_EQ(d.pos.line, 3);
+    EXPECT_EQ(d.pos.col, 5);
+    // An underscore needs a blank before it and nothing after it.
+    EXPECT_EQ(ParseError("x = 1 +_\n2").message, "Invalid character");
+    EXPECT_EQ(ParseError("x = 1 + _ 2").message, "Invalid character");
+    // A continuation cannot be followed by a comment line.
+    EXPECT_EQ(ParseError("x = 1 + _\n' no\n2").message, "Expected expression");
+}
+
+TEST(HostParserLayout, ColonsAndLineEndings) {
+    TOutcome r = RunText("x = 1: y = 2 : WScript.Echo x + y\r\nWScript.Echo \"crlf\"\rWScript.Echo \"cr\"\n::\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "3\ncrlf\ncr\n");
+}
+
+TEST(HostParserLayout, NamesAndKeywordsIgnoreCase) {
+    TOutcome r = RunText(
+        "DIM d\n"
+        "SET D = createobject(\"vellumarkx.pdfdoc\")\n"
+        "d.ADDPAGE 0\n"
+        "d.units = UMINCHES\n"
+        "Counter = 2\n"
+        "wscript.ECHO d.pagewidth(1) * COUNTER, TRUE\n"
+        "IF counter = 2 THEN wscript.echo \"yes\" ELSE wscript.echo \"no\"\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "16.5277777777778 True\nyes\n");
+}
+
+TEST(HostParserExpressions, Precedence) {
+    EXPECT_EQ(Echo("1 + 2 * 3"), "7");
+    EXPECT_EQ(Echo("(1 + 2) * 3"), "9");
+    EXPECT_EQ(Echo("-2 ^ 2"), "-4");
+    EXPECT_EQ(Echo("2 ^ 3 ^ 2"), "64");
+    EXPECT_EQ(Echo("2 ^ -1"), "0.5");
+    EXPECT_EQ(Echo("7 \\ 2 * 2"), "1");
+    EXPECT_EQ(Echo("10 Mod 4 + 1"), "3");
+    EXPECT_EQ(Echo("10 - 2 Mod 3"), "8");
+    EXPECT_EQ(Echo("17 Mod 5 \\ 2"), "1");
+    EXPECT_EQ(Echo("\"a\" & 1 + 2"), "a3");
+    EXPECT_EQ(Echo("1 & 2 = \"12\""), "True");
+    EXPECT_EQ(Echo("1 < 2 = True"), "True");
+    EXPECT_EQ(Echo("Not 1 = 2"), "True");
+    EXPECT_EQ(Echo("True Or False And False"), "True");
+    EXPECT_EQ(Echo("2 + 3 = 5 And 1 < 2"), "True");
+    EXPECT_EQ(Echo("- - 3"), "3");
+    EXPECT_EQ(Echo("+3"), "3");
+    EXPECT_EQ(Echo("8 / 2 / 2"), "2");
+    EXPECT_EQ(Echo("8 - 2 - 2"), "4");
+    EXPECT_EQ(Echo("True Xor True Or True"), "False");
+}
+
+TEST(HostParserStatements, CallFormsAndParentheses) {
+    EXPECT_TRUE(ParseOk("Set D = CreateObject(\"VellumarkX.PDFDoc\")\n"
+                        "D.AddPage 0\n"
+                        "D.AddPage (0)\n"
+                        "D.AddPage(0)\n"
+                        "Call D.AddPage(0)\n"
+                        "Call D.Clear\n"
+                        "Call D.Clear()\n"
+                        "D.Locate 1, 1, (2 + 3) * 4, 5\n"
+                        "D.PageWidth(1) = 200\n"
+                        "D.Units = umInches\n"
+                        "Call WScript.Echo(1)\n"));
+    TDiagnostic d = ParseError("Set D = CreateObject(\"VellumarkX.PDFDoc\")\nD.Locate(1, 1, 2, 3)");
+    EXPECT_EQ(d.message, "Cannot use parentheses when calling a Sub");
+    EXPECT_EQ(d.pos.line, 2);
+    EXPECT_EQ(ParseError("WScript.Echo(1, 2)").message, "Cannot use parentheses when calling a Sub");
+    EXPECT_EQ(ParseError("Call D.Locate 1, 1, 2, 3").message, "Expected end of statement");
+}
+
+TEST(HostParserStatements, PropertyPutShapes) {
+    auto program = ParseOk("D.PageWidth(1) = 3\nD.Units = 2\nD.Locate (1), 2, 3, 4");
+    ASSERT_TRUE(program);
+    ASSERT_EQ(program->statements.size(), 3u);
+    EXPECT_EQ(program->statements[0]->kind, TStmtKind::PropertyPut);
+    EXPECT_EQ(program->statements[0]->args.size(), 1u);
+    EXPECT_EQ(program->statements[1]->kind, TStmtKind::PropertyPut);
+    EXPECT_TRUE(program->statements[1]->args.empty());
+    EXPECT_EQ(program->statements[2]->kind, TStmtKind::Call);
+    EXPECT_EQ(program->statements[2]->args.size(), 4u);
+}
+
+TEST(HostParserStatements, BlocksMustClose) {
+    TDiagnostic d = ParseError("For i = 1 To 3\nWScript.Echo i\n");
+    EXPECT_EQ(d.message, "Expected 'Next'");
+    d = ParseError("If 1 Then\nWScript.Echo 1\n");
+    EXPECT_EQ(d.message, "Expected 'End If'");
+    d = ParseError("For i = 1 To 3\nIf i Then\nNext\n");
+    EXPECT_EQ(d.message, "Expected 'End If'");
+    EXPECT_EQ(d.pos.line, 3);
+    EXPECT_EQ(ParseError("Next").message, "Unexpected 'Next'");
+    EXPECT_EQ(ParseError("End If").message, "Unexpected 'End'");
+    // The language has no counter after Next.
+    d = ParseError("For i = 1 To 3\nNext i");
+    EXPECT_EQ(d.message, "Expected end of statement");
+    EXPECT_EQ(d.pos.line, 2);
+    EXPECT_EQ(d.pos.col, 6);
+    EXPECT_EQ(ParseError("Exit For").message, "Invalid 'Exit For' outside a For loop");
+    EXPECT_EQ(ParseError("If 1 Then x = 1 Else For i = 1 To 2: Next").kind, TDiagnostic::TKind::Syntax);
+    EXPECT_EQ(ParseError("x = 1\nOption Explicit").message, "Option Explicit must come before any other statement");
+    EXPECT_EQ(ParseError("Do While True\nLoop").message, "Unsupported statement: 'Do'");
+    EXPECT_EQ(ParseError("Dim a(3)").message, "Arrays are not supported");
+}
+
+TEST(HostParserErrors, PositionsOfSyntaxErrors) {
+    TDiagnostic d = ParseError("x = 1\n\n   y = (2 + \n");
+    EXPECT_EQ(d.kind, TDiagnostic::TKind::Syntax);
+    EXPECT_EQ(d.message, "Expected expression");
+    EXPECT_EQ(d.pos.line, 3);
+    EXPECT_EQ(d.pos.col, 13);
+    d = ParseError("x = (1 + 2");
+    EXPECT_EQ(d.message, "Expected ')'");
+    d = ParseError("If x = 1\nEnd If");
+    EXPECT_EQ(d.message, "Expected 'Then'");
+    EXPECT_EQ(d.pos.col, 9);
+    d = ParseError("x = 1 @ 2");
+    EXPECT_EQ(d.message, "Invalid character");
+    EXPECT_EQ(d.pos.col, 7);
+    EXPECT_EQ(ParseError("x = Foo(1)").kind, TDiagnostic::TKind::Compile);
+    EXPECT_EQ(ParseError("x = Len(1, 2)").message,
+              "Wrong number of arguments or invalid property assignment: 'Len'");
+    EXPECT_EQ(ParseError("x = Len").message, "Expected '('");
+}
+
+TEST(HostParserErrors, UnknownMembersAreFoundBeforeRunning) {
+    // The check covers code that never runs and comes before anything runs.
+    TOutcome r = RunText("WScript.Echo \"ran\"\nIf False Then\n  D.AddPages 1\nEnd If");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "t.vbs(3, 5) Compilation error: Object doesn't support this property or method: 'AddPages'\n");
+
+    TDiagnostic d = ParseError("x = D.Nope + 1");
+    EXPECT_EQ(d.kind, TDiagnostic::TKind::Compile);
+    EXPECT_EQ(d.message, "Object doesn't support this property or method: 'Nope'");
+    EXPECT_EQ(d.pos.col, 7);
+    EXPECT_EQ(ParseError("WScript.Sleep 10").message, "Object doesn't support this property or method: 'Sleep'");
+    EXPECT_EQ(ParseError("x = Err.Line").message, "Object doesn't support this property or method: 'Line'");
+    EXPECT_EQ(ParseError("Err.Reset").kind, TDiagnostic::TKind::Compile);
+    EXPECT_TRUE(ParseOk("x = Err.number + Len(err.DESCRIPTION & Err.Source) + Err\nErr.Clear\nWScript.Quit"));
+    // Every member of the control's interface is known, in any case.
+    EXPECT_TRUE(ParseOk("x = D.drawtextbidimodeflagsreadingonly\nD.MERGEALPHACOLOR = 1\nD.Visible = True"));
+}
+
+TEST(HostParserErrors, NestingIsBoundedNotRecursedWithoutLimit) {
+    // Deep parentheses, unary chains, long operator chains and deep blocks are
+    // syntax errors, not stack overflows.
+    TDiagnostic d = ParseError("x = " + std::string(100000, '(') + "1" + std::string(100000, ')'));
+    EXPECT_EQ(d.message, "Nesting too deep");
+    EXPECT_EQ(d.pos.line, 1);
+    d = ParseError("x = " + std::string(100000, '-') + "1");
+    EXPECT_EQ(d.message, "Nesting too deep");
+    std::string notChain = "x = ";
+    for (int i = 0; i < 50000; ++i) notChain += "Not ";
+    EXPECT_EQ(ParseError(notChain + "1").message, "Nesting too deep");
+    std::string sum = "x = 1";
+    for (int i = 0; i < 100000; ++i) sum += "+1";
+    EXPECT_EQ(ParseError(sum).message, "Expression too complex");
+    std::string ifs;
+    for (int i = 0; i < 5000; ++i) ifs += "If 1 Then\n";
+    EXPECT_EQ(ParseError(ifs).message, "Nesting too deep");
+    std::string lineIfs;
+    for (int i = 0; i < 5000; ++i) lineIfs += "If 1 Then ";
+    EXPECT_EQ(ParseError(lineIfs + "x = 1").message, "Nesting too deep");
+
+    // Moderate depth is fine.
+    EXPECT_EQ(Echo(std::string(40, '(') + "1" + std::string(40, ')')), "1");
+    std::string moderate = "1";
+    for (int i = 0; i < 200; ++i) moderate += "+1";
+    EXPECT_EQ(Echo(moderate), "201");
+}
+
+TEST(HostParserErrors, ArbitraryBytesNeverCrash) {
+    // A few hostile shapes: NUL bytes, stray quotes, lone operators.
+    for (const std::string& s : {std::string("\0\0\0", 3), std::string("\"\"\""), std::string("&"),
+                                 std::string("_"), std::string("x = ."), std::string("..5"),
+                                 std::string(":::\n\n"), std::string("If"), std::string("Set"),
+                                 std::string("Call"), std::string("D."), std::string("x = D.")}) {
+        TParseResult r = ParseScript(Utf8ToUtf16(s));
+        EXPECT_TRUE(r.program || r.error);
+    }
+}
+
+}  // namespace
+}  // namespace vellumark::host
