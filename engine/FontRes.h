@@ -12,6 +12,8 @@ class TPDFFontRes : public TPDFResource {
 public:
     int32_t FontNumber = 0;  // 15 for the first font added
     bool Embed = false;
+    // Advance width of each character code, thousandths of an em.
+    std::array<int32_t, 256> Widths{};
     std::array<bool, 256> UsedChars{};
     uint16_t FirstChar = 0;
     uint16_t LastChar = 0;

@@ -14,7 +14,7 @@ enum TTextAlign : uint8_t { taLeft = 0, taCenter = 1, taRight = 2 };
 // One line of a text resource as written, or one run of its layout.
 struct TTextLine {
     std::string Text;  // narrow (Windows-1252)
-    uint32_t Size = 10;
+    int32_t Size = 10;  // points, as written (a size below 1 is never wrapped)
     int32_t FontNumber = 5;
     uint32_t Color = 0;
     double LineSpacing = 15.0;

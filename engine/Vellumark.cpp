@@ -1,9 +1,11 @@
 #include "engine/Vellumark.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "engine/TextCodec.h"
+#include "engine/TextLayout.h"
 #include "writer/SaveToFile.h"
 
 namespace vellumark {
@@ -133,6 +135,11 @@ int32_t TVellumark::AddResource(std::unique_ptr<TPDFResource> resource) {
     return resources_->Append(std::move(resource));
 }
 
+int32_t TVellumark::AddFontResource(std::unique_ptr<TPDFFontRes> font) {
+    font->FontNumber = kStandardFontCount + fonts_->Count() + 1;
+    return kStandardFontCount + fonts_->Append(std::move(font));
+}
+
 int32_t TVellumark::CreateGraphic() {
     CurrentGraphic = AddResource(std::make_unique<TPDFGraphicRes>());
     return CurrentGraphic;
@@ -195,6 +202,162 @@ bool TVellumark::GetFill() const {
 }
 void TVellumark::SetFill(bool fill) {
     if (auto* g = CurrentGraphicRes()) g->SetFill(fill);
+}
+
+// --- text resources ------------------------------------------------------
+
+namespace {
+
+// Adds Text to a text resource as written lines in its present formatting:
+// CR, LF and CR LF each start a new line.
+void AddText(TPDFTextRes& res, const std::string& text, std::string link, bool border, bool continues) {
+    const bool added = res.FontNumber > kStandardFontCount;
+    if (!added) link.clear();
+    TTextLine line;
+    line.Size = res.Size;
+    line.FontNumber = res.FontNumber;
+    line.Color = res.Color;
+    line.LineSpacing = res.LineSpacing;
+    line.MaxWidth = res.MaxWidth;
+    line.SkewX = res.SkewX;
+    line.SkewY = res.SkewY;
+    line.Link = std::move(link);
+    line.LinkBorder = border;
+    line.Continues = continues;
+    line.Underline = added && res.Underline;
+    if (!line.Link.empty() && (res.Lines.empty() || res.Lines.back().Link != line.Link)) ++res.LinkCount;
+    res.Lines.push_back(line);
+    char previous = 0;
+    for (char c : text) {
+        if (c == '\r' || (c == '\n' && previous != '\r')) {
+            res.Lines.push_back(line);
+        } else if (c != '\n') {
+            res.Lines.back().Text += c;
+        }
+        previous = c;
+    }
+    if (!added && !text.empty()) res.Align = taLeft;
+}
+
+}  // namespace
+
+void TVellumark::WriteText(const std::u16string& text) {
+    if (auto* t = CurrentTextRes()) AddText(*t, ToAnsi(text), std::string(), false, AppendText);
+}
+
+void TVellumark::WriteLink(const std::u16string& text, const std::u16string& link) {
+    TPDFTextRes* t = CurrentTextRes();
+    if (!t) return;
+    const std::string narrowText = ToAnsi(text);
+    const std::string narrowLink = ToAnsi(link);
+    if (!LinkStandardFormat) {
+        AddText(*t, narrowText, narrowLink, LinkBorder, AppendText);
+        return;
+    }
+    const uint32_t color = t->Color;
+    const int32_t font = t->FontNumber;
+    const int32_t size = t->Size;
+    const bool underline = t->Underline;
+    t->Color = LinkColor;
+    if (linkFont_ <= kStandardFontCount + fonts_->Count()) t->FontNumber = linkFont_;
+    t->Size = LinkSize;
+    t->Underline = LinkUnderline;
+    AddText(*t, narrowText, narrowLink, LinkBorder, AppendText);
+    t->Color = color;
+    t->FontNumber = font;
+    t->Size = size;
+    t->Underline = underline;
+}
+
+int32_t TVellumark::GetTextFont() const {
+    auto* t = CurrentTextRes();
+    return t ? t->FontNumber : 0;
+}
+void TVellumark::SetTextFont(int32_t font) {
+    auto* t = CurrentTextRes();
+    if (t && font >= 1 && font <= kStandardFontCount + fonts_->Count()) t->FontNumber = font;
+}
+int32_t TVellumark::GetTextSize() const {
+    auto* t = CurrentTextRes();
+    return t ? t->Size : 0;
+}
+void TVellumark::SetTextSize(int32_t size) {
+    if (auto* t = CurrentTextRes()) t->Size = size;
+}
+uint32_t TVellumark::GetTextColor() const {
+    auto* t = CurrentTextRes();
+    return t ? t->Color : 0;
+}
+void TVellumark::SetTextColor(uint32_t color) {
+    if (auto* t = CurrentTextRes()) t->Color = color;
+}
+double TVellumark::GetTextLineSpacing() const {
+    auto* t = CurrentTextRes();
+    return t ? t->LineSpacing : 15;
+}
+void TVellumark::SetTextLineSpacing(double percent) {
+    if (auto* t = CurrentTextRes()) t->LineSpacing = percent;
+}
+uint8_t TVellumark::GetTextAlign() const {
+    auto* t = CurrentTextRes();
+    return t ? t->Align : static_cast<uint8_t>(taLeft);
+}
+void TVellumark::SetTextAlign(uint8_t align) {
+    TPDFTextRes* t = CurrentTextRes();
+    if (!t) return;
+    const bool standard = std::any_of(t->Lines.begin(), t->Lines.end(),
+                                      [](const TTextLine& l) { return l.FontNumber <= kStandardFontCount; });
+    t->Align = standard ? static_cast<uint8_t>(taLeft) : align;
+}
+double TVellumark::GetTextMaxWidth() const {
+    auto* t = CurrentTextRes();
+    return t && t->MaxWidth > 0 ? FromPoints(t->MaxWidth) : -1;
+}
+void TVellumark::SetTextMaxWidth(double width) {
+    if (auto* t = CurrentTextRes()) t->MaxWidth = width > 0 ? ToPoints(width) : -1;
+}
+double TVellumark::GetTextSkewX() const {
+    auto* t = CurrentTextRes();
+    return t ? t->SkewX : 0;
+}
+void TVellumark::SetTextSkewX(double degrees) {
+    if (auto* t = CurrentTextRes()) t->SkewX = degrees;
+}
+double TVellumark::GetTextSkewY() const {
+    auto* t = CurrentTextRes();
+    return t ? t->SkewY : 0;
+}
+void TVellumark::SetTextSkewY(double degrees) {
+    if (auto* t = CurrentTextRes()) t->SkewY = degrees;
+}
+bool TVellumark::GetTextUnderline() const {
+    auto* t = CurrentTextRes();
+    return t ? t->Underline : false;
+}
+void TVellumark::SetTextUnderline(bool underline) {
+    if (auto* t = CurrentTextRes()) t->Underline = underline;
+}
+
+double TVellumark::TextBlockHeight() {
+    TPDFTextRes* t = CurrentTextRes();
+    if (!t) return 0;
+    return FromPoints(LayoutText(*t, *fonts_, 100).BlockHeight);
+}
+
+double TVellumark::TextBlockWidth() {
+    TPDFTextRes* t = CurrentTextRes();
+    if (!t) return -1;
+    const TLayoutResult r = LayoutText(*t, *fonts_, 100);
+    return r.AllAddedFonts && r.BlockWidth > 0 ? FromPoints(r.BlockWidth) : -1;
+}
+
+double TVellumark::TextLineWidth(const std::u16string& text) const {
+    const TPDFTextRes* t = CurrentTextRes();
+    if (!t || t->FontNumber <= kStandardFontCount || text.empty()) return 0;
+    const TPDFFontRes* font = fonts_->Get(t->FontNumber - kStandardFontCount);
+    if (!font) return 0;
+    const double w = static_cast<double>(StringWidth(font->Widths, ToAnsi(text)));
+    return FromPoints(w * t->Size / 1000);
 }
 
 // --- settings with rules -------------------------------------------------

@@ -62,8 +62,31 @@ public:
     bool GetFill() const;
     void SetFill(bool fill);
 
-    // Text resources.
+    // Text resources: act on the CurrentText resource when it is one.
     int32_t CreateText();
+    void WriteText(const std::u16string& text);
+    void WriteLink(const std::u16string& text, const std::u16string& link);
+    int32_t GetTextFont() const;
+    void SetTextFont(int32_t font);
+    int32_t GetTextSize() const;
+    void SetTextSize(int32_t size);
+    uint32_t GetTextColor() const;
+    void SetTextColor(uint32_t color);
+    double GetTextLineSpacing() const;
+    void SetTextLineSpacing(double percent);
+    uint8_t GetTextAlign() const;
+    void SetTextAlign(uint8_t align);
+    double GetTextMaxWidth() const;
+    void SetTextMaxWidth(double width);
+    double GetTextSkewX() const;
+    void SetTextSkewX(double degrees);
+    double GetTextSkewY() const;
+    void SetTextSkewY(double degrees);
+    bool GetTextUnderline() const;
+    void SetTextUnderline(bool underline);
+    double TextBlockHeight();
+    double TextBlockWidth();
+    double TextLineWidth(const std::u16string& text) const;
 
     // Settings with rules of their own.
     uint8_t GetCompressionBW() const noexcept { return compressionBW_; }
@@ -98,6 +121,8 @@ public:
     TPDFTextRes* CurrentTextRes() const;
     // Appends a resource made elsewhere (image import); returns its number.
     int32_t AddResource(std::unique_ptr<TPDFResource> resource);
+    // Appends a loaded font to the font list; returns its font number.
+    int32_t AddFontResource(std::unique_ptr<TPDFFontRes> font);
 
     // Engine fields, read and written directly.
     uint8_t DefaultPageSize = psA4_P;

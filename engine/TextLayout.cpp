@@ -1,0 +1,168 @@
+#include "engine/TextLayout.h"
+
+#include <algorithm>
+
+namespace vellumark {
+
+namespace {
+
+// Widths of a font with no reader behind it: all zero.
+const std::array<int32_t, 256> kNoWidths{};
+
+const std::array<int32_t, 256>& WidthsOf(const TObjList<TPDFFontRes>& fonts, int32_t fontNumber) {
+    const TPDFFontRes* font = fonts.Get(fontNumber - kStandardFontCount);
+    return font ? font->Widths : kNoWidths;
+}
+
+double RunWidth(const std::array<int32_t, 256>& widths, std::string_view text, int32_t size, double scale) {
+    if (size < 1) return 0;
+    return static_cast<double>(StringWidth(widths, text)) * size * scale / 100 / 1000;
+}
+
+// The limit of a line in thousandths of an em; 0 or less means none. A size
+// below 1 has no meaningful em: such a line is never wrapped.
+double Limit(double room, int32_t size) { return size < 1 ? 0 : room * 1000 / size; }
+
+}  // namespace
+
+int64_t StringWidth(const std::array<int32_t, 256>& widths, std::string_view s) noexcept {
+    int64_t sum = 0;
+    for (char c : s) sum += widths[static_cast<unsigned char>(c)];
+    return sum;
+}
+
+TBreak FindBreak(std::string_view text, std::size_t start, const std::array<int32_t, 256>& widths,
+                 double limit) noexcept {
+    TBreak b;
+    const std::size_t n = text.size();
+    auto at = [&](std::size_t pos) { return text[pos - 1]; };  // 1-based
+    if (limit <= 0) {
+        b.End = n;
+    } else {
+        double sum = 0;
+        std::size_t lastSpace = 0;
+        std::size_t i = start;
+        // The line's last character is never measured.
+        while (sum < limit && i < n) {
+            sum += widths[static_cast<unsigned char>(at(i))];
+            if (at(i) == ' ') lastSpace = i;
+            ++i;
+        }
+        if (sum <= limit) {
+            b.End = i;
+        } else if (lastSpace != 0) {
+            b.End = lastSpace - 1;
+            while (b.End > start && at(b.End) == ' ') --b.End;
+        } else {
+            b.End = i - 1;
+            b.Found = false;
+        }
+    }
+    if (b.End < start) b.End = start;
+    if (b.End < n) {
+        bool nonSpaceBefore = false;
+        for (std::size_t k = 1; k <= b.End && !nonSpaceBefore; ++k) nonSpaceBefore = at(k) != ' ';
+        bool spacesAfter = true;
+        for (std::size_t k = b.End + 1; k <= n && spacesAfter; ++k) spacesAfter = at(k) == ' ';
+        b.RestIsBlank = nonSpaceBefore && spacesAfter;
+    }
+    return b;
+}
+
+TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, double scale) {
+    TLayoutResult result;
+    std::vector<TTextLine>& runs = text.Runs;
+    runs.clear();
+    if (text.Lines.empty()) return result;
+
+    result.AllAddedFonts = std::all_of(text.Lines.begin(), text.Lines.end(),
+                                       [](const TTextLine& l) { return l.FontNumber > kStandardFontCount; });
+
+    if (!result.AllAddedFonts) {
+        // Standard fonts have no widths: lines are neither wrapped nor measured;
+        // a continuing line joins the run before it.
+        for (std::size_t i = 0; i < text.Lines.size(); ++i) {
+            const TTextLine& line = text.Lines[i];
+            if (line.Continues && i > 0) {
+                runs.back().Text += line.Text;
+            } else {
+                runs.push_back(line);
+                runs.back().Continues = false;
+                runs.back().RunWidth = 0;
+            }
+        }
+    } else {
+        double x = 0;  // width of the visual line so far
+        for (const TTextLine& line : text.Lines) {
+            const auto& widths = WidthsOf(fonts, line.FontNumber);
+            const std::string_view t = line.Text;
+            const double m = line.MaxWidth;
+            std::size_t p = 1;
+            std::size_t e = 0;
+            auto place = [&](std::size_t end, bool continues) {
+                TTextLine run = line;
+                run.Text = p <= t.size() ? std::string(t.substr(p - 1, std::min(end, t.size()) - (p - 1))) : std::string();
+                run.Continues = continues;
+                run.RunWidth = RunWidth(widths, run.Text, line.Size, scale);
+                x += run.RunWidth;
+                runs.push_back(std::move(run));
+            };
+            do {
+                TBreak b;
+                if (line.Continues && x > 0 && p == 1 && (m > x || m <= 0)) {
+                    b = FindBreak(t, p, widths, Limit(m - x, line.Size));
+                    if (!b.Found) {
+                        x = 0;  // no room left on this visual line: start a new one
+                        continue;
+                    }
+                    place(b.End, true);
+                } else {
+                    x = 0;
+                    b = FindBreak(t, p, widths, Limit(m, line.Size));
+                    place(b.End, false);
+                }
+                e = b.RestIsBlank ? t.size() : b.End;
+                p = e + 1;
+                while (p <= t.size() && t[p - 1] == ' ') ++p;
+            } while (e < t.size());
+        }
+        // Trailing spaces at the end of each visual line do not count.
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            if (i + 1 < runs.size() && runs[i + 1].Continues) continue;
+            std::string& s = runs[i].Text;
+            std::size_t keep = s.find_last_not_of(' ');
+            if (keep == std::string::npos || keep + 1 == s.size()) continue;  // all spaces, or none trailing
+            s.erase(keep + 1);
+            runs[i].RunWidth = RunWidth(WidthsOf(fonts, runs[i].FontNumber), s, runs[i].Size, scale);
+        }
+    }
+
+    // Visual lines: a run that does not continue and the runs that continue it.
+    double above = 0;  // sum of H * (1 + s / 100) over the visual lines above
+    double previousHeight = 0;
+    bool first = true;
+    for (std::size_t start = 0; start < runs.size();) {
+        std::size_t end = start + 1;
+        while (end < runs.size() && runs[end].Continues) ++end;
+        double width = 0;
+        double height = 0;
+        for (std::size_t k = start; k < end; ++k) {
+            runs[k].XOffset = width;
+            width += runs[k].RunWidth;
+            height = std::max(height, static_cast<double>(runs[k].Size));
+        }
+        if (!first) above += previousHeight * (1 + runs[start].LineSpacing / 100);
+        for (std::size_t k = start; k < end; ++k) {
+            runs[k].VisualLineWidth = width;
+            runs[k].BaselineOffset = height + above;
+        }
+        result.BlockWidth = std::max(result.BlockWidth, width);
+        previousHeight = height;
+        first = false;
+        start = end;
+    }
+    result.BlockHeight = runs.empty() ? 0 : runs.back().BaselineOffset;
+    return result;
+}
+
+}  // namespace vellumark
