@@ -1,0 +1,33 @@
+#!/bin/sh
+# Runs the three benchmark programs from a build folder (builds nothing) and
+# prints their PASS/FAIL lines as a summary at the end.
+#   bench/run.sh /work/main/build-bench
+set -u
+if [ $# -lt 1 ]; then
+    echo "usage: $0 BUILD_DIR" >&2
+    exit 2
+fi
+dir=$1/bench
+if [ ! -d "$dir" ]; then
+    echo "no benchmark programs in $dir (configure with VELLUMARK_BENCH=ON and build first)" >&2
+    exit 2
+fi
+
+log=$(mktemp /tmp/vellumark_bench_run.XXXXXX)
+trap 'rm -f "$log"' EXIT INT TERM
+
+for prog in bench_format_real bench_save bench_libharu; do
+    echo "===== $prog"
+    if [ -x "$dir/$prog" ]; then
+        "$dir/$prog" 2>&1 | tee -a "$log"
+    else
+        echo "$prog: not built, skipped" | tee -a "$log"
+    fi
+    echo
+done
+
+echo "===== summary"
+grep -E 'PASS|FAIL|not built|peak memory' "$log"
+passed=$(grep -c 'PASS$' "$log")
+failed=$(grep -c 'FAIL$' "$log")
+echo "$passed passed, $failed failed"
