@@ -356,13 +356,15 @@ private:
         switch (status) {
             case hr::kException:
                 throw ERuntimeError(excep.scode, excep.description, excep.source.empty() ? kProgID : excep.source);
-            case hr::kTypeMismatch: throw ERuntimeError::Host(rt::kTypeMismatch, name);
-            case hr::kOverflow: throw ERuntimeError::Host(rt::kOverflow, name);
-            case hr::kBadParamCount: throw ERuntimeError::Host(rt::kWrongArgs, name);
-            case hr::kParamNotOptional: throw ERuntimeError::Host(rt::kArgNotOptional, name);
+            // Failures of the call itself are reported with their message
+            // only; the statement's position shows which call it was.
+            case hr::kTypeMismatch: throw ERuntimeError::Host(rt::kTypeMismatch);
+            case hr::kOverflow: throw ERuntimeError::Host(rt::kOverflow);
+            case hr::kBadParamCount: throw ERuntimeError::Host(rt::kWrongArgs);
+            case hr::kParamNotOptional: throw ERuntimeError::Host(rt::kArgNotOptional);
             case hr::kMemberNotFound:
             case hr::kUnknownName: throw ERuntimeError::Host(rt::kNoSuchMember, name);
-            default: throw ERuntimeError(status, u"Automation error", kRuntimeSource, name);
+            default: throw ERuntimeError(status, u"Automation error", kRuntimeSource);
         }
     }
 

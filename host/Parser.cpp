@@ -283,6 +283,12 @@ private:
             Take();
             for (;;) {
                 TSourcePos itemPos = Peek().pos;
+                if (Peek().kind == TTokenKind::Name && FindEnumValue(Peek().lower)) {
+                    ParseLibraryConstant();
+                    if (!Peek().IsSymbol(u",")) break;
+                    Take();
+                    continue;
+                }
                 int slot = AssignableSlot();
                 prog_->variables[static_cast<size_t>(slot)].declared = true;
                 ExpectSymbol(u"=");
@@ -365,6 +371,18 @@ private:
         } else {
             Fail(pos, "Expected statement");
         }
+    }
+
+    // "Const psA4_L = 2": scripts that also run where the control's type
+    // library is not loaded declare the enumeration values they use. Such a
+    // declaration must give the library's own value, and changes nothing.
+    void ParseLibraryConstant() {
+        const TToken name = Take();
+        ExpectSymbol(u"=");
+        TExprPtr value = ParseExpr();
+        const int32_t expected = FindEnumValue(name.lower).value_or(0);
+        if (value->kind != TExprKind::Literal || value->literal.vt != TVarType::I4 || value->literal.lVal != expected)
+            Fail(name.pos, "Name redefined: " + Quoted(name.text));
     }
 
     std::unique_ptr<TStmt> ParseCallStatement(TSourcePos pos) {

@@ -126,6 +126,12 @@ TEST(HostParserLiterals, NamedConstants) {
     EXPECT_EQ(Echo("cfZIP"), "2");
     EXPECT_EQ(Echo("taCenter"), "1");
     EXPECT_EQ(Echo("vbRed & \" \" & vbBlue"), "255 16711680");
+    // A script may declare the library's values for hosts without the type
+    // library, but only with their own values.
+    EXPECT_EQ(Echo("psA4_L & umInches"), "21");
+    EXPECT_TRUE(ParseOk("Const psA4_L = 2, umInches = 1, Margin = 5\nx = psA4_L + Margin"));
+    EXPECT_EQ(ParseError("Const psA4_L = 3").message, "Name redefined: 'psA4_L'");
+    EXPECT_EQ(ParseError("Const psA4_L = 1 + 1").message, "Name redefined: 'psA4_L'");
     // Constants cannot be assigned.
     EXPECT_EQ(ParseError("psA4_P = 3").message, "Illegal assignment: 'psA4_P'");
     EXPECT_EQ(ParseError("vbCr = 3").kind, TDiagnostic::TKind::Syntax);

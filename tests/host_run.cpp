@@ -289,7 +289,7 @@ TEST(HostRunErrors, MessagesOfUncaughtErrors) {
 
     r = RunText(kNewDoc + "D.AddPage \"abc\"\n");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "t.vbs(2, 1) Runtime error: Type mismatch: 'AddPage'\n");
+    EXPECT_EQ(r.err, "t.vbs(2, 1) Runtime error: Type mismatch\n");
 
     r = RunText("x = 1\nIf x Then y = 1 / 0\n");
     EXPECT_EQ(r.err, "t.vbs(2, 11) Runtime error: Division by zero\n");
@@ -470,7 +470,7 @@ TEST(HostProgram, ExitStatusesAndMessages) {
     WriteFile(dir / "mismatch.vbs", "Set D = CreateObject(\"VellumarkX.PDFDoc\")\nD.AddPage \"abc\"\n");
     r = RunVellumark(dir.Path(), "run mismatch.vbs");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "mismatch.vbs(2, 1) Runtime error: Type mismatch: 'AddPage'\n");
+    EXPECT_EQ(r.err, "mismatch.vbs(2, 1) Runtime error: Type mismatch\n");
 
     WriteFile(dir / "resume.vbs",
               "Set D = CreateObject(\"VellumarkX.PDFDoc\")\nD.AddPage 0\nOn Error Resume Next\n"

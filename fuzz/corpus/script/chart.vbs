@@ -6,6 +6,10 @@
 ' Run:  vellumark run chart.vbs   (writes chart.pdf)
 
 Option Explicit
+
+' Type library values, declared for hosts that do not load the library.
+Const psA4_L = 2
+Const umMillimeters = 3
 Dim D, g, i, value, x0, y0, plotW, plotH, barW, gap, x, top, maxValue, level
 
 Set D = CreateObject("VellumarkX.PDFDoc")

@@ -6,6 +6,9 @@
 ' Run:  vellumark run errors.vbs   (writes errors.pdf)
 
 Option Explicit
+
+' Type library values, declared for hosts that do not load the library.
+Const psA5_P = 7
 Dim D, g
 
 Set D = CreateObject("VellumarkX.PDFDoc")

@@ -8,6 +8,10 @@
 ' Run:  vellumark run page_sizes.vbs   (writes page_sizes.pdf)
 
 Option Explicit
+
+' Type library values, declared for hosts that do not load the library.
+Const psA4_P = 1, psExecutive_L = 16
+Const umPoints = 0, umInches = 1, umCentimeters = 2, umMillimeters = 3
 Dim D, p, n, w, h, margin, arm, g, unitName
 
 Set D = CreateObject("VellumarkX.PDFDoc")

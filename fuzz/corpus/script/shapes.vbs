@@ -8,6 +8,9 @@
 ' Run:  vellumark run shapes.vbs   (writes shapes.pdf)
 
 Option Explicit
+
+' Type library values, declared for hosts that do not load the library.
+Const umPoints = 0
 Dim D, g, i, x, y, r
 
 Set D = CreateObject("VellumarkX.PDFDoc")
