@@ -2,11 +2,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include "host/Interpreter.h"
 #include "host/ScriptSource.h"
@@ -82,6 +84,11 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
             return kExitUsage;
         }
     } else {
+        std::error_code ec;
+        if (std::filesystem::is_directory(scriptName, ec)) {
+            err << "vellumark: cannot read '" << scriptName << "': Is a directory\n";
+            return kExitUsage;
+        }
         std::ifstream file(scriptName, std::ios::binary);
         if (!file) {
             err << "vellumark: cannot open '" << scriptName << "': " << std::strerror(errno) << "\n";

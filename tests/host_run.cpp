@@ -427,6 +427,16 @@ TEST(HostProgram, HelpVersionAndUsage) {
     r = RunVellumark(dir.Path(), "run missing.vbs");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("missing.vbs"), std::string::npos);
+
+    r = RunVellumark(dir.Path(), "run .");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Is a directory"), std::string::npos);
+
+    // An empty script does nothing and succeeds.
+    WriteFile(dir / "empty.vbs", "");
+    r = RunVellumark(dir.Path(), "run empty.vbs");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out + r.err, "");
 }
 
 TEST(HostProgram, ExitStatusesAndMessages) {
