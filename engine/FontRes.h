@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/Resource.h"
+#include "truetype/vkFont.h"
 
 namespace vellumark {
 
@@ -12,11 +13,10 @@ class TPDFFontRes : public TPDFResource {
 public:
     int32_t FontNumber = 0;  // 15 for the first font added
     bool Embed = false;
-    // Advance width of each character code, thousandths of an em.
+    TvkFont Reader;  // the whole font file and its parsed tables
+    // Advance width of each character code, thousandths of an em, from the
+    // reader (looked up once when the font is added).
     std::array<int32_t, 256> Widths{};
-    std::array<bool, 256> UsedChars{};
-    uint16_t FirstChar = 0;
-    uint16_t LastChar = 0;
 };
 
 // Standard fonts are numbered 1..14; added fonts start at 15.

@@ -140,6 +140,24 @@ int32_t TVellumark::AddFontResource(std::unique_ptr<TPDFFontRes> font) {
     return kStandardFontCount + fonts_->Append(std::move(font));
 }
 
+int32_t TVellumark::AddFont(const std::u16string& fileName) {
+    auto font = std::make_unique<TPDFFontRes>();
+    if (!font->Reader.LoadFromFile(Utf16ToUtf8(fileName))) return 0;
+    for (int c = 0; c < 256; ++c) font->Widths[static_cast<std::size_t>(c)] = font->Reader.CharWidth(static_cast<uint8_t>(c));
+    return AddFontResource(std::move(font));
+}
+
+bool TVellumark::GetEmbedFont(int32_t font) const {
+    if (font <= kStandardFontCount) return false;
+    const TPDFFontRes* f = fonts_->Get(font - kStandardFontCount);
+    return f && f->Embed;
+}
+
+void TVellumark::SetEmbedFont(int32_t font, bool embed) {
+    if (font <= kStandardFontCount) return;
+    if (TPDFFontRes* f = fonts_->Get(font - kStandardFontCount)) f->Embed = embed;
+}
+
 int32_t TVellumark::CreateGraphic() {
     CurrentGraphic = AddResource(std::make_unique<TPDFGraphicRes>());
     return CurrentGraphic;

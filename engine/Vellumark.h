@@ -88,6 +88,12 @@ public:
     double TextBlockWidth();
     double TextLineWidth(const std::u16string& text) const;
 
+    // Fonts: AddFont answers the new font number, or 0 when the file is not
+    // a TrueType font that can be read.
+    int32_t AddFont(const std::u16string& fileName);
+    bool GetEmbedFont(int32_t font) const;
+    void SetEmbedFont(int32_t font, bool embed);
+
     // Settings with rules of their own.
     uint8_t GetCompressionBW() const noexcept { return compressionBW_; }
     void SetCompressionBW(uint8_t value) noexcept;
