@@ -30,13 +30,6 @@ std::unique_ptr<TPDFImageRes> Image(uint32_t w, uint32_t h, uint32_t dpi) {
     return img;
 }
 
-TTextLine MakeRun(const std::string& text, int32_t font, uint32_t size) {
-    TTextLine r;
-    r.Text = text;
-    r.FontNumber = font;
-    r.Size = size;
-    return r;
-}
 
 }  // namespace
 
@@ -85,78 +78,84 @@ TEST(WriterContent, GraphicsAreCopiedAsRecorded) {
     EXPECT_EQ(FirstPageContent(e), g2->Content() + g1->Content());
 }
 
+namespace {
+
+// An added font whose characters are all 600 thousandths wide.
+void AddTestFont(TVellumark& e) {
+    auto f = std::make_unique<TPDFFontRes>();
+    f->Widths.fill(600);
+    e.AddFontResource(std::move(f));
+}
+
+}  // namespace
+
 TEST(WriterContent, TextRunsFontsColoursAndEscapes) {
     TVellumark e;
     e.AddPage(0);
     e.CreateText();
-    auto* t = e.CurrentTextRes();
-    TTextLine a = MakeRun("a(b)\\c", 5, 10);
-    a.BaselineOffset = 10;
-    TTextLine b = MakeRun("", 5, 10);
-    b.BaselineOffset = 21.5;
-    b.Color = 0x0000FF;
-    TTextLine c = MakeRun("x", 9, 10);
-    c.BaselineOffset = 33;
-    c.SkewX = 45;
-    t->Runs = {a, b, c};
+    e.WriteText(u"a(b)\\c");
+    e.SetTextColor(0x0000FF);
+    e.WriteText(u"");
+    e.SetTextFont(9);
+    e.SetTextColor(0);
+    e.SetTextSkewX(45);
+    e.WriteText(u"x");
     e.ApplyResource(1, 1);
     e.Locate(1, 1, 72, 720);
     e.ScaleObject(1, 1, 200);
-    EXPECT_EQ(FirstPageContent(e),
+    TOutputBuffer out;
+    WriteDocument(e, out, 0);
+    const std::string pdf = out.ToString();
+    // Baselines come from the unscaled sizes: 10, 21.5, 33 below the top.
+    EXPECT_EQ(Inflate(StreamData(pdf, 4)),
               "q\rq\rBT\r"
               "/SF5 1 Tf\r0 0 0 rg\r20 0 0 20 72 710 Tm\r(a\\(b\\)\\\\c)Tj\r"
               "1 0 0 rg\r20 0 0 20 72 698.5 Tm\r()Tj\r"
               "/SF9 1 Tf\r0 0 0 rg\r20 20 0 20 72 687 Tm\r(x)Tj\r"
               "ET\rQ\rQ\r");
+    EXPECT_NE(pdf.find("/Font <<\r/SF5 6 0 R \r/SF9 7 0 R \r>>\r"), std::string::npos);
+    EXPECT_NE(pdf.find("6 0 obj\r<< /Type /Font\r/Subtype /Type1\r/Name /SF5\r/BaseFont /Helvetica\r"
+                       "/Encoding /WinAnsiEncoding\r>>\rendobj\r"),
+              std::string::npos);
+    EXPECT_NE(pdf.find("/BaseFont /Times-Roman\r"), std::string::npos);
 }
 
 TEST(WriterContent, AlignmentUnderlinesAndLinks) {
     TVellumark e;
+    AddTestFont(e);
     e.AddPage(0);
     e.CreateText();
-    auto* t = e.CurrentTextRes();
-    t->Align = taCenter;
-    t->LinkCount = 1;
-    TTextLine a = MakeRun("Go", 15, 10);
-    a.BaselineOffset = 10;
-    a.RunWidth = 12.3;
-    a.VisualLineWidth = 40;
-    a.Underline = true;
-    a.Link = "http://x";
-    TTextLine b = MakeRun("on", 15, 10);
-    b.Continues = true;
-    b.BaselineOffset = 10;
-    b.XOffset = 12.3;
-    b.RunWidth = 27.7;
-    b.VisualLineWidth = 40;
-    b.Underline = true;
-    t->Runs = {a, b};
+    e.SetTextFont(15);
+    e.SetTextAlign(taCenter);
+    e.SetTextUnderline(true);
+    e.LinkStandardFormat = false;
+    e.WriteLink(u"Go", u"http://x");
+    e.AppendText = true;
+    e.WriteText(u"on");
     e.ApplyResource(1, 1);
     e.Locate(1, 1, 100, 500);
     TOutputBuffer out;
     WriteDocument(e, out, 0);
     const std::string pdf = out.ToString();
+    // Two runs of 12 points on one visual line of 24, centred on x = 100.
     EXPECT_EQ(Inflate(StreamData(pdf, 4)),
               "q\rq\rBT\r"
-              "/TT1 1 Tf\r0 0 0 rg\r10 0 0 10 80 490 Tm\r(Go)Tj\r"
-              "0 0 0 rg\r10 0 0 10 92.3 490 Tm\r(on)Tj\r"
+              "/TT1 1 Tf\r0 0 0 rg\r10 0 0 10 88 490 Tm\r(Go)Tj\r"
+              "0 0 0 rg\r10 0 0 10 100 490 Tm\r(on)Tj\r"
               "ET\rQ\rQ\r"
-              "0 0 0 rg\r0 0 0 RG\r80 488.5 12.3 0.5 re\rB\r92.3 488.5 27.7 0.5 re\rB\r");
-    // left 80, width 12, top 490 + 10, bottom 490 - 2.5 rounded.
-    EXPECT_NE(pdf.find("/Rect [ 80 488 92 500 ] "), std::string::npos);
+              "0 0 0 rg\r0 0 0 RG\r88 488.5 12 0.5 re\rB\r100 488.5 12 0.5 re\rB\r");
+    // left 88, width 12, top 490 + 10, bottom 490 - 2.5 rounded.
+    EXPECT_NE(pdf.find("/Rect [ 88 488 100 500 ] "), std::string::npos);
 }
 
 TEST(WriterContent, RotatedTextHasNoLinksOrUnderlines) {
     TVellumark e;
+    AddTestFont(e);
     e.AddPage(0);
     e.CreateText();
-    auto* t = e.CurrentTextRes();
-    t->LinkCount = 1;
-    TTextLine a = MakeRun("Go", 15, 10);
-    a.Underline = true;
-    a.Link = "http://x";
-    a.RunWidth = 10;
-    t->Runs = {a};
+    e.SetTextFont(15);
+    e.SetTextUnderline(true);
+    e.WriteLink(u"Go", u"http://x");
     e.ApplyResource(1, 1);
     e.Rotate(1, 1, 90);
     TOutputBuffer out;
@@ -168,21 +167,28 @@ TEST(WriterContent, RotatedTextHasNoLinksOrUnderlines) {
     EXPECT_EQ(pdf.find("/Annots"), std::string::npos);
 }
 
-TEST(WriterContent, SurplusLinksAreDroppedNotWrittenPastTheTable) {
+TEST(WriterContent, EveryLinkedRunGetsAnAnnotation) {
     TVellumark e;
+    AddTestFont(e);
     e.AddPage(0);
     e.CreateText();
-    auto* t = e.CurrentTextRes();
-    t->LinkCount = 1;  // fewer than the linked runs below
-    TTextLine a = MakeRun("a", 15, 10);
-    a.Link = "http://1";
-    TTextLine b = a;
-    b.Link = "http://2";
-    t->Runs = {a, b};
+    e.SetTextFont(15);
+    e.SetTextMaxWidth(20);  // wraps the link onto three runs
+    e.WriteLink(u"aaa bbb ccc", u"http://1");
+    e.WriteLink(u"d", u"http://1");  // the same link again: counted once as written
+    EXPECT_EQ(e.CurrentTextRes()->LinkCount, 1);
     e.ApplyResource(1, 1);
     TOutputBuffer out;
     WriteDocument(e, out, 0);
     const std::string pdf = out.ToString();
-    EXPECT_NE(pdf.find("/URI (http://1)"), std::string::npos);
-    EXPECT_EQ(pdf.find("/URI (http://2)"), std::string::npos);
+    // 6 and 7 are the font and its descriptor.
+    EXPECT_NE(pdf.find("/Annots [ 8 0 R 9 0 R 10 0 R 11 0 R ]"), std::string::npos);
+    EXPECT_NE(pdf.find("/Widths [ 600 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "
+                       "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 600 600 600 600 ]"),
+              std::string::npos);
+    std::size_t count = 0;
+    for (std::size_t at = pdf.find("/URI (http://1)"); at != std::string::npos; at = pdf.find("/URI (http://1)", at + 1))
+        ++count;
+    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(pdf.find("/URI ()"), std::string::npos);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "engine/TextLayout.h"
 #include "writer/ColorWriter.h"
 #include "writer/FormatReal.h"
 #include "writer/PDFString.h"
@@ -37,7 +38,7 @@ void WriteRotation(Out& out, double c, double s) {
 
 }  // namespace
 
-TContentWriter::TContentWriter(const TVellumark& engine, TFlateWriter& out, std::vector<TLink>& links)
+TContentWriter::TContentWriter(TVellumark& engine, TFlateWriter& out, std::vector<TLink>& links)
     : engine_(engine), out_(out), links_(links) {}
 
 void TContentWriter::AddLink(TLink link) {
@@ -48,7 +49,7 @@ void TContentWriter::AddLink(TLink link) {
 }
 
 void TContentWriter::WritePlacement(const TPDFObj& obj) {
-    const TPDFResource* res = engine_.Resource(obj.Resource);
+    TPDFResource* res = engine_.Resource(obj.Resource);
     if (!res) return;
     switch (obj.Kind) {
         case okGraphic:
@@ -61,7 +62,7 @@ void TContentWriter::WritePlacement(const TPDFObj& obj) {
             if (auto* image = dynamic_cast<const TPDFImageRes*>(res)) WriteImage(obj, *image);
             break;
         default:
-            if (auto* text = dynamic_cast<const TPDFTextRes*>(res)) WriteText(obj, *text);
+            if (auto* text = dynamic_cast<TPDFTextRes*>(res)) WriteText(obj, *text);
             break;
     }
 }
@@ -96,7 +97,7 @@ void TContentWriter::WriteImage(const TPDFObj& obj, const TPDFImageRes& image) {
     }
 }
 
-void TContentWriter::WriteText(const TPDFObj& obj, const TPDFTextRes& text) {
+void TContentWriter::WriteText(const TPDFObj& obj, TPDFTextRes& text) {
     AppendText(out_, "q\rq\rBT\r");
     double e = obj.X;
     double f = obj.Y;
@@ -107,6 +108,7 @@ void TContentWriter::WriteText(const TPDFObj& obj, const TPDFTextRes& text) {
         e = obj.X * c + obj.Y * s;
         f = obj.Y * c - obj.X * s;
     }
+    LayoutText(text, engine_.Fonts(), obj.Scale);
     const std::vector<TTextLine>& runs = text.Runs;
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const TTextLine& run = runs[r];

@@ -15,17 +15,17 @@ namespace vellumark {
 class TContentWriter {
 public:
     // links has room for the page's annotations at 1..size-1 (entry 0 unused).
-    TContentWriter(const TVellumark& engine, TFlateWriter& out, std::vector<TLink>& links);
+    TContentWriter(TVellumark& engine, TFlateWriter& out, std::vector<TLink>& links);
 
     void WritePlacement(const TPDFObj& obj);
     void WriteUnderlines();
 
 private:
     void WriteImage(const TPDFObj& obj, const TPDFImageRes& image);
-    void WriteText(const TPDFObj& obj, const TPDFTextRes& text);
+    void WriteText(const TPDFObj& obj, TPDFTextRes& text);
     void AddLink(TLink link);
 
-    const TVellumark& engine_;
+    TVellumark& engine_;
     TFlateWriter& out_;
     std::vector<TLink>& links_;
     int32_t linkCount_ = 0;

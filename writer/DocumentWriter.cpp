@@ -1,10 +1,16 @@
 #include "writer/DocumentWriter.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include <zlib.h>
+
 #include "engine/TextCodec.h"
+#include "engine/TextLayout.h"
 #include "writer/ContentWriter.h"
 #include "writer/FlateWriter.h"
 #include "writer/FormatReal.h"
@@ -17,12 +23,19 @@ namespace {
 
 const char* const kIndexingError = "Error indexing PDF contents.";
 
+const char* const kStandardFontNames[kStandardFontCount + 1] = {
+    "",          "Courier",          "Courier-Bold",        "Courier-BoldOblique",   "Courier-Oblique",
+    "Helvetica", "Helvetica-Bold",   "Helvetica-BoldOblique", "Helvetica-Oblique", "Times-Roman",
+    "Times-Bold", "Times-Italic",    "Times-BoldItalic",    "Symbol",                "ZapfDingbats"};
+
 // A font that placed text uses, in order of first use.
 struct TFontRecord {
     int32_t FontNumber = 0;
     int32_t ObjectNumber = 0;
     bool Embed = false;
+    const TPDFFontRes* Font = nullptr;  // the engine's entry, for TrueType fonts
 };
+
 
 class TDocumentWriter {
 public:
@@ -79,7 +92,8 @@ private:
                 } else if (obj.Kind == okText) {
                     auto* text = dynamic_cast<TPDFTextRes*>(engine_.Resource(obj.Resource));
                     if (!text) continue;
-                    if (obj.Angle == 0) page.AnnotationCount += text->LinkCount;
+                    // One annotation per laid-out run that carries a link.
+                    if (obj.Angle == 0) page.AnnotationCount += LinkedRuns(*text, obj.Scale);
                     for (const TTextLine& line : text->Lines) NumberFont(line.FontNumber, counter);
                 }
             }
@@ -87,6 +101,13 @@ private:
             counter += page.AnnotationCount;
         }
         offsets_.assign(static_cast<std::size_t>(counter) + 1, 0);
+    }
+
+    int32_t LinkedRuns(TPDFTextRes& text, double scale) {
+        if (text.LinkCount == 0) return 0;
+        LayoutText(text, engine_.Fonts(), scale);
+        return static_cast<int32_t>(
+            std::count_if(text.Runs.begin(), text.Runs.end(), [](const TTextLine& r) { return !r.Link.empty(); }));
     }
 
     void NumberFont(int32_t fontNumber, int32_t& counter) {
@@ -98,9 +119,10 @@ private:
         if (fontNumber <= kStandardFontCount) {
             counter += 1;
         } else {
-            const TPDFFontRes* font = engine_.Fonts().Get(fontNumber - kStandardFontCount);
-            rec.Embed = font && font->Embed;
+            rec.Font = engine_.Fonts().Get(fontNumber - kStandardFontCount);
+            rec.Embed = rec.Font && rec.Font->Embed;
             counter += rec.Embed ? 3 : 2;
+            if (!usedCharsKnown_) MarkUsedCharacters();
         }
         fontIndex_[static_cast<std::size_t>(fontNumber)] = static_cast<int32_t>(fonts_.size());
         fonts_.push_back(rec);
@@ -330,11 +352,122 @@ private:
         ++counter_;
     }
 
+    // Every character code of the written lines of all placed text, whatever
+    // its font: the codes that get real widths in every TrueType font.
+    void MarkUsedCharacters() {
+        usedChars_.fill(false);
+        for (const TPDFPage& page : engine_.Pages())
+            for (const TPDFObj& obj : page.Placements) {
+                if (obj.Kind != okText) continue;
+                auto* text = dynamic_cast<const TPDFTextRes*>(engine_.Resource(obj.Resource));
+                if (!text) continue;
+                for (const TTextLine& line : text->Lines)
+                    for (char c : line.Text) usedChars_[static_cast<unsigned char>(c)] = true;
+            }
+        firstChar_ = 255;
+        for (int c = 0; c <= 254; ++c)
+            if (usedChars_[static_cast<std::size_t>(c)]) {
+                firstChar_ = c;
+                break;
+            }
+        lastChar_ = 0;
+        for (int c = 255; c >= 1; --c)
+            if (usedChars_[static_cast<std::size_t>(c)]) {
+                lastChar_ = c;
+                break;
+            }
+        if (lastChar_ < firstChar_) lastChar_ = firstChar_;
+        usedCharsKnown_ = true;
+    }
+
     void WriteFontObjects(const TFontRecord& rec) {
-        // Font dictionaries come with the text subsystem; nothing can place
-        // written text before it exists.
-        (void)rec;
-        throw EPDFError("Not implemented: font objects");
+        const int32_t n = counter_;
+        BeginObject(n);
+        if (rec.FontNumber <= kStandardFontCount) {
+            AppendText(out_, "<< /Type /Font\r/Subtype /Type1\r/Name /SF");
+            AppendInt(out_, rec.FontNumber);
+            AppendText(out_, "\r/BaseFont /");
+            AppendText(out_, kStandardFontNames[rec.FontNumber]);
+            AppendText(out_, "\r/Encoding /WinAnsiEncoding\r>>\r");
+            EndObject();
+            ++counter_;
+            return;
+        }
+        static const TvkFont kEmpty;
+        const TvkFont& reader = rec.Font ? rec.Font->Reader : kEmpty;
+        AppendText(out_, "<< /Type /Font\r/Subtype /TrueType\r/FirstChar ");
+        AppendInt(out_, firstChar_);
+        AppendText(out_, "\r/LastChar ");
+        AppendInt(out_, lastChar_);
+        AppendText(out_, "\r/Widths [ ");
+        for (int c = firstChar_; c <= lastChar_; ++c) {
+            if (usedChars_[static_cast<std::size_t>(c)] && rec.Font)
+                AppendInt(out_, static_cast<uint16_t>(rec.Font->Widths[static_cast<std::size_t>(c)]));
+            else
+                AppendText(out_, "0");
+            AppendText(out_, " ");
+        }
+        AppendText(out_, "]\r/Encoding /WinAnsiEncoding\r/BaseFont /");
+        AppendName(out_, reader.PostScriptName());
+        AppendText(out_, "\r/FontDescriptor ");
+        AppendInt(out_, n + 1);
+        AppendText(out_, " 0 R\r>>\r");
+        EndObject();
+        ++counter_;
+
+        BeginObject(n + 1);
+        AppendText(out_, "<< /Type /FontDescriptor\r/Ascent ");
+        AppendInt(out_, static_cast<int16_t>(reader.Ascent()));
+        AppendText(out_, "\r/CapHeight 0\r/Descent ");
+        AppendInt(out_, static_cast<int16_t>(reader.Descent()));
+        AppendText(out_, "\r/Flags 32\r/FontBBox [ ");
+        AppendInt(out_, static_cast<int16_t>(reader.BBoxXMin()));
+        AppendText(out_, " ");
+        AppendInt(out_, static_cast<int16_t>(reader.BBoxYMin()));
+        AppendText(out_, " ");
+        AppendInt(out_, static_cast<int16_t>(reader.BBoxXMax()));
+        AppendText(out_, " ");
+        AppendInt(out_, static_cast<int16_t>(reader.BBoxYMax()));
+        AppendText(out_, " ]\r/FontName /");
+        AppendName(out_, reader.PostScriptName());
+        AppendText(out_, "\r/ItalicAngle ");
+        const double angle = reader.ItalicAngle();
+        AppendInt(out_, static_cast<long long>(std::trunc(angle >= 0 ? angle + 0.5 : angle - 0.5)));
+        AppendText(out_, "\r/StemV 0\r");
+        if (rec.Embed) {
+            AppendText(out_, "/FontFile2 ");
+            AppendInt(out_, n + 2);
+            AppendText(out_, " 0 R\r");
+        }
+        AppendText(out_, ">>\r");
+        EndObject();
+        ++counter_;
+        if (!rec.Embed) return;
+
+        const std::string compressed = CompressFontFile(reader);
+        BeginObject(n + 2);
+        AppendText(out_, "<< /Filter /FlateDecode\r/Length ");
+        AppendInt(out_, static_cast<long long>(compressed.size()));
+        AppendText(out_, " /Length1 ");
+        AppendInt(out_, static_cast<long long>(reader.DataSize()));
+        AppendText(out_, " >>\rstream\r\n");
+        out_.append(compressed.data(), compressed.size());
+        AppendText(out_, "endstream\r");
+        EndObject();
+        ++counter_;
+    }
+
+    // The whole font file as one zlib stream at the default level.
+    static std::string CompressFontFile(const TvkFont& reader) {
+        const auto& data = reader.Data();
+        const auto bytes = data.Bytes();
+        uLongf size = compressBound(static_cast<uLong>(bytes.size()));
+        std::string out(size, '\0');
+        if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, bytes.data(), static_cast<uLong>(bytes.size()),
+                      Z_DEFAULT_COMPRESSION) != Z_OK)
+            throw EPDFError("Compression error");
+        out.resize(size);
+        return out;
     }
 
     void WriteAnnotation(const TLink& link) {
@@ -422,6 +555,10 @@ private:
     std::vector<TFontRecord> fonts_;
     std::vector<int32_t> fontIndex_;  // font number -> index in fonts_, -1 when none
     std::unique_ptr<TFlateWriter> flate_;  // made with the first content stream
+    std::array<bool, 256> usedChars_{};
+    bool usedCharsKnown_ = false;
+    int firstChar_ = 255;
+    int lastChar_ = 255;
 };
 
 }  // namespace

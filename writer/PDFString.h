@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace vellumark {
@@ -19,6 +20,23 @@ inline void AppendEscaped(Out& out, std::string_view text) {
         }
     }
     out.append(text.data() + start, text.size() - start);
+}
+
+// A name as a PDF name object's bytes: anything but regular printable
+// characters is written #xx.
+template <class Out>
+inline void AppendName(Out& out, std::string_view name) {
+    static const char* const hex = "0123456789ABCDEF";
+    for (char ch : name) {
+        auto c = static_cast<unsigned char>(ch);
+        bool regular = c >= 33 && c <= 126 && !std::strchr("()<>[]{}/%#", c);
+        if (regular) {
+            out.append(&ch, 1);
+        } else {
+            char esc[3] = {'#', hex[c >> 4], hex[c & 15]};
+            out.append(esc, 3);
+        }
+    }
 }
 
 }  // namespace vellumark
