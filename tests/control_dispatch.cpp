@@ -295,12 +295,12 @@ TEST_F(ControlDispatch, ControlWindowMembers) {
 TEST_F(ControlDispatch, MemberWithoutEngineOperationFailsWithErrorInfo) {
     TVariant r = TVariant::Long(77);
     std::vector<TVariant> args{TVariant::String(u"hello")};
-    EXPECT_EQ(doc.CallSlot(17, args, &r), hr::kUnexpected);  // WriteText
+    EXPECT_EQ(doc.CallSlot(8, args, &r), hr::kUnexpected);  // AddImageFile
     std::optional<TErrorInfo> info = GetErrorInfo();
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->guid, kIID_IPDFDoc);
     EXPECT_EQ(info->source, u"VellumarkX.PDFDoc");
-    EXPECT_EQ(info->description, u"Not implemented: WriteText");
+    EXPECT_EQ(info->description, u"Not implemented: AddImageFile");
     EXPECT_EQ(info->helpContext, 0u);
     // Taken once.
     EXPECT_FALSE(GetErrorInfo().has_value());
