@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs the three benchmark programs from a build folder (builds nothing) and
+# Runs the benchmark programs from a build folder (builds nothing) and
 # prints their PASS/FAIL lines as a summary at the end.
 #   bench/run.sh /work/main/build-bench
 set -u
@@ -16,7 +16,7 @@ fi
 log=$(mktemp /tmp/vellumark_bench_run.XXXXXX)
 trap 'rm -f "$log"' EXIT INT TERM
 
-for prog in bench_format_real bench_save bench_libharu; do
+for prog in bench_format_real bench_save bench_libharu bench_layout bench_text_report; do
     echo "===== $prog"
     if [ -x "$dir/$prog" ]; then
         "$dir/$prog" 2>&1 | tee -a "$log"
