@@ -222,10 +222,10 @@ TEST(TrueTypeFonts, SymbolFontUsesTheFirstRecord) {
     EXPECT_EQ(font.CharWidth('B'), 1400);
 }
 
-TEST(TrueTypeFonts, WindowsOnlyNameIsRefused) {
+TEST(TrueTypeFonts, WindowsOnlyNameIsTaken) {
     TvkFont font;
-    EXPECT_FALSE(font.LoadFromFile(std::string(TEST_DATA_DIR) + "/fonts/VkWindowsNames.ttf"));
-    EXPECT_EQ(font.CharWidth('A'), 0);
+    EXPECT_TRUE(font.LoadFromFile(std::string(TEST_DATA_DIR) + "/fonts/VkWindowsNames.ttf"));
+    EXPECT_EQ(font.PostScriptName(), "VkWindowsNames");
 }
 
 TEST(TrueTypeFonts, TestFontMinimal) { CheckFont("data/VkMinimal.ttf"); }

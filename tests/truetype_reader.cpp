@@ -555,8 +555,13 @@ TEST(TrueTypeReader, OnlyTheMacintoshRomanEnglishRecordCounts) {
     ASSERT_TRUE(Load(font, BuildFont(desc)));
     EXPECT_EQ(font.PostScriptName(), "First");
 
-    // Only a Windows PostScript name: the font is refused.
-    desc.names = {{3, 1, 0x409, 6, std::string("\0W", 2)}, {1, 0, 0, 4, "Full Name"}};
+    // Only a Windows PostScript name: taken from UTF-16BE, keeping the
+    // characters below 128.
+    desc.names = {{3, 1, 0x409, 6, std::string("\0W\0i\0n\x20\xac\0-\0B", 12)}, {1, 0, 0, 4, "Full Name"}};
+    ASSERT_TRUE(Load(font, BuildFont(desc)));
+    EXPECT_EQ(font.PostScriptName(), "Win-B");
+    // Another language or encoding of the Windows record does not count.
+    desc.names = {{3, 1, 0x407, 6, std::string("\0W", 2)}, {3, 0, 0x409, 6, std::string("\0W", 2)}};
     EXPECT_FALSE(Load(font, BuildFont(desc)));
     ExpectNotLoaded(font);
     desc.names = {};

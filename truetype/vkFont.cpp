@@ -1,5 +1,8 @@
 #include "truetype/vkFont.h"
 
+#include <optional>
+#include <utility>
+
 #include <cstring>
 #include <new>
 
@@ -142,6 +145,8 @@ bool TvkFont::ReadName() {
     data_.SetPosition(uint64_t{table->Offset} + 2);  // format
     const uint16_t count = ReadUInt16BE(data_);
     const uint16_t stringOffset = ReadUInt16BE(data_);
+    const uint64_t strings = uint64_t{table->Offset} + stringOffset;
+    std::optional<std::pair<uint16_t, uint16_t>> windows;  // offset, length
     for (unsigned i = 0; i < count; ++i) {
         const uint16_t platformId = ReadUInt16BE(data_);
         const uint16_t encodingId = ReadUInt16BE(data_);
@@ -149,16 +154,29 @@ bool TvkFont::ReadName() {
         const uint16_t nameId = ReadUInt16BE(data_);
         const uint16_t length = ReadUInt16BE(data_);
         const uint16_t offset = ReadUInt16BE(data_);
-        // Only the Macintosh Roman English PostScript name counts.
+        // The Macintosh Roman English PostScript name, byte for byte.
         if (platformId == 1 && encodingId == 0 && languageId == 0 && nameId == 6) {
-            data_.SetPosition(uint64_t{table->Offset} + stringOffset + offset);
+            data_.SetPosition(strings + offset);
             std::string name(length, '\0');
             data_.ReadBuffer(name.data(), length);
             postScriptName_ = std::move(name);
             return true;
         }
+        if (!windows && platformId == 3 && encodingId == 1 && languageId == 0x409 && nameId == 6)
+            windows.emplace(offset, length);
     }
-    return false;
+    // Many current fonts carry the PostScript name only in the Windows
+    // English record, in UTF-16BE; a PostScript name is ASCII, so the
+    // characters below 128 are kept.
+    if (!windows) return false;
+    data_.SetPosition(strings + windows->first);
+    std::string name;
+    for (unsigned i = 0; i + 1 < windows->second; i += 2) {
+        const uint16_t c = ReadUInt16BE(data_);
+        if (c < 128) name += static_cast<char>(c);
+    }
+    postScriptName_ = std::move(name);
+    return true;
 }
 
 bool TvkFont::ReadHead() {

@@ -59,11 +59,18 @@ def describe(label, path, out):
     out.append("size %d" % len(data))
     out.append("fnv1a64 %016x" % fnv1a64(data))
 
+    # The Macintosh Roman English record, byte for byte; failing that the
+    # Windows English record, keeping its characters below 128.
     ps = None
     for rec in font["name"].names:
         if (rec.platformID, rec.platEncID, rec.langID, rec.nameID) == (1, 0, 0, 6):
             ps = rec.toBytes()
             break
+    if ps is None:
+        for rec in font["name"].names:
+            if (rec.platformID, rec.platEncID, rec.langID, rec.nameID) == (3, 1, 0x409, 6):
+                ps = bytes(c for c in rec.toUnicode().encode("ascii", "ignore"))
+                break
     sub = None
     for t in font["cmap"].tables:
         if t.platformID == 3 and t.platEncID in (0, 1):

@@ -107,7 +107,7 @@ def main():
           sym_glyphs, sym_adv, [format4(3, 0, symbol), format4(3, 1, unicode)],
           units_per_em=1000, ascent=800, descent=-200)
 
-    # The PostScript name only on the Windows platform: the reader refuses it.
+    # The PostScript name only on the Windows platform: the reader takes it from there.
     build(os.path.join(out, "VkWindowsNames.ttf"), "VkWindowsNames", "Regular",
           "VkWindowsNames", glyphs, advances, [format4(3, 1, latin)],
           windows_names_only=True)
