@@ -10,6 +10,8 @@ PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils
+  # fonts the tests and examples use
+  fonts-dejavu-core fonts-liberation
   # libFuzzer and the sanitizer runtime for clang
   clang-14 libclang-rt-14-dev
   # benchmark-only: the reference PDF library the shape benchmark compares with

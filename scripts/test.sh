@@ -17,13 +17,16 @@ scripts/build.sh build-asan -DVELLUMARK_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDe
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-echo "== fuzz the script parser (${FUZZ_SECONDS:-30} s)"
+echo "== fuzz each parser for ${FUZZ_SECONDS:-30} s"
 CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DVELLUMARK_FUZZ=ON -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF
-mkdir -p build-fuzz/corpus-script
-build-fuzz/fuzz/fuzz_script -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
-  build-fuzz/corpus-script fuzz/corpus/script >build-fuzz/fuzz_script.log 2>&1 || {
-  tail -50 build-fuzz/fuzz_script.log
-  echo "fuzzer found a problem" >&2
-  exit 1
-}
-tail -2 build-fuzz/fuzz_script.log
+for target in script truetype; do
+  mkdir -p "build-fuzz/corpus-$target"
+  if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "fuzz/corpus/$target" \
+      >"build-fuzz/fuzz_$target.log" 2>&1; then
+    tail -50 "build-fuzz/fuzz_$target.log"
+    echo "fuzzer fuzz_$target found a problem" >&2
+    exit 1
+  fi
+  echo "fuzz_$target: $(grep -E '^#[0-9]+.*DONE' "build-fuzz/fuzz_$target.log" | tail -1)"
+done
