@@ -102,7 +102,7 @@ TSizeResult Measure(const std::string& fontPath, const std::vector<std::u16strin
 
         double cpu = 0, wall = 0;
         for (int k = 0; k < r.iterations; ++k) {
-            std::vector<TTextLine>().swap(text.Runs);
+            std::vector<TTextRun>().swap(text.Runs);
             w0 = Seconds();
             c0 = CpuSeconds();
             sink += LayoutText(text, engine.Fonts(), 100).BlockHeight;
@@ -160,10 +160,10 @@ int main(int argc, char** argv) {
                         ? "agree"
                         : "DISAGREE");
         std::printf("  WriteText of the lines %.3f ms cpu; the very first layout %.3f ms cpu; runs %.1f MiB resident "
-                    "(sizeof(TTextLine) = %zu)\n",
+                    "(sizeof(TTextRun) = %zu)\n",
                     r.writeCpu * 1e3, r.firstLayoutCpu * 1e3,
                     MiB(r.residentAfter > r.residentBefore ? r.residentAfter - r.residentBefore : 0),
-                    sizeof(TTextLine));
+                    sizeof(TTextRun));
         PrintTimes("LayoutText again:", r.layoutCpu, r.layoutWall, r);
         PrintTimes("LayoutText first:", r.freshCpu, r.freshWall, r);
         PrintTimes("TextBlockHeight:", r.heightCpu, r.heightWall, r);

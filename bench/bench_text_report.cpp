@@ -79,7 +79,7 @@ public:
         engine_.WriteText(bench::Widen(line));
         LayoutText(text, engine_.Fonts(), 100);
         std::vector<std::string> runs;
-        for (const TTextLine& r : text.Runs) runs.push_back(r.Text);
+        for (const TTextRun& r : text.Runs) runs.emplace_back(text.TextOf(r));
         return runs;
     }
 
@@ -167,8 +167,8 @@ bool TakeEngineLines(TVellumark& engine, TPageText& text) {
         auto* res = obj ? dynamic_cast<TPDFTextRes*>(engine.Resource(obj->Resource)) : nullptr;
         if (!res) return false;
         LayoutText(*res, engine.Fonts(), obj->Scale);
-        for (const TTextLine& run : res->Runs) {
-            text.lineTexts.push_back(run.Text);
+        for (const TTextRun& run : res->Runs) {
+            text.lineTexts.emplace_back(res->TextOf(run));
             at.emplace_back(obj->X + run.XOffset, obj->Y - run.BaselineOffset);
         }
         exact = exact && res->Runs.size() == kLinesPerPage;

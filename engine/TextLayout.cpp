@@ -71,9 +71,11 @@ TBreak FindBreak(std::string_view text, std::size_t start, const std::array<int3
 
 TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, double scale) {
     TLayoutResult result;
-    std::vector<TTextLine>& runs = text.Runs;
+    std::vector<TTextRun>& runs = text.Runs;
     runs.clear();
+    text.JoinedTexts.clear();
     if (text.Lines.empty()) return result;
+    runs.reserve(text.Lines.size());
 
     result.AllAddedFonts = std::all_of(text.Lines.begin(), text.Lines.end(),
                                        [](const TTextLine& l) { return l.FontNumber > kStandardFontCount; });
@@ -84,28 +86,41 @@ TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, 
         for (std::size_t i = 0; i < text.Lines.size(); ++i) {
             const TTextLine& line = text.Lines[i];
             if (line.Continues && i > 0) {
-                runs.back().Text += line.Text;
+                TTextRun& last = runs.back();
+                if (!last.Joined) {
+                    text.JoinedTexts.emplace_back(text.TextOf(last));
+                    last.Joined = true;
+                    last.Start = static_cast<uint32_t>(text.JoinedTexts.size() - 1);
+                }
+                text.JoinedTexts[last.Start] += line.Text;
+                last.Length = static_cast<uint32_t>(text.JoinedTexts[last.Start].size());
             } else {
-                runs.push_back(line);
-                runs.back().Continues = false;
-                runs.back().RunWidth = 0;
+                TTextRun run;
+                run.Line = static_cast<uint32_t>(i);
+                run.Length = static_cast<uint32_t>(line.Text.size());
+                runs.push_back(run);
             }
         }
     } else {
         double x = 0;  // width of the visual line so far
-        for (const TTextLine& line : text.Lines) {
+        for (std::size_t li = 0; li < text.Lines.size(); ++li) {
+            const TTextLine& line = text.Lines[li];
             const auto& widths = WidthsOf(fonts, line.FontNumber);
             const std::string_view t = line.Text;
             const double m = line.MaxWidth;
             std::size_t p = 1;
             std::size_t e = 0;
             auto place = [&](std::size_t end, bool continues) {
-                TTextLine run = line;
-                run.Text = p <= t.size() ? std::string(t.substr(p - 1, std::min(end, t.size()) - (p - 1))) : std::string();
+                TTextRun run;
+                run.Line = static_cast<uint32_t>(li);
+                if (p <= t.size()) {
+                    run.Start = static_cast<uint32_t>(p - 1);
+                    run.Length = static_cast<uint32_t>(std::min(end, t.size()) - (p - 1));
+                }
                 run.Continues = continues;
-                run.RunWidth = RunWidth(widths, run.Text, line.Size, scale);
+                run.RunWidth = RunWidth(widths, t.substr(run.Start, run.Length), line.Size, scale);
                 x += run.RunWidth;
-                runs.push_back(std::move(run));
+                runs.push_back(run);
             };
             do {
                 TBreak b;
@@ -126,14 +141,17 @@ TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, 
                 while (p <= t.size() && t[p - 1] == ' ') ++p;
             } while (e < t.size());
         }
-        // Trailing spaces at the end of each visual line do not count.
+        // Trailing spaces at the end of each visual line do not count; a run
+        // of spaces only stays as it is.
         for (std::size_t i = 0; i < runs.size(); ++i) {
             if (i + 1 < runs.size() && runs[i + 1].Continues) continue;
-            std::string& s = runs[i].Text;
-            std::size_t keep = s.find_last_not_of(' ');
-            if (keep == std::string::npos || keep + 1 == s.size()) continue;  // all spaces, or none trailing
-            s.erase(keep + 1);
-            runs[i].RunWidth = RunWidth(WidthsOf(fonts, runs[i].FontNumber), s, runs[i].Size, scale);
+            TTextRun& run = runs[i];
+            const std::string_view s = text.TextOf(run);
+            const std::size_t keep = s.find_last_not_of(' ');
+            if (keep == std::string_view::npos || keep + 1 == s.size()) continue;
+            run.Length = static_cast<uint32_t>(keep + 1);
+            const TTextLine& line = text.LineOf(run);
+            run.RunWidth = RunWidth(WidthsOf(fonts, line.FontNumber), s.substr(0, keep + 1), line.Size, scale);
         }
     }
 
@@ -149,9 +167,9 @@ TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, 
         for (std::size_t k = start; k < end; ++k) {
             runs[k].XOffset = width;
             width += runs[k].RunWidth;
-            height = std::max(height, static_cast<double>(runs[k].Size));
+            height = std::max(height, static_cast<double>(text.LineOf(runs[k]).Size));
         }
-        if (!first) above += previousHeight * (1 + runs[start].LineSpacing / 100);
+        if (!first) above += previousHeight * (1 + text.LineOf(runs[start]).LineSpacing / 100);
         for (std::size_t k = start; k < end; ++k) {
             runs[k].VisualLineWidth = width;
             runs[k].BaselineOffset = height + above;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/Resource.h"
@@ -11,7 +12,7 @@ namespace vellumark {
 
 enum TTextAlign : uint8_t { taLeft = 0, taCenter = 1, taRight = 2 };
 
-// One line of a text resource as written, or one run of its layout.
+// One line of a text resource as written.
 struct TTextLine {
     std::string Text;  // narrow (Windows-1252)
     int32_t Size = 10;  // points, as written (a size below 1 is never wrapped)
@@ -25,11 +26,22 @@ struct TTextLine {
     bool LinkBorder = false;
     bool Underline = false;
     bool Continues = false;
-    // Filled by the layout.
-    double RunWidth = 0;
-    double BaselineOffset = 0;
-    double VisualLineWidth = 0;
-    double XOffset = 0;
+};
+
+// One run of the layout: a piece of one written line, drawn in that line's
+// formatting. Runs refer to the line's text instead of copying it, so laying
+// out a large block allocates nothing per run. Lines that are joined in a
+// standard font get their joined text in the resource's JoinedTexts.
+struct TTextRun {
+    uint32_t Line = 0;    // index of the written line
+    uint32_t Start = 0;   // first byte in the line's text (index into JoinedTexts when Joined)
+    uint32_t Length = 0;  // bytes
+    bool Continues = false;  // continues the visual line of the run before it
+    bool Joined = false;
+    double RunWidth = 0;         // points, at the layout's scale
+    double BaselineOffset = 0;   // points down from the top of the block
+    double VisualLineWidth = 0;  // points
+    double XOffset = 0;          // points from the start of the visual line
 };
 
 class TPDFTextRes : public TPDFResource {
@@ -46,7 +58,14 @@ public:
     bool Underline = false;
 
     std::vector<TTextLine> Lines;  // as written
-    std::vector<TTextLine> Runs;   // the last layout
+    std::vector<TTextRun> Runs;    // the last layout
+    std::vector<std::string> JoinedTexts;
+
+    const TTextLine& LineOf(const TTextRun& run) const { return Lines[run.Line]; }
+    std::string_view TextOf(const TTextRun& run) const {
+        if (run.Joined) return JoinedTexts[run.Start];
+        return std::string_view(Lines[run.Line].Text).substr(run.Start, run.Length);
+    }
 };
 
 }  // namespace vellumark

@@ -33,7 +33,7 @@ protected:
     std::vector<std::string> Runs(double scale = 100) {
         LayoutText(T(), e.Fonts(), scale);
         std::vector<std::string> v;
-        for (const auto& r : T().Runs) v.push_back(r.Text);
+        for (const auto& r : T().Runs) v.push_back(std::string(T().TextOf(r)));
         return v;
     }
     TVellumark e;

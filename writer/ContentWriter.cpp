@@ -109,23 +109,24 @@ void TContentWriter::WriteText(const TPDFObj& obj, TPDFTextRes& text) {
         f = obj.Y * c - obj.X * s;
     }
     LayoutText(text, engine_.Fonts(), obj.Scale);
-    const std::vector<TTextLine>& runs = text.Runs;
+    const std::vector<TTextRun>& runs = text.Runs;
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        const TTextLine& run = runs[r];
-        if (r == 0 || run.FontNumber != runs[r - 1].FontNumber) {
-            if (run.FontNumber > kStandardFontCount) {
+        const TTextRun& run = runs[r];
+        const TTextLine& line = text.LineOf(run);
+        if (r == 0 || line.FontNumber != text.LineOf(runs[r - 1]).FontNumber) {
+            if (line.FontNumber > kStandardFontCount) {
                 AppendText(out_, "/TT");
-                AppendInt(out_, run.FontNumber - kStandardFontCount);
+                AppendInt(out_, line.FontNumber - kStandardFontCount);
             } else {
                 AppendText(out_, "/SF");
-                AppendInt(out_, run.FontNumber);
+                AppendInt(out_, line.FontNumber);
             }
             AppendText(out_, " 1 Tf\r");
         }
-        const double size = obj.Scale * run.Size / 100;
-        const double kx = std::tan(run.SkewX * std::numbers::pi / 180) * size;
-        const double ky = std::tan(run.SkewY * std::numbers::pi / 180) * size;
-        WriteFillColor(out_, run.Color);
+        const double size = obj.Scale * line.Size / 100;
+        const double kx = std::tan(line.SkewX * std::numbers::pi / 180) * size;
+        const double ky = std::tan(line.SkewY * std::numbers::pi / 180) * size;
+        WriteFillColor(out_, line.Color);
         double align = 0;
         if (text.Align == taCenter)
             align = -run.VisualLineWidth / 2;
@@ -133,10 +134,10 @@ void TContentWriter::WriteText(const TPDFObj& obj, TPDFTextRes& text) {
             align = -run.VisualLineWidth;
         const double x = e + run.XOffset + align;
         const double baseline = f - run.BaselineOffset;
-        if (!run.Link.empty() && !turned) {
+        if (!line.Link.empty() && !turned) {
             TLink link;
-            link.URI = run.Link;
-            link.Border = run.LinkBorder;
+            link.URI = line.Link;
+            link.Border = line.LinkBorder;
             link.Left = Trunc(x + 0.5);
             link.Width = Trunc(run.RunWidth + 0.5);
             link.Top = Trunc(baseline + size + 0.5);
@@ -145,10 +146,10 @@ void TContentWriter::WriteText(const TPDFObj& obj, TPDFTextRes& text) {
         }
         AppendReals(out_, {size, kx, ky, size, x, baseline});
         AppendText(out_, " Tm\r");
-        if (run.Underline && !turned)
-            underlines_.push_back({x, baseline - 0.15 * size, run.RunWidth, 0.05 * size, run.Color});
+        if (line.Underline && !turned)
+            underlines_.push_back({x, baseline - 0.15 * size, run.RunWidth, 0.05 * size, line.Color});
         AppendText(out_, "(");
-        AppendEscaped(out_, run.Text);
+        AppendEscaped(out_, text.TextOf(run));
         AppendText(out_, ")Tj\r");
     }
     AppendText(out_, "ET\rQ\rQ\r");

@@ -107,7 +107,8 @@ private:
         if (text.LinkCount == 0) return 0;
         LayoutText(text, engine_.Fonts(), scale);
         return static_cast<int32_t>(
-            std::count_if(text.Runs.begin(), text.Runs.end(), [](const TTextLine& r) { return !r.Link.empty(); }));
+            std::count_if(text.Runs.begin(), text.Runs.end(),
+                          [&](const TTextRun& r) { return !text.LineOf(r).Link.empty(); }));
     }
 
     void NumberFont(int32_t fontNumber, int32_t& counter) {
