@@ -9,7 +9,7 @@ PACKAGES=(
   zlib1g-dev libjpeg62-turbo-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qpdf poppler-utils
+  qpdf poppler-utils mupdf-tools
   # fonts the tests and examples use
   fonts-dejavu-core fonts-liberation
   # libFuzzer and the sanitizer runtime for clang
