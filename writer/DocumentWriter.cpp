@@ -167,8 +167,13 @@ private:
             AppendText(out_, "/Resources \r<<\r");
             if (page.Placements.ImageCount > 0) {
                 AppendText(out_, "/XObject <<\r");
+                // Each image once, even when the page places it several times:
+                // a dictionary must not repeat a key.
+                std::vector<int32_t> named;
                 for (const TPDFObj& obj : page.Placements) {
                     if (obj.Kind != okImage) continue;
+                    if (std::find(named.begin(), named.end(), obj.Resource) != named.end()) continue;
+                    named.push_back(obj.Resource);
                     const TPDFResource* image = engine_.Resource(obj.Resource);
                     AppendText(out_, "/Im");
                     AppendInt(out_, obj.Resource);
