@@ -32,4 +32,16 @@ private:
     int32_t hresult_;
 };
 
+// Reading past the end of a stream.
+class EReadError : public std::runtime_error {
+public:
+    EReadError() : std::runtime_error("Stream read error") {}
+};
+
+// A file that cannot be opened or read.
+class EFOpenError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 }  // namespace vellumark

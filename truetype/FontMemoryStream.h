@@ -15,19 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/EPDFError.h"
+
 namespace vellumark {
-
-// A read past the end of a stream's data.
-class EReadError : public std::runtime_error {
-public:
-    EReadError() : std::runtime_error("Stream read error") {}
-};
-
-// A file that cannot be opened or read into a stream.
-class EFOpenError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class TFontMemoryStream {
 public:
