@@ -465,14 +465,11 @@ private:
 
     // The whole font file as one zlib stream at the default level.
     static std::string CompressFontFile(const TvkFont& reader) {
-        const auto& data = reader.Data();
-        const auto bytes = data.Bytes();
-        uLongf size = compressBound(static_cast<uLong>(bytes.size()));
-        std::string out(size, '\0');
-        if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, bytes.data(), static_cast<uLong>(bytes.size()),
-                      Z_DEFAULT_COMPRESSION) != Z_OK)
-            throw EPDFError("Compression error");
-        out.resize(size);
+        const auto bytes = reader.Data().Bytes();
+        std::string out;
+        TFlateWriter flate(out, Z_DEFAULT_COMPRESSION);
+        flate.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        flate.Finish();
         return out;
     }
 

@@ -1,11 +1,19 @@
 #include "writer/FlateWriter.h"
 
+#include <utility>
+
 #include "engine/EPDFError.h"
 
 namespace vellumark {
 
 TFlateWriter::TFlateWriter(TOutputBuffer& out, int level)
-    : out_(out),
+    : TFlateWriter([&out](const char* data, std::size_t size) { out.append(data, size); }, level) {}
+
+TFlateWriter::TFlateWriter(std::string& out, int level)
+    : TFlateWriter([&out](const char* data, std::size_t size) { out.append(data, size); }, level) {}
+
+TFlateWriter::TFlateWriter(TEmit emit, int level)
+    : emit_(std::move(emit)),
       in_(std::make_unique_for_overwrite<char[]>(kBufferSize)),
       outBuf_(std::make_unique_for_overwrite<unsigned char[]>(kBufferSize)) {
     if (deflateInit2(&zs_, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -23,7 +31,7 @@ void TFlateWriter::Deflate(int flush) {
         int rc = deflate(&zs_, flush);
         if (rc == Z_STREAM_ERROR) throw EPDFError("Compression error");
         std::size_t produced = kBufferSize - zs_.avail_out;
-        out_.append(reinterpret_cast<const char*>(outBuf_.get()), produced);
+        if (produced > 0) emit_(reinterpret_cast<const char*>(outBuf_.get()), produced);
         written_ += produced;
         if (flush == Z_FINISH ? rc == Z_STREAM_END : (zs_.avail_in == 0 && zs_.avail_out != 0)) break;
     }

@@ -1,11 +1,13 @@
 // TFlateWriter: a buffered zlib compressor (zlib format, 32 KB window, memory
-// level 8, default strategy) that writes its output into a TOutputBuffer in
-// blocks of 64 KB. Level -1 is zlib's default; level 0 gives stored blocks.
+// level 8, default strategy) that writes its output into a TOutputBuffer or a
+// string in blocks of 64 KB. Level -1 is zlib's default; level 0 gives stored blocks.
 // After Finish the writer starts the next stream, so one writer serves every
 // stream of a document.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -21,6 +23,7 @@ public:
     static constexpr std::size_t kBufferSize = 64 * 1024;
 
     TFlateWriter(TOutputBuffer& out, int level);
+    TFlateWriter(std::string& out, int level);
     ~TFlateWriter();
     TFlateWriter(const TFlateWriter&) = delete;
     TFlateWriter& operator=(const TFlateWriter&) = delete;
@@ -42,9 +45,11 @@ public:
     uint64_t Finish();
 
 private:
+    using TEmit = std::function<void(const char*, std::size_t)>;
+    TFlateWriter(TEmit emit, int level);
     void Deflate(int flush);
 
-    TOutputBuffer& out_;
+    TEmit emit_;
     z_stream zs_{};
     std::unique_ptr<char[]> in_;
     std::unique_ptr<unsigned char[]> outBuf_;
