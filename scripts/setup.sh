@@ -10,12 +10,16 @@ PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils mupdf-tools
+  # tiffcp and tiff2rgba decode the Group 4 encoder's output in its tests
+  libtiff-tools
   # fonts the tests and examples use
   fonts-dejavu-core fonts-liberation
   # libFuzzer and the sanitizer runtime for clang
   clang-14 libclang-rt-14-dev
   # benchmark-only: the reference PDF library the shape benchmark compares with
   libhpdf-dev
+  # benchmark-only: libtiff's Group 4 encoder, the Group 4 benchmark's baseline
+  libtiff-dev
 )
 
 missing=()
