@@ -16,7 +16,8 @@ fi
 log=$(mktemp /tmp/vellumark_bench_run.XXXXXX)
 trap 'rm -f "$log"' EXIT INT TERM
 
-for prog in bench_format_real bench_save bench_libharu bench_layout bench_text_report bench_group4; do
+for prog in bench_format_real bench_save bench_libharu bench_layout bench_text_report bench_group4 \
+        bench_jpeg_passthrough bench_image_flate; do
     echo "===== $prog"
     if [ -x "$dir/$prog" ]; then
         "$dir/$prog" 2>&1 | tee -a "$log"
