@@ -40,7 +40,7 @@ void Set16(Bytes& b, std::size_t at, uint32_t v) {
 constexpr uint32_t kRGB = 0, kRLE8 = 1, kRLE4 = 2, kBitfields = 3, kAlphaBitfields = 6;
 
 // A bitmap as the writer below puts it into a file or a packed bitmap.
-struct TSpec {
+struct TLayout {
     uint32_t headerSize = 40;  // 12, 16 to 64, 108 or 124
     int32_t width = 1;
     int32_t height = 1;  // rows; negative for top-down storage
@@ -55,7 +55,7 @@ struct TSpec {
 };
 
 // Header, masks, colour table and pixels.
-Bytes MakeDIB(const TSpec& s) {
+Bytes MakeDIB(const TLayout& s) {
     Bytes b;
     const bool bitfields = s.compression == kBitfields || s.compression == kAlphaBitfields;
     if (s.headerSize == 12) {
@@ -96,7 +96,7 @@ Bytes MakeDIB(const TSpec& s) {
 }
 
 // A bitmap file; bfOffBits points at the pixels unless given.
-Bytes MakeFile(const TSpec& s, std::optional<uint32_t> offBits = std::nullopt) {
+Bytes MakeFile(const TLayout& s, std::optional<uint32_t> offBits = std::nullopt) {
     const Bytes dib = MakeDIB(s);
     Bytes b{'B', 'M'};
     Put32(b, static_cast<uint32_t>(14 + dib.size()));
@@ -366,7 +366,7 @@ TEST_P(BmpPaletteDepths, FileAndPackedBitmapDecodeExactly) {
     const TDepthCase c = GetParam();
     const uint32_t height = 5;
     const TRows rows = Pattern(c.width, height, 1u << c.bpp, c.width);
-    TSpec s;
+    TLayout s;
     s.width = static_cast<int32_t>(c.width);
     s.height = c.topDown ? -static_cast<int32_t>(height) : static_cast<int32_t>(height);
     s.bitCount = c.bpp;
@@ -404,7 +404,7 @@ TEST(BmpFile, TwentyFourBitsBottomUpAndTopDown) {
     for (uint32_t width : {1u, 2u, 3u, 4u, 7u}) {
         const TRows rgb = ColourPattern(width, 4);
         for (bool topDown : {false, true}) {
-            TSpec s;
+            TLayout s;
             s.width = static_cast<int32_t>(width);
             s.height = topDown ? -4 : 4;
             s.pixels = StoreRows(rgb, 24, topDown);
@@ -415,7 +415,7 @@ TEST(BmpFile, TwentyFourBitsBottomUpAndTopDown) {
 }
 
 TEST(BmpFile, ResolutionComesFromTheHeader) {
-    TSpec s;
+    TLayout s;
     s.pixels = StoreRows({{0x123456}}, 24, false);
     s.xPelsPerMeter = 0;
     s.yPelsPerMeter = 11811;
@@ -446,7 +446,7 @@ TEST(BmpFile, SixteenBitsDefaultToFiveFiveFive) {
             raw[y][x] = r << 10 | g << 5 | b | (x % 2) << 15;  // the top bit is not used
             rgb[y][x] = Scale(r, 5) << 16 | Scale(g, 5) << 8 | Scale(b, 5);
         }
-    TSpec s;
+    TLayout s;
     s.width = 5;
     s.height = 3;
     s.bitCount = 16;
@@ -470,7 +470,7 @@ TEST(BmpFile, SixteenBitFieldsFiveSixFive) {
         }
     for (uint32_t header : {40u, 52u, 56u, 108u, 124u}) {
         for (bool topDown : {false, true}) {
-            TSpec s;
+            TLayout s;
             s.headerSize = header;
             s.width = 64;
             s.height = topDown ? -2 : 2;
@@ -487,7 +487,7 @@ TEST(BmpFile, SixteenBitFieldsFiveSixFive) {
 TEST(BmpFile, SixteenBitFieldsOfFourBitsAndAlphaBitfields) {
     TRows raw{{0x0F00, 0x00F0, 0x000F, 0xF123, 0x0000}};
     TRows rgb{{0xFF0000, 0x00FF00, 0x0000FF, 0x112233, 0}};
-    TSpec s;
+    TLayout s;
     s.width = 5;
     s.bitCount = 16;
     s.compression = kAlphaBitfields;  // four masks after a 40-byte header
@@ -500,7 +500,7 @@ TEST(BmpFile, SixteenBitFieldsOfFourBitsAndAlphaBitfields) {
 TEST(BmpFile, ThirtyTwoBits) {
     TRows raw{{0xFF102030, 0x00FFFFFF, 0x80000001}, {0x12345678, 0xAABBCCDD, 0}};
     TRows rgb{{0x102030, 0xFFFFFF, 0x000001}, {0x345678, 0xBBCCDD, 0}};
-    TSpec s;
+    TLayout s;
     s.width = 3;
     s.height = 2;
     s.bitCount = 32;
@@ -521,7 +521,7 @@ TEST(BmpFile, ThirtyTwoBits) {
     EXPECT_TRUE(SameColours(LoadDIB(MakeDIB(s)), swapped));
 
     // Ten bits a channel: the top eight count.
-    TSpec t;
+    TLayout t;
     t.width = 2;
     t.bitCount = 32;
     t.compression = kBitfields;
@@ -539,7 +539,7 @@ TEST(BmpFile, ThirtyTwoBits) {
 TEST(BmpFile, CoreHeaderWithThreeByteEntries) {
     for (uint16_t bpp : {1, 4, 8}) {
         const TRows rows = Pattern(6, 3, 1u << bpp);
-        TSpec s;
+        TLayout s;
         s.headerSize = 12;
         s.width = 6;
         s.height = 3;
@@ -552,7 +552,7 @@ TEST(BmpFile, CoreHeaderWithThreeByteEntries) {
         const TBMPImage dib = LoadDIB(MakeDIB(s));
         EXPECT_TRUE(SameIndices(dib, rows)) << bpp;
     }
-    TSpec s;
+    TLayout s;
     s.headerSize = 12;
     s.width = 3;
     s.height = 2;
@@ -564,7 +564,7 @@ TEST(BmpFile, CoreHeaderWithThreeByteEntries) {
 TEST(BmpFile, OtherHeaderSizes) {
     const TRows rows = Pattern(9, 4, 256);
     for (uint32_t header : {16u, 20u, 36u, 40u, 52u, 56u, 64u, 108u, 124u}) {
-        TSpec s;
+        TLayout s;
         s.headerSize = header;
         s.width = 9;
         s.height = 4;
@@ -582,7 +582,7 @@ TEST(BmpFile, OtherHeaderSizes) {
 
 TEST(BmpFile, ShortPalettes) {
     const TRows rows = Pattern(4, 2, 6);
-    TSpec s;
+    TLayout s;
     s.width = 4;
     s.height = 2;
     s.bitCount = 8;
@@ -605,7 +605,7 @@ TEST(BmpFile, ShortPalettes) {
     }
 
     // A file whose table is cut short by bfOffBits, clrUsed 0.
-    TSpec t = s;
+    TLayout t = s;
     t.clrUsed = 0;
     t.palette = MakePalette(5);
     const TBMPImage img = LoadFile(MakeFile(t));
@@ -615,12 +615,12 @@ TEST(BmpFile, ShortPalettes) {
 
 TEST(BmpFile, OffsetToPixelsIsHonouredWhenSane) {
     const TRows rgb = ColourPattern(2, 2);
-    TSpec s;
+    TLayout s;
     s.width = 2;
     s.height = 2;
     s.pixels = StoreRows(rgb, 24, false);
     // A gap of 10 bytes between header and pixels.
-    TSpec gap = s;
+    TLayout gap = s;
     gap.pixels.insert(gap.pixels.begin(), 10, 0xEE);
     EXPECT_TRUE(SameColours(LoadFile(MakeFile(gap, 14 + 40 + 10)), rgb));
     // Offsets inside the header or past the end: the pixels follow the table.
@@ -634,7 +634,7 @@ TEST(BmpFile, OffsetToPixelsIsHonouredWhenSane) {
 
 TEST(BmpFile, MissingPaddingOfTheLastRowIsTolerated) {
     const TRows rgb = ColourPattern(1, 3);  // 3 bytes a row, stride 4
-    TSpec s;
+    TLayout s;
     s.width = 1;
     s.height = 3;
     s.pixels = StoreRows(rgb, 24, false);
@@ -650,7 +650,7 @@ TEST(BmpFile, MissingPaddingOfTheLastRowIsTolerated) {
 // Run-length encoding.
 
 TEST(BmpFile, RunLength8) {
-    TSpec s;
+    TLayout s;
     s.width = 6;
     s.height = 4;
     s.bitCount = 8;
@@ -679,7 +679,7 @@ TEST(BmpFile, RunLength8) {
 }
 
 TEST(BmpFile, RunLength4) {
-    TSpec s;
+    TLayout s;
     s.width = 7;
     s.height = 3;
     s.bitCount = 4;
@@ -699,7 +699,7 @@ TEST(BmpFile, RunLength4) {
 }
 
 TEST(BmpFile, RunLengthPastTheImageIsSafe) {
-    TSpec s;
+    TLayout s;
     s.width = 3;
     s.height = 2;
     s.bitCount = 8;
@@ -733,7 +733,7 @@ TEST(BmpFile, RunLengthPastTheImageIsSafe) {
 
 TEST(BmpPackedDIB, TwoColourBitmapWithRedFirstBecomesBlackAndWhite) {
     const TRows rows = Pattern(11, 3, 2);
-    TSpec s;
+    TLayout s;
     s.width = 11;
     s.height = 3;
     s.bitCount = 1;
@@ -759,7 +759,7 @@ TEST(BmpPackedDIB, TwoColourBitmapWithRedFirstBecomesBlackAndWhite) {
 
 TEST(BmpPackedDIB, ColourTableOfDeepBitmapsIsSkipped) {
     const TRows rgb = ColourPattern(3, 2);
-    TSpec s;
+    TLayout s;
     s.width = 3;
     s.height = 2;
     s.clrUsed = 2;
@@ -773,7 +773,7 @@ TEST(BmpPackedDIB, ColourTableOfDeepBitmapsIsSkipped) {
 // Bad data.
 
 TEST(BmpFile, RefusesBadHeaders) {
-    TSpec s;
+    TLayout s;
     s.width = 2;
     s.height = 2;
     s.pixels = StoreRows(ColourPattern(2, 2), 24, false);
@@ -820,7 +820,7 @@ TEST(BmpFile, RefusesBadHeaders) {
     Set32(big, 22, 1024);
     EXPECT_INVALID(LoadFile(big), "Bitmap image is not valid");
     // And big ones beyond the byte limit fail as too large even when compressed.
-    TSpec r;
+    TLayout r;
     r.width = static_cast<int32_t>(TBMPImage::kMaxDimension);
     r.height = static_cast<int32_t>(TBMPImage::kMaxDimension);
     r.bitCount = 8;
@@ -832,7 +832,7 @@ TEST(BmpFile, RefusesBadHeaders) {
     EXPECT_INVALID(LoadDIB(MakeDIB(r)), "Image is too large");
     EXPECT_INVALID(LoadDIB(Bytes{40, 0, 0}), "Bitmap image is not valid");
     // Bit fields whose masks are missing.
-    TSpec m;
+    TLayout m;
     m.bitCount = 16;
     m.compression = kBitfields;
     m.masks = {0xF800, 0x07E0, 0x001F, 0};
@@ -846,7 +846,7 @@ TEST(BmpFile, RefusesBadHeaders) {
 }
 
 TEST(BmpFile, FailureLeavesTheImageAsItWas) {
-    TSpec s;
+    TLayout s;
     s.width = 2;
     s.height = 1;
     s.pixels = StoreRows(ColourPattern(2, 1), 24, false);
@@ -864,7 +864,7 @@ TEST(BmpFile, FailureLeavesTheImageAsItWas) {
 std::vector<Bytes> SmallFiles() {
     std::vector<Bytes> files;
     for (uint16_t bpp : {1, 2, 4, 8}) {
-        TSpec s;
+        TLayout s;
         s.width = 5;
         s.height = 3;
         s.bitCount = bpp;
@@ -874,12 +874,12 @@ std::vector<Bytes> SmallFiles() {
         s.headerSize = 12;
         files.push_back(MakeFile(s));
     }
-    TSpec rgb;
+    TLayout rgb;
     rgb.width = 3;
     rgb.height = -2;
     rgb.pixels = StoreRows(ColourPattern(3, 2), 24, true);
     files.push_back(MakeFile(rgb));
-    TSpec sixteen;
+    TLayout sixteen;
     sixteen.headerSize = 124;
     sixteen.width = 3;
     sixteen.height = 2;
@@ -888,7 +888,7 @@ std::vector<Bytes> SmallFiles() {
     sixteen.masks = {0xF800, 0x07E0, 0x001F, 0};
     sixteen.pixels = StoreRows(Pattern(3, 2, 65536), 16, false);
     files.push_back(MakeFile(sixteen));
-    TSpec thirtyTwo;
+    TLayout thirtyTwo;
     thirtyTwo.width = 2;
     thirtyTwo.height = 2;
     thirtyTwo.bitCount = 32;
@@ -896,7 +896,7 @@ std::vector<Bytes> SmallFiles() {
     thirtyTwo.masks = {0xFF0000, 0xFF00, 0xFF, 0};
     thirtyTwo.pixels = StoreRows(Pattern(2, 2, 0xFFFFFF), 32, false);
     files.push_back(MakeFile(thirtyTwo));
-    TSpec rle8;
+    TLayout rle8;
     rle8.width = 6;
     rle8.height = 4;
     rle8.bitCount = 8;
@@ -905,7 +905,7 @@ std::vector<Bytes> SmallFiles() {
     rle8.clrUsed = 16;
     rle8.pixels = {3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 2, 7, 0, 2, 2, 1, 2, 9, 0, 0, 10, 4, 0, 1};
     files.push_back(MakeFile(rle8));
-    TSpec rle4;
+    TLayout rle4;
     rle4.width = 7;
     rle4.height = 3;
     rle4.bitCount = 4;
@@ -1047,14 +1047,14 @@ TEST(BmpFile, AgreesWithPillow) {
     test::TempDir dir;
     std::vector<std::filesystem::path> files;
     std::vector<int> tolerances;
-    auto check = [&](const TSpec& s, int tolerance = 0) {
+    auto check = [&](const TLayout& s, int tolerance = 0) {
         files.push_back(dir / ("b" + std::to_string(files.size()) + ".bmp"));
         tolerances.push_back(tolerance);
         Save(files.back(), MakeFile(s));
     };
     for (uint16_t bpp : {1, 4, 8}) {
         for (bool topDown : {false, true}) {
-            TSpec s;
+            TLayout s;
             s.width = 13;
             s.height = topDown ? -6 : 6;
             s.bitCount = bpp;
@@ -1065,7 +1065,7 @@ TEST(BmpFile, AgreesWithPillow) {
             check(s);
         }
     }
-    TSpec core;
+    TLayout core;
     core.headerSize = 12;
     core.width = 5;
     core.height = 4;
@@ -1073,18 +1073,18 @@ TEST(BmpFile, AgreesWithPillow) {
     core.palette = MakePalette(256);
     core.pixels = StoreRows(Pattern(5, 4, 256), 8, false);
     check(core);
-    TSpec rgb;
+    TLayout rgb;
     rgb.width = 7;
     rgb.height = -5;
     rgb.pixels = StoreRows(ColourPattern(7, 5), 24, true);
     check(rgb);
-    TSpec x32;
+    TLayout x32;
     x32.width = 5;
     x32.height = 3;
     x32.bitCount = 32;
     x32.pixels = StoreRows(Pattern(5, 3, 0xFFFFFF, 12345), 32, false);
     check(x32);
-    TSpec x16;
+    TLayout x16;
     x16.width = 9;
     x16.height = 3;
     x16.bitCount = 16;
@@ -1094,7 +1094,7 @@ TEST(BmpFile, AgreesWithPillow) {
     x16.masks = {0xF800, 0x07E0, 0x001F, 0};
     x16.pixels = StoreRows(Pattern(9, 3, 0x10000, 4321), 16, false);
     check(x16, 1);
-    TSpec rle8;
+    TLayout rle8;
     rle8.width = 6;
     rle8.height = 4;
     rle8.bitCount = 8;
@@ -1105,7 +1105,7 @@ TEST(BmpFile, AgreesWithPillow) {
     // two use none of them; the tests above cover those.
     rle8.pixels = {3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 2, 7, 4, 8, 0, 0, 6, 9, 0, 0, 6, 4, 0, 1};
     check(rle8);
-    TSpec rle4;
+    TLayout rle4;
     rle4.width = 7;
     rle4.height = 3;
     rle4.bitCount = 4;
