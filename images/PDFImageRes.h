@@ -23,6 +23,10 @@ public:
     uint8_t BitsPerComponent = 0;
     uint16_t PaletteSize = 0;
     bool GrayJPEG = false;
+    // A JPEG passed through: its colour components (1, 3 or 4) and whether
+    // it carries inverted CMYK (an Adobe marker), as most writers store it.
+    uint8_t JPEGComponents = 3;
+    bool JPEGInverted = false;
 };
 
 }  // namespace vellumark

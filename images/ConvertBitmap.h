@@ -1,0 +1,32 @@
+// ConvertBitmapToImage: sorts a decoded bitmap into its colour class
+// (black-and-white, grayscale, indexed, RGB), picks the compression the
+// class's setting asks for, and stores the pixel rows, the palette and the
+// encoded data in the image resource.
+#pragma once
+
+#include <cstdint>
+
+#include "images/BMPImage.h"
+#include "images/PDFImageRes.h"
+
+namespace vellumark {
+
+// The four compression settings that govern the conversion.
+struct TCompressionSettings {
+    uint8_t BW = cfGroup4;
+    uint8_t Gray = cfZIP;
+    uint8_t Indexed = cfZIP;
+    uint8_t RGB = cfZIP;
+};
+
+enum class TImageClass : uint8_t { BlackAndWhite, Grayscale, Indexed, RGB };
+
+// The class of a bitmap of 1, 4, 8 or 24 bits per pixel.
+TImageClass ClassOf(const TBMPImage& bitmap) noexcept;
+
+// Fills Compression, BitsPerComponent, PaletteSize, Indexed, GrayJPEG,
+// ImageStream and PaletteStream of `image` (whose Width, Height and
+// resolutions are already set). The bitmap may be converted to 24 bits.
+void ConvertBitmapToImage(const TCompressionSettings& settings, TBMPImage& bitmap, TPDFImageRes& image);
+
+}  // namespace vellumark
