@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "engine/EPDFError.h"
@@ -87,6 +88,14 @@ public:
     double TextBlockHeight();
     double TextBlockWidth();
     double TextLineWidth(const std::u16string& text) const;
+
+    // Images: each add appends one image resource and answers its number.
+    int32_t AddImageFile(const std::u16string& fileName);
+    int32_t AddImageBytes(std::span<const uint8_t> data);
+    int32_t AddImageBMPHandle(int32_t handle);
+    int32_t ImageCount(const std::u16string& fileName) const;
+    double ImageWidth(int32_t resource) const;   // current unit, unscaled
+    double ImageHeight(int32_t resource) const;
 
     // Fonts: AddFont answers the new font number, or 0 when the file is not
     // a TrueType font that can be read.

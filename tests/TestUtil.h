@@ -23,6 +23,16 @@ private:
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+
+// Little-endian integers appended to a byte string (building test files).
+inline void Put16(std::string& s, uint32_t v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void Put32(std::string& s, uint32_t v) {
+    Put16(s, v & 0xFFFF);
+    Put16(s, v >> 16);
+}
 void WriteFile(const std::filesystem::path& path, const std::string& data);
 
 // Result of running a shell command: exit status and everything it printed.

@@ -230,3 +230,33 @@ TEST(WriterDocument, ImageLinksBecomeAnnotations) {
     EXPECT_NE(pdf.find("/Size 10\r"), std::string::npos);
     ExpectConsistentXref(pdf);
 }
+
+TEST(WriterDocument, PassedThroughCMYKJPEGIsDeclaredCMYK) {
+    TVellumark e;
+    e.AddPage(0);
+    auto make = [](uint8_t components, bool inverted, bool gray) {
+        auto img = std::make_unique<TPDFImageRes>();
+        img->Width = img->Height = 1;
+        img->XResolution = img->YResolution = 72;
+        img->Compression = cfJPEG;
+        img->JPEGComponents = components;
+        img->JPEGInverted = inverted;
+        img->GrayJPEG = gray;
+        img->ImageStream = "jpeg";
+        return img;
+    };
+    e.AddResource(make(4, true, false));
+    e.AddResource(make(4, false, false));
+    e.AddResource(make(1, false, true));
+    e.AddResource(make(3, false, false));
+    for (int r = 1; r <= 4; ++r) e.ApplyResource(1, r);
+    const std::string pdf = Build(e);
+    EXPECT_NE(pdf.find("6 0 obj\r<<\r/Type /XObject\r/Subtype /Image\r/Filter /DCTDecode\r/Width 1\r/Height 1\r"
+                       "/BitsPerComponent 8\r/ColorSpace /DeviceCMYK\r/Decode [1 0 1 0 1 0 1 0]\r/Length 5 >>"),
+              std::string::npos);
+    EXPECT_NE(pdf.find("7 0 obj\r<<\r/Type /XObject\r/Subtype /Image\r/Filter /DCTDecode\r/Width 1\r/Height 1\r"
+                       "/BitsPerComponent 8\r/ColorSpace /DeviceCMYK\r/Length 5 >>"),
+              std::string::npos);
+    EXPECT_NE(pdf.find("/ColorSpace /DeviceGray\r/Length 5 >>"), std::string::npos);
+    EXPECT_NE(pdf.find("/ColorSpace /DeviceRGB\r/Length 5 >>"), std::string::npos);
+}

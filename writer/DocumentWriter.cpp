@@ -325,8 +325,15 @@ private:
             case cfJPEG:
                 AppendText(out_, "/Filter /DCTDecode\r");
                 size();
-                AppendText(out_, image.GrayJPEG ? "/BitsPerComponent 8\r/ColorSpace /DeviceGray\r"
-                                                : "/BitsPerComponent 8\r/ColorSpace /DeviceRGB\r");
+                if (image.JPEGComponents == 4) {
+                    // CMYK data; most writers store it inverted and say so
+                    // with an Adobe marker.
+                    AppendText(out_, "/BitsPerComponent 8\r/ColorSpace /DeviceCMYK\r");
+                    if (image.JPEGInverted) AppendText(out_, "/Decode [1 0 1 0 1 0 1 0]\r");
+                } else {
+                    AppendText(out_, image.GrayJPEG ? "/BitsPerComponent 8\r/ColorSpace /DeviceGray\r"
+                                                    : "/BitsPerComponent 8\r/ColorSpace /DeviceRGB\r");
+                }
                 break;
             case cfNone:
                 size();

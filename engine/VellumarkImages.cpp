@@ -1,0 +1,83 @@
+// The engine's image operations: import from files, bytes and bitmap
+// handles, and the image queries.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/TextCodec.h"
+#include "engine/Vellumark.h"
+#include "images/Handles.h"
+#include "images/ImageImport.h"
+
+namespace vellumark {
+
+namespace {
+
+TImportSettings SettingsOf(const TVellumark& e) {
+    TImportSettings s;
+    s.Compression.BW = e.GetCompressionBW();
+    s.Compression.Gray = e.GetCompressionGray();
+    s.Compression.Indexed = e.GetCompressionIndexed();
+    s.Compression.RGB = e.GetCompressionRGB();
+    s.UseSourceCompression = e.UseSourceCompression;
+    s.ImageReadNumber = e.GetImageReadNumber();
+    s.MergeAlpha = e.MergeAlpha;
+    s.MergeAlphaColor = e.MergeAlphaColor;
+    return s;
+}
+
+std::span<const uint8_t> Bytes(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+}  // namespace
+
+int32_t TVellumark::AddImageFile(const std::u16string& fileName) {
+    const std::string bytes = ReadWholeFile(Utf16ToUtf8(fileName), "File not found");
+    return AddResource(LoadImageFromStream(Bytes(bytes), SettingsOf(*this)));
+}
+
+int32_t TVellumark::AddImageBytes(std::span<const uint8_t> data) {
+    return AddResource(LoadImageFromStream(data, SettingsOf(*this)));
+}
+
+int32_t TVellumark::AddImageBMPHandle(int32_t handle) {
+    if (handle == 0) return 0;
+    const auto h = static_cast<uint32_t>(handle);
+    std::unique_ptr<TPDFImageRes> image;
+    if (std::optional<TBMPImage> bitmap = handles::CopyBitmap(h)) {
+        // A bitmap handle: the bitmap stays the caller's when ReleaseBMPHandle
+        // is set, and is deleted here otherwise.
+        image = ImageFromBitmap(*bitmap, SettingsOf(*this));
+        if (!ReleaseBMPHandle) handles::DeleteBitmap(h);
+    } else {
+        // A memory handle holding a packed bitmap is always consumed. A value
+        // that is neither kind of handle is refused rather than turned into
+        // an empty image.
+        std::optional<std::vector<uint8_t>> memory = handles::TakeMemory(h);
+        if (!memory) throw EPDFError("Invalid bitmap handle");
+        TBMPImage packed;
+        packed.LoadPackedDIB(std::span<const uint8_t>(memory->data(), memory->size()));
+        image = ImageFromBitmap(packed, SettingsOf(*this));
+    }
+    return AddResource(std::move(image));
+}
+
+int32_t TVellumark::ImageCount(const std::u16string& fileName) const {
+    const std::string bytes = ReadWholeFile(Utf16ToUtf8(fileName), "File not found: " + Utf16ToUtf8(fileName));
+    return CountImages(Bytes(bytes));
+}
+
+double TVellumark::ImageWidth(int32_t resource) const {
+    auto* image = dynamic_cast<const TPDFImageRes*>(Resource(resource));
+    if (!image || image->XResolution == 0) return 0;
+    return FromPoints(static_cast<double>(image->Width) / image->XResolution * 72);
+}
+
+double TVellumark::ImageHeight(int32_t resource) const {
+    auto* image = dynamic_cast<const TPDFImageRes*>(Resource(resource));
+    if (!image || image->YResolution == 0) return 0;
+    return FromPoints(static_cast<double>(image->Height) / image->YResolution * 72);
+}
+
+}  // namespace vellumark

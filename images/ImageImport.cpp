@@ -1,0 +1,186 @@
+#include "images/ImageImport.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+#include <unordered_set>
+
+#include "decoders/InvalidGraphic.h"
+#include "decoders/JPEGImage.h"
+#include "engine/EPDFError.h"
+
+namespace vellumark {
+
+namespace {
+
+const char* const kUnsupported = "File is not a supported image format";
+
+std::unique_ptr<TPDFImageRes> FromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
+    auto image = std::make_unique<TPDFImageRes>();
+    image->Width = bitmap.Width();
+    image->Height = bitmap.Height();
+    image->XResolution = DotsPerInch(bitmap.XPelsPerMeter);
+    image->YResolution = DotsPerInch(bitmap.YPelsPerMeter);
+    ApplyDefaultResolution(*image);
+    ConvertBitmapToImage(settings.Compression, bitmap, *image);
+    return image;
+}
+
+std::unique_ptr<TPDFImageRes> FromJPEG(std::span<const uint8_t> data, const TImportSettings& settings) {
+    TJPEGImageExtra jpeg;
+    jpeg.LoadFromStream(data);
+    const bool gray = jpeg.Grayscale();
+    const TCompressionSettings& c = settings.Compression;
+    auto image = std::make_unique<TPDFImageRes>();
+    image->Width = jpeg.Width();
+    image->Height = jpeg.Height();
+    image->XResolution = jpeg.XResolution();
+    image->YResolution = jpeg.YResolution();
+    ApplyDefaultResolution(*image);
+    const bool reuse = (c.RGB == cfJPEG && !gray) || (c.Gray == cfJPEG && gray) || settings.UseSourceCompression;
+    if (reuse) {
+        const auto& bytes = jpeg.Data();
+        image->ImageStream.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        image->Compression = cfJPEG;
+        image->GrayJPEG = gray;
+        image->JPEGComponents = static_cast<uint8_t>(jpeg.Components());
+        image->JPEGInverted = jpeg.AdobeInverted();
+    } else {
+        TBMPImage bitmap;
+        jpeg.AssignTo(bitmap);
+        ConvertBitmapToImage(c, bitmap, *image);
+    }
+    return image;
+}
+
+}  // namespace
+
+uint32_t DotsPerInch(uint32_t pixelsPerMetre) noexcept {
+    return (pixelsPerMetre * 254u + 5000u) / 10000u;
+}
+
+void ApplyDefaultResolution(TPDFImageRes& image) noexcept {
+    if (image.XResolution == 0) image.XResolution = 72;
+    if (image.YResolution == 0) image.YResolution = image.XResolution;
+}
+
+std::unique_ptr<TPDFImageRes> LoadImageFromStream(std::span<const uint8_t> data, const TImportSettings& settings) {
+    if (data.size() < 2) throw EReadError();
+    const uint16_t kind = static_cast<uint16_t>(data[0] | (data[1] << 8));
+    switch (kind) {
+        case 0x4D42: {  // "BM"
+            TBMPImage bitmap;
+            bitmap.LoadFromStream(data);
+            return FromBitmap(bitmap, settings);
+        }
+        case 0xD8FF:  // JPEG
+            return FromJPEG(data, settings);
+        default:
+            // WBMP, PCX, Photoshop, GIF, TIFF and PNG readers are not part of
+            // this build yet.
+            throw EPDFError(kUnsupported);
+    }
+}
+
+std::unique_ptr<TPDFImageRes> ImageFromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
+    return FromBitmap(bitmap, settings);
+}
+
+int32_t CountImages(std::span<const uint8_t> data) {
+    if (data.empty()) throw EReadError();
+    switch (data[0]) {
+        case 0x00: case 0x0A: case 0x38: case 0x42: case 0x47: case 0x89: case 0xFF:
+            return 1;
+        case 0x49: case 0x4D:
+            return CountTiffImages(data);
+        default:
+            throw EPDFError("File is not a supported graphics format");
+    }
+}
+
+int32_t CountTiffImages(std::span<const uint8_t> data) {
+    const bool little = data.size() >= 2 && data[0] == 'I' && data[1] == 'I';
+    const bool big = data.size() >= 2 && data[0] == 'M' && data[1] == 'M';
+    auto u16 = [&](uint64_t at, uint32_t& v) {
+        if (at + 2 > data.size()) return false;
+        v = little ? (data[at] | (data[at + 1] << 8)) : ((data[at] << 8) | data[at + 1]);
+        return true;
+    };
+    auto u32 = [&](uint64_t at, uint32_t& v) {
+        if (at + 4 > data.size()) return false;
+        v = little ? (uint32_t{data[at]} | (uint32_t{data[at + 1]} << 8) | (uint32_t{data[at + 2]} << 16) |
+                      (uint32_t{data[at + 3]} << 24))
+                   : ((uint32_t{data[at]} << 24) | (uint32_t{data[at + 1]} << 16) | (uint32_t{data[at + 2]} << 8) |
+                      uint32_t{data[at + 3]});
+        return true;
+    };
+    uint32_t magic = 0;
+    if (!(little || big) || !u16(2, magic) || magic != 42) throw EInvalidGraphic("Data is not in TIFF format");
+    uint32_t next = 0;
+    if (!u32(4, next)) throw EInvalidGraphic("Data is not in TIFF format");
+    const uint64_t size = data.size();
+    uint64_t total = 0;  // strip bytes of all pages so far
+    int32_t count = 0;
+    // A chain that comes back to a directory it has seen ends the walk.
+    std::unordered_set<uint32_t> seen;
+    while (seen.insert(next).second) {
+        uint32_t entries = 0;
+        if (!u16(next, entries)) break;
+        bool stop = false;
+        for (uint32_t i = 0; i < entries; ++i) {
+            const uint64_t e = uint64_t{next} + 2 + 12 * uint64_t{i};
+            uint32_t tag = 0, type = 0, n = 0;
+            if (!u16(e, tag) || !u16(e + 2, type) || !u32(e + 4, n)) {
+                stop = true;
+                break;
+            }
+            if (tag < 279) continue;
+            if (tag == 279) {
+                if (type != 3 && type != 4) {
+                    stop = true;
+                } else {
+                    const uint64_t width = type == 3 ? 2 : 4;
+                    uint64_t at = e + 8;
+                    if (width * n > 4) {
+                        uint32_t offset = 0;
+                        u32(e + 8, offset);
+                        at = offset;
+                    }
+                    for (uint32_t k = 0; k < n && k < (1u << 20); ++k) {
+                        uint32_t v = 0;
+                        if (!(type == 3 ? u16(at + width * k, v) : u32(at + width * k, v))) break;
+                        total += v;
+                    }
+                }
+            }
+            break;  // entries after StripByteCounts are not needed
+        }
+        uint32_t after = 0;
+        if (!u32(uint64_t{next} + 2 + 12 * uint64_t{entries}, after)) after = 0;
+        ++count;
+        next = after;
+        if (stop || next == 0 || total >= size || next >= size) break;
+    }
+    if (next != 0) --count;
+    return count;
+}
+
+std::string ReadWholeFile(const std::string& path, const std::string& notFound) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) throw EPDFError(notFound);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    std::string bytes;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    if (size > 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        in.read(bytes.data(), size);
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    return bytes;
+}
+
+}  // namespace vellumark

@@ -1,0 +1,54 @@
+// Image import: turns the bytes of an image file, or a decoded bitmap, into
+// an image resource, reusing JPEG data unchanged where the settings allow.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "images/BMPImage.h"
+#include "images/ConvertBitmap.h"
+#include "images/PDFImageRes.h"
+
+namespace vellumark {
+
+// The engine settings an import reads.
+struct TImportSettings {
+    TCompressionSettings Compression;
+    bool UseSourceCompression = true;
+    int32_t ImageReadNumber = 1;
+    bool MergeAlpha = false;
+    uint32_t MergeAlphaColor = 0xFFFFFF;
+};
+
+// Dots per inch from pixels per metre: (ppm * 254 + 5000) div 10000, in
+// unsigned 32-bit arithmetic (2835 gives 72, 11811 gives 300).
+uint32_t DotsPerInch(uint32_t pixelsPerMetre) noexcept;
+
+// An XResolution of 0 becomes 72, then a YResolution of 0 becomes the
+// XResolution.
+void ApplyDefaultResolution(TPDFImageRes& image) noexcept;
+
+// Decodes (or passes through) the image in `data`, chosen by its first two
+// bytes. Raises EPDFError "File is not a supported image format" for an
+// unknown format, EReadError for fewer than two bytes, and the decoder's
+// error for data it cannot read.
+std::unique_ptr<TPDFImageRes> LoadImageFromStream(std::span<const uint8_t> data, const TImportSettings& settings);
+
+// An image resource from a decoded bitmap (bitmap handles): resolution from
+// its pixels per metre, the default resolution, then the conversion.
+std::unique_ptr<TPDFImageRes> ImageFromBitmap(TBMPImage& bitmap, const TImportSettings& settings);
+
+// How many images the file data holds, by its first byte (TIFF files are
+// counted page by page). Raises EPDFError "File is not a supported graphics
+// format" for any other first byte.
+int32_t CountImages(std::span<const uint8_t> data);
+
+// The pages of a TIFF file, counted the way the image library does.
+int32_t CountTiffImages(std::span<const uint8_t> data);
+
+// The whole content of a file; EPDFError `notFound` when there is none.
+std::string ReadWholeFile(const std::string& path, const std::string& notFound);
+
+}  // namespace vellumark
