@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "control/PDFDocImpl1.h"
+#include "engine/TextCodec.h"
 
 namespace vellumark {
 
@@ -57,6 +60,17 @@ TVariant AsText(const std::u16string& v) { return TVariant::String(v); }
 uint32_t ColorArg(const TVariant& v) { return static_cast<uint32_t>(v.lVal); }
 uint8_t OrdinalArg(const TVariant& v) { return static_cast<uint8_t>(v.lVal); }
 
+// The bytes of AddImageBytes' VARIANT: a byte array as it is, a string in the
+// narrow code page.
+std::vector<uint8_t> ImageBytesOf(const TVariant& v) {
+    if (v.vt == TVarType::ByteArray) return v.bytes;
+    if (v.vt == TVarType::BStr) {
+        const std::string narrow = ToAnsi(v.bstrVal);
+        return std::vector<uint8_t>(narrow.begin(), narrow.end());
+    }
+    throw EPDFError("Type mismatch");
+}
+
 // The right-to-left reading flag of the platform's text drawing.
 constexpr int32_t kDrawTextRtlReading = 0x20000;
 
@@ -67,7 +81,8 @@ constexpr int32_t kDrawTextRtlReading = 0x20000;
 constexpr TMemberInfo kMembers[] = {
     Method(7, 201, "AddPage", {{"Page", Long}}, None, "Adds a new page to the document.",
            VM_HANDLER(doc.Engine().AddPage(a[0].lVal); return Void())),
-    Method(8, 202, "AddImageFile", {{"FileName", BStr}}, Long, "Adds an image resource from file on disk.", nullptr),
+    Method(8, 202, "AddImageFile", {{"FileName", BStr}}, Long, "Adds an image resource from file on disk.", 
+        VM_HANDLER(return AsLong(doc.Engine().AddImageFile(a[0].bstrVal)))),
     Method(9, 203, "SaveToFile", {{"FileName", BStr}}, None, "Saves PDF document to disk.",
            VM_HANDLER(doc.Engine().SaveToFile(a[0].bstrVal); return Void())),
     Method(10, 204, "ApplyResource", {{"Page", Long}, {"Resource", Long}}, Long, "Draws a resource on a page.",
@@ -95,7 +110,8 @@ constexpr TMemberInfo kMembers[] = {
     Method(19, 213, "DeleteAllPages", {}, None, "Deletes all pages from memory.",
            VM_HANDLER(doc.Engine().DeleteAllPages(); return Void())),
     Method(20, 214, "AddImageBMPHandle", {{"Handle", Long}}, Long, "Adds an image resource from a handle to a bitmap.",
-           nullptr),
+           
+        VM_HANDLER(return AsLong(doc.Engine().AddImageBMPHandle(a[0].lVal)))),
     Get(21, 215, "CurrentGraphic", {}, Long, "The currently active graphic resource.",
         VM_HANDLER(return AsLong(doc.Engine().CurrentGraphic))),
     Put(22, 215, "CurrentGraphic", {}, Long, "The currently active graphic resource.",
@@ -199,10 +215,13 @@ constexpr TMemberInfo kMembers[] = {
         VM_HANDLER(return AsDouble(doc.Engine().GetPageHeight(a[0].lVal)))),
     Put(75, 244, "PageHeight", {{"Page", Long}}, Double, "Page height.",
         VM_HANDLER(doc.Engine().SetPageHeight(a[0].lVal, a[1].dblVal); return Void())),
-    Get(76, 245, "ImageWidth", {{"Index", Long}}, Double, "Width of image resource (unscaled).", nullptr),
-    Get(77, 246, "ImageHeight", {{"Index", Long}}, Double, "Height of image resource (unscaled).", nullptr),
+    Get(76, 245, "ImageWidth", {{"Index", Long}}, Double, "Width of image resource (unscaled).", 
+        VM_HANDLER(return AsDouble(doc.Engine().ImageWidth(a[0].lVal)))),
+    Get(77, 246, "ImageHeight", {{"Index", Long}}, Double, "Height of image resource (unscaled).", 
+        VM_HANDLER(return AsDouble(doc.Engine().ImageHeight(a[0].lVal)))),
     Method(78, 247, "AddImageBytes", {{"ImageData", Variant}}, Long,
-           "Adds an image resource from an array of bytes in memory.", nullptr),
+           "Adds an image resource from an array of bytes in memory.", 
+        VM_HANDLER(const std::vector<uint8_t> bytes = ImageBytesOf(a[0]); return AsLong(doc.Engine().AddImageBytes(bytes)))),
     Method(79, 248, "AddFont", {{"FontName", BStr}}, Long, "Adds a TrueType font from disk.", 
         VM_HANDLER(return AsLong(doc.Engine().AddFont(a[0].bstrVal)))),
     Get(80, 249, "EmbedFont", {{"FontNum", Long}}, Bool, "Embed the font in the document.", 
@@ -225,7 +244,8 @@ constexpr TMemberInfo kMembers[] = {
         VM_HANDLER(return AsText(doc.Engine().Keywords))),
     Put(90, 254, "Keywords", {}, BStr, "Keywords associated with the document.",
         VM_HANDLER(doc.Engine().Keywords = a[0].bstrVal; return Void())),
-    Get(91, 255, "ImageCount", {{"FileName", BStr}}, Long, "Number of images contained in a file.", nullptr),
+    Get(91, 255, "ImageCount", {{"FileName", BStr}}, Long, "Number of images contained in a file.", 
+        VM_HANDLER(return AsLong(doc.Engine().ImageCount(a[0].bstrVal)))),
     Get(92, 256, "TextLineSpacing", {}, Double, "Spacing between lines of text.", 
         VM_HANDLER(return AsDouble(doc.Engine().GetTextLineSpacing()))),
     Put(93, 256, "TextLineSpacing", {}, Double, "Spacing between lines of text.", 

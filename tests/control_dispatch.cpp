@@ -294,19 +294,20 @@ TEST_F(ControlDispatch, ControlWindowMembers) {
 
 TEST_F(ControlDispatch, MemberWithoutEngineOperationFailsWithErrorInfo) {
     TVariant r = TVariant::Long(77);
-    std::vector<TVariant> args{TVariant::String(u"hello")};
-    EXPECT_EQ(doc.CallSlot(8, args, &r), hr::kUnexpected);  // AddImageFile
+    EXPECT_EQ(doc.CallSlot(69, {}, &r), hr::kUnexpected);  // AboutBox
     std::optional<TErrorInfo> info = GetErrorInfo();
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->guid, kIID_IPDFDoc);
     EXPECT_EQ(info->source, u"VellumarkX.PDFDoc");
-    EXPECT_EQ(info->description, u"Not implemented: AddImageFile");
+    EXPECT_EQ(info->description, u"Not implemented: AboutBox");
     EXPECT_EQ(info->helpContext, 0u);
     // Taken once.
     EXPECT_FALSE(GetErrorInfo().has_value());
 
     // The result is written only on success.
+    std::vector<TVariant> args{TVariant::String(u"/no/such/image.bmp")};
     EXPECT_EQ(doc.CallSlot(8, args, &r), hr::kUnexpected);  // AddImageFile
+    EXPECT_EQ(GetErrorInfo()->description, u"File not found");
     EXPECT_EQ(r.vt, TVarType::I4);
     EXPECT_EQ(r.lVal, 77);
 }
@@ -319,11 +320,11 @@ TEST_F(ControlDispatch, FailedMemberThroughInvokeGivesAnException) {
     EXPECT_EQ(excep.description, u"Not implemented: AboutBox");
 
     // Without an exception record the thread keeps the error info.
-    std::vector<TVariant> page{TVariant::Long(1)};
-    EXPECT_EQ(doc.Invoke(245, kGetOrMethod, page, nullptr), hr::kException);  // ImageWidth
+    std::vector<TVariant> name{TVariant::String(u"/no/such/file.tif")};
+    EXPECT_EQ(doc.Invoke(255, kGetOrMethod, name, nullptr), hr::kException);  // ImageCount
     std::optional<TErrorInfo> info = GetErrorInfo();
     ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->description, u"Not implemented: ImageWidth");
+    EXPECT_EQ(info->description, u"File not found: /no/such/file.tif");
 }
 
 TEST_F(ControlDispatch, SaveToFileFailureNamesTheFile) {
