@@ -28,7 +28,7 @@ enum class TBinaryOp : uint8_t {
 
 // The intrinsic functions of the language.
 enum class TBuiltin : uint8_t {
-    CreateObject, ReadBytes,
+    CreateObject, ReadBytes, BitmapHandle, PackedDIBHandle,
     Chr, ChrW, Len, CStr, CLng, CDbl, CBool,
     Int, Fix, Abs, Round, Sqr, Sin, Cos, Tan, Atn, RGB,
 };

@@ -10,6 +10,9 @@
 #include <string>
 #include <system_error>
 
+#include <unistd.h>
+
+#include "host/ImagesCommand.h"
 #include "host/Interpreter.h"
 #include "host/ScriptSource.h"
 
@@ -19,6 +22,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: vellumark run SCRIPT\n"
+    "       vellumark images [OPTIONS] -o OUT IMAGE...\n"
     "       vellumark --help\n"
     "       vellumark --version\n";
 
@@ -67,6 +71,8 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
         out << "vellumark " << VELLUMARK_VERSION << "\n";
         return kExitSuccess;
     }
+    if (command == "images")
+        return RunImagesCommand(args.subspan(1), out, err, ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr);
     if (command != "run") {
         err << "vellumark: unknown command '" << command << "'\n" << kUsage;
         return kExitUsage;

@@ -17,8 +17,11 @@
 #include "control/HResult.h"
 #include "control/MemberTable.h"
 #include "control/PDFDocImpl1.h"
+#include "decoders/InvalidGraphic.h"
 #include "engine/TextCodec.h"
 #include "host/Parser.h"
+#include "images/BMPImage.h"
+#include "images/Handles.h"
 #include "host/Value.h"
 #include "writer/DocumentWriter.h"
 #include "writer/OutputBuffer.h"
@@ -413,6 +416,8 @@ private:
         const TVariant& x = args[0];
         switch (e.builtin) {
             case TBuiltin::ReadBytes: return TValue::Data(ReadBytes(ToText(x)));
+            case TBuiltin::BitmapHandle:
+            case TBuiltin::PackedDIBHandle: return TValue::Data(MakeHandle(e.builtin, ToText(x)));
             case TBuiltin::Chr: {
                 int32_t code = ToLong(x);
                 if (code < 0 || code > 255) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
@@ -484,6 +489,25 @@ private:
         double scaled = d * scale;
         if (!std::isfinite(scaled) || std::fabs(scaled) >= 4503599627370496.0) return n;
         return TVariant::Double(RoundHalfEven(scaled) / scale);
+    }
+
+    // A bitmap handle holding a Windows bitmap file's image, or a memory
+    // handle holding the file's packed bitmap (its bytes after the 14-byte
+    // file header), as a Windows host would get them from the system.
+    TVariant MakeHandle(TBuiltin kind, const std::u16string& fileName) {
+        const std::vector<uint8_t> bytes = ReadBytes(fileName).bytes;
+        try {
+            if (kind == TBuiltin::BitmapHandle) {
+                TBMPImage bitmap;
+                bitmap.LoadFromStream(bytes);
+                return TVariant::Long(static_cast<int32_t>(handles::CreateBitmapHandle(std::move(bitmap))));
+            }
+            if (bytes.size() < 14 || bytes[0] != 'B' || bytes[1] != 'M') throw EInvalidGraphic("Bitmap image is not valid");
+            return TVariant::Long(static_cast<int32_t>(
+                handles::CreateMemoryHandle(std::vector<uint8_t>(bytes.begin() + 14, bytes.end()))));
+        } catch (const EInvalidGraphic&) {
+            throw ERuntimeError::Host(rt::kInvalidCall, fileName);
+        }
     }
 
     TVariant ReadBytes(const std::u16string& fileName) {

@@ -53,6 +53,8 @@ struct TBuiltinInfo {
 constexpr TBuiltinInfo kBuiltins[] = {
     {u"createobject", TBuiltin::CreateObject, 1, 1},
     {u"readbytes", TBuiltin::ReadBytes, 1, 1},
+    {u"bitmaphandle", TBuiltin::BitmapHandle, 1, 1},
+    {u"packeddibhandle", TBuiltin::PackedDIBHandle, 1, 1},
     {u"chr", TBuiltin::Chr, 1, 1},
     {u"chrw", TBuiltin::ChrW, 1, 1},
     {u"len", TBuiltin::Len, 1, 1},
