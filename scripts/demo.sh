@@ -6,6 +6,8 @@ cd "$root"
 scripts/setup.sh
 scripts/build.sh build -DVELLUMARK_BENCH=OFF
 mkdir -p out
+# Examples that read sample images find them in data/ beside them.
+rm -rf out/data && cp -r examples/data out/data
 status=0
 for script in examples/*.vbs; do
   name="$(basename "$script")"

@@ -32,6 +32,7 @@ TEST(ExamplesRender, EveryExampleRendersInTwoRenderers) {
     for (const fs::path& script : scripts) {
         SCOPED_TRACE(script.filename().string());
         TempDir dir;
+        fs::copy(fs::path(SOURCE_DIR) / "examples" / "data", dir / "data");
         CommandResult run = RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " +
                                        ShellQuote(VELLUMARK_BIN) + " run " + ShellQuote(script.string()));
         ASSERT_EQ(run.status, 0) << run.output;

@@ -535,6 +535,8 @@ TEST(HostProgram, ExamplesProduceValidDocuments) {
         EXPECT_EQ(source.rfind("'", 0), 0u) << "examples start with a header comment";
 
         TempDir dir;
+        // Examples that read sample images find them in data/ beside them.
+        std::filesystem::copy(examples / "data", dir / "data");
         TProgramRun r = RunVellumark(dir.Path(), "run " + ShellQuote(script.string()));
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
