@@ -19,7 +19,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== fuzz each parser for ${FUZZ_SECONDS:-30} s"
 CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DVELLUMARK_FUZZ=ON -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF
-for target in script truetype; do
+for target in script truetype bmp jpeg image_bytes; do
   mkdir -p "build-fuzz/corpus-$target"
   if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
       -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "fuzz/corpus/$target" \
