@@ -10,8 +10,9 @@ PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils mupdf-tools
-  # tiffcp and tiff2rgba decode the Group 4 encoder's output in its tests
-  libtiff-tools
+  # tiffcp and tiff2rgba decode the Group 4 encoder's output in its tests;
+  # cjpeg, djpeg and Pillow are the JPEG and bitmap tests' independent codecs
+  libtiff-tools libjpeg-turbo-progs python3 python3-pil
   # fonts the tests and examples use
   fonts-dejavu-core fonts-liberation
   # libFuzzer and the sanitizer runtime for clang
