@@ -1,5 +1,6 @@
 // Small helpers shared by the benchmark programs: a deterministic random
-// source, a clock, statistics over repeated runs and memory readings.
+// source, a clock, statistics over repeated runs, memory readings, file sizes
+// and qpdf --check.
 #pragma once
 
 #include <algorithm>
@@ -8,9 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <time.h>
 
 namespace vellumark::bench {
@@ -50,6 +55,11 @@ inline double CpuSeconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
+// A getrusage time (ru_utime, ru_stime) in seconds.
+inline double TimevalSeconds(const timeval& tv) {
+    return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
+}
+
 // Wall time, CPU time, system time and minor page faults of a stretch of work.
 struct TSpan {
     double wall = 0, cpu = 0, sys = 0;
@@ -69,7 +79,7 @@ private:
     static void Read(TSpan& s) {
         rusage ru{};
         getrusage(RUSAGE_SELF, &ru);
-        s.sys = static_cast<double>(ru.ru_stime.tv_sec) + static_cast<double>(ru.ru_stime.tv_usec) * 1e-6;
+        s.sys = TimevalSeconds(ru.ru_stime);
         s.faults = ru.ru_minflt;
         s.cpu = CpuSeconds();
         s.wall = Seconds();
@@ -107,6 +117,31 @@ inline uint64_t StatusBytes(const char* field) {
 // Resident set size of this process now, and its peak so far.
 inline uint64_t ResidentBytes() { return StatusBytes("VmRSS:"); }
 inline uint64_t PeakResidentBytes() { return StatusBytes("VmHWM:"); }
+
+// A byte count in MiB.
+inline double MiB(double bytes) { return bytes / 1048576.0; }
+
+// The size of a file in bytes, -1 when it cannot be read.
+inline long long FileSize(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+// qpdf --check on a file: its exit status (0: no problems, 3: warnings only,
+// 2: errors, 127: no qpdf) and its last line of output.
+inline int QpdfCheck(const std::string& path, std::string& lastLine) {
+    const std::string command = "qpdf --check '" + path + "' 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[1024];
+    while (std::fgets(buffer, sizeof buffer, pipe)) {
+        std::string line(buffer);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        if (!line.empty()) lastLine = line;
+    }
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 inline const char* Verdict(bool pass) { return pass ? "PASS" : "FAIL"; }
 

@@ -54,7 +54,9 @@ namespace {
 using vellumark::TBMPImage;
 using vellumark::TJPEGImageExtra;
 using vellumark::bench::Median;
+using vellumark::bench::QpdfCheck;
 using vellumark::bench::Seconds;
+using vellumark::bench::TimevalSeconds;
 using vellumark::bench::TRandom;
 using vellumark::bench::TSpan;
 using vellumark::bench::TStopwatch;
@@ -132,13 +134,6 @@ struct TChild {
     double Cpu() const { return user + sys; }
 };
 
-double UserSeconds(const rusage& ru) {
-    return static_cast<double>(ru.ru_utime.tv_sec) + static_cast<double>(ru.ru_utime.tv_usec) * 1e-6;
-}
-double SysSeconds(const rusage& ru) {
-    return static_cast<double>(ru.ru_stime.tv_sec) + static_cast<double>(ru.ru_stime.tv_usec) * 1e-6;
-}
-
 // Runs a program with its errors in `errPath` and its output in `outPath`
 // (discarded when empty).
 TChild RunChild(const std::vector<std::string>& args, const std::string& errPath, const std::string& outPath = {}) {
@@ -165,8 +160,8 @@ TChild RunChild(const std::vector<std::string>& args, const std::string& errPath
     if (::waitpid(pid, &status, 0) != pid) return r;
     r.wall = Seconds() - w0;
     getrusage(RUSAGE_CHILDREN, &after);
-    r.user = UserSeconds(after) - UserSeconds(before);
-    r.sys = SysSeconds(after) - SysSeconds(before);
+    r.user = TimevalSeconds(after.ru_utime) - TimevalSeconds(before.ru_utime);
+    r.sys = TimevalSeconds(after.ru_stime) - TimevalSeconds(before.ru_stime);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.ok = r.status == 0;
     return r;
@@ -218,22 +213,6 @@ int FilesFoundInOrder(const std::string& pdf, const std::vector<std::string>& pa
         ++found;
     }
     return found;
-}
-
-// qpdf --check on a file: its exit status (0: no problems, 3: warnings only,
-// 2: errors, 127: no qpdf) and its last line of output.
-int QpdfCheck(const std::string& path, std::string& lastLine) {
-    const std::string command = "qpdf --check '" + path + "' 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return -1;
-    char buffer[1024];
-    while (std::fgets(buffer, sizeof buffer, pipe)) {
-        std::string line(buffer);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        if (!line.empty()) lastLine = line;
-    }
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool gKeep = false;

@@ -8,29 +8,30 @@
 //
 // Target: the engine takes at most half of libharu's time.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <zlib.h>
-
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "bench/HaruComparison.h"
+#include "bench/ZlibAlone.h"
 #include "bench/haru_shapes.h"
 #include "engine/Vellumark.h"
 
 namespace {
 
 using vellumark::bench::CpuSeconds;
-using vellumark::bench::Median;
+using vellumark::bench::Best;
+using vellumark::bench::FileSize;
+using vellumark::bench::MiB;
 using vellumark::bench::Min;
-using vellumark::bench::Seconds;
+using vellumark::bench::PrintSide;
+using vellumark::bench::TBest;
 using vellumark::bench::TRandom;
+using vellumark::bench::TRound;
 
 constexpr int kPages = 2000;
 constexpr int kShapesPerPage = 200;
@@ -102,61 +103,20 @@ void DrawWithEngine(vellumark::TVellumark& engine, const std::vector<haru_shape>
     }
 }
 
-long long FileSize(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
-}
-
-// One side's stages in one round.
-struct TRound {
-    double buildWall = 0, buildCpu = 0, saveWall = 0, saveCpu = 0;
-    double TotalCpu() const { return buildCpu + saveCpu; }
-    double TotalWall() const { return buildWall + saveWall; }
-};
-
-// The round with the least CPU time, and the median CPU time.
-struct TBest {
-    TRound best;
-    double medianCpu = 0;
-};
-
-TBest Best(const std::vector<TRound>& rounds) {
-    TBest b;
-    std::vector<double> cpu;
-    b.best = rounds.front();
-    for (const TRound& r : rounds) {
-        cpu.push_back(r.TotalCpu());
-        if (r.TotalCpu() < b.best.TotalCpu()) b.best = r;
-    }
-    b.medianCpu = Median(cpu);
-    return b;
-}
-
 TRound RunEngine(const std::vector<haru_shape>& shapes, bool compress, const std::u16string& path) {
-    TRound r;
-    const double w0 = Seconds(), c0 = CpuSeconds();
-    auto engine = std::make_unique<vellumark::TVellumark>();
-    engine->CompressContents = compress;
-    DrawWithEngine(*engine, shapes);
-    const double w1 = Seconds(), c1 = CpuSeconds();
-    engine->SaveToFile(path);
-    const double w2 = Seconds(), c2 = CpuSeconds();
-    engine.reset();
-    r.buildWall = w1 - w0;
-    r.buildCpu = c1 - c0;
-    r.saveWall = w2 - w1;
-    r.saveCpu = c2 - c1;
-    return r;
+    return vellumark::bench::TimeEngine(
+        [&](vellumark::TVellumark& engine) {
+            engine.CompressContents = compress;
+            DrawWithEngine(engine, shapes);
+        },
+        path);
 }
 
 bool RunHaru(const std::vector<haru_shape>& shapes, bool compress, const std::string& path, TRound& r) {
     haru_times t{};
     if (haru_draw_and_save(shapes.data(), kPages, kShapesPerPage, compress ? 1 : 0, path.c_str(), &t) != 0)
         return false;
-    r.buildWall = t.build_wall;
-    r.buildCpu = t.build_cpu;
-    r.saveWall = t.save_wall;
-    r.saveCpu = t.save_cpu;
+    r = vellumark::bench::FromHaru(t);
     return true;
 }
 
@@ -165,42 +125,15 @@ bool RunHaru(const std::vector<haru_shape>& shapes, bool compress, const std::st
 double ZlibAloneCpu(const std::vector<haru_shape>& shapes, uint64_t& contentBytes) {
     vellumark::TVellumark engine;
     DrawWithEngine(engine, shapes);
-    std::vector<const std::string*> contents;
     contentBytes = 0;
-    for (const vellumark::TPDFResource& res : engine.Resources()) {
-        if (auto* g = dynamic_cast<const vellumark::TPDFGraphicRes*>(&res)) {
-            contents.push_back(&g->Content());
-            contentBytes += g->Content().size();
-        }
-    }
-    static unsigned char out[64 * 1024];
+    const std::vector<const std::string*> contents = vellumark::bench::GraphicContents(engine, contentBytes);
     std::vector<double> times;
     for (int rep = 0; rep < 3; ++rep) {
         const double c0 = CpuSeconds();
-        for (const std::string* content : contents) {
-            z_stream zs{};
-            deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
-            zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content->data()));
-            zs.avail_in = static_cast<uInt>(content->size());
-            int rc;
-            do {
-                zs.next_out = out;
-                zs.avail_out = sizeof out;
-                rc = deflate(&zs, Z_FINISH);
-            } while (rc == Z_OK);
-            deflateEnd(&zs);
-        }
+        vellumark::bench::DeflatePages(contents);
         times.push_back(CpuSeconds() - c0);
     }
     return Min(times);
-}
-
-double MiB(long long bytes) { return static_cast<double>(bytes) / 1048576.0; }
-
-void PrintSide(const char* who, const TBest& b, long long fileBytes) {
-    std::printf("  %-8s build %.3f s + save %.3f s = %.3f s cpu (wall %.3f s; median cpu %.3f s), file %.1f MiB\n",
-                who, b.best.buildCpu, b.best.saveCpu, b.best.TotalCpu(), b.best.TotalWall(), b.medianCpu,
-                MiB(fileBytes));
 }
 
 }  // namespace
@@ -244,14 +177,14 @@ int main() {
     const double zlibCpu = ZlibAloneCpu(shapes, contentBytes);
 
     std::printf("compressed page contents (%d rounds):\n", kRounds);
-    PrintSide("engine:", ourBest[0], ourSize[0]);
-    PrintSide("libharu:", haruBest[0], haruSize[0]);
+    PrintSide("engine:", ourBest[0], ourSize[0], 1);
+    PrintSide("libharu:", haruBest[0], haruSize[0], 1);
     std::printf("  zlib alone on the engine's %.1f MiB of page contents: %.3f s cpu (%.0f%% of the engine's save)\n",
                 static_cast<double>(contentBytes) / 1048576.0, zlibCpu, 100 * zlibCpu / ourBest[0].best.saveCpu);
     std::printf("uncompressed page contents (%d rounds; not a target, shows the work besides zlib):\n",
                 kPlainRounds);
-    PrintSide("engine:", ourBest[1], ourSize[1]);
-    PrintSide("libharu:", haruBest[1], haruSize[1]);
+    PrintSide("engine:", ourBest[1], ourSize[1], 1);
+    PrintSide("libharu:", haruBest[1], haruSize[1], 1);
     std::printf("  uncompressed: engine vs libharu %.3f s vs %.3f s: ratio %.2f\n", ourBest[1].best.TotalCpu(),
                 haruBest[1].best.TotalCpu(), ourBest[1].best.TotalCpu() / haruBest[1].best.TotalCpu());
 

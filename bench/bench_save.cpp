@@ -19,8 +19,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -32,6 +30,7 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "bench/ZlibAlone.h"
 #include "engine/Vellumark.h"
 #include "writer/DocumentWriter.h"
 #include "writer/OutputBuffer.h"
@@ -40,6 +39,7 @@ namespace {
 
 using namespace vellumark;
 using vellumark::bench::Median;
+using vellumark::bench::MiB;
 using vellumark::bench::Min;
 using vellumark::bench::Seconds;
 using vellumark::bench::TRandom;
@@ -130,29 +130,6 @@ void AddPageWithGraphic(TVellumark& engine, TRandom& rng) {
     engine.ApplyResource(page, graphic);
 }
 
-// zlib on its own: each page's content as one zlib stream with the writer's
-// parameters, into a scratch buffer. Returns the compressed size.
-uint64_t DeflatePages(const std::vector<const std::string*>& contents) {
-    static unsigned char out[64 * 1024];
-    uint64_t total = 0;
-    for (const std::string* content : contents) {
-        z_stream zs{};
-        if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return 0;
-        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content->data()));
-        zs.avail_in = static_cast<uInt>(content->size());
-        int rc;
-        do {
-            zs.next_out = out;
-            zs.avail_out = sizeof out;
-            rc = deflate(&zs, Z_FINISH);
-            total += sizeof out - zs.avail_out;
-        } while (rc == Z_OK);
-        deflateEnd(&zs);
-        if (rc != Z_STREAM_END) return 0;
-    }
-    return total;
-}
-
 TSizeResult MeasureSize(const TSizePlan& plan) {
     TSizeResult r;
     r.pages = plan.pages;
@@ -164,14 +141,7 @@ TSizeResult MeasureSize(const TSizePlan& plan) {
     for (int32_t i = 0; i < plan.pages; ++i) AddPageWithGraphic(engine, rng);
     r.buildSeconds = Seconds() - t0;
 
-    std::vector<const std::string*> contents;
-    contents.reserve(static_cast<std::size_t>(plan.pages));
-    for (const TPDFResource& res : engine.Resources()) {
-        if (auto* g = dynamic_cast<const TPDFGraphicRes*>(&res)) {
-            contents.push_back(&g->Content());
-            r.contentBytes += g->Content().size();
-        }
-    }
+    const std::vector<const std::string*> contents = bench::GraphicContents(engine, r.contentBytes);
 
     const std::time_t created = std::time(nullptr);
     const std::string path = "/tmp/vellumark_bench_save_" + std::to_string(getpid()) + ".pdf";
@@ -194,7 +164,7 @@ TSizeResult MeasureSize(const TSizePlan& plan) {
         }
         {
             bench::TStopwatch watch;
-            r.zlibBytes = DeflatePages(contents);
+            r.zlibBytes = bench::DeflatePages(contents);
             zlib.push_back(watch.Stop());
         }
         if (plan.toFile) {
@@ -250,8 +220,6 @@ TSizeResult MeasureSizeInChild(const TSizePlan& plan) {
     r.childrenPeak = static_cast<uint64_t>(ru.ru_maxrss) * 1024;
     return r;
 }
-
-double MiB(uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 void PrintTimes(const char* what, const TTimes& t, int32_t pages) {
     std::printf("  %-14s cpu %.3f s (user %.3f + sys %.3f, %ld page faults), wall %.3f s; median cpu %.3f s, "

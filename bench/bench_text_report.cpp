@@ -18,8 +18,6 @@
 // at most 1.2 times the size of libharu's. The engine's file is also checked
 // once with qpdf --check.
 
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <zlib.h>
@@ -29,11 +27,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "bench/HaruComparison.h"
 #include "bench/Prose.h"
 #include "bench/haru_text.h"
 #include "engine/TextLayout.h"
@@ -42,9 +40,13 @@
 namespace {
 
 using namespace vellumark;
-using vellumark::bench::CpuSeconds;
-using vellumark::bench::Median;
-using vellumark::bench::Seconds;
+using vellumark::bench::Best;
+using vellumark::bench::FileSize;
+using vellumark::bench::MiB;
+using vellumark::bench::PrintSide;
+using vellumark::bench::QpdfCheck;
+using vellumark::bench::TBest;
+using vellumark::bench::TRound;
 
 constexpr const char* kDefaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr int kPages = 2000;
@@ -182,60 +184,17 @@ bool TakeEngineLines(TVellumark& engine, TPageText& text) {
 
 // --- rounds -------------------------------------------------------------------
 
-struct TRound {
-    double buildWall = 0, buildCpu = 0, saveWall = 0, saveCpu = 0;
-    double TotalCpu() const { return buildCpu + saveCpu; }
-    double TotalWall() const { return buildWall + saveWall; }
-};
-
-struct TBest {
-    TRound best;
-    double medianCpu = 0;
-};
-
-TBest Best(const std::vector<TRound>& rounds) {
-    TBest b;
-    std::vector<double> cpu;
-    b.best = rounds.front();
-    for (const TRound& r : rounds) {
-        cpu.push_back(r.TotalCpu());
-        if (r.TotalCpu() < b.best.TotalCpu()) b.best = r;
-    }
-    b.medianCpu = Median(cpu);
-    return b;
-}
-
 TRound RunEngine(const std::string& fontPath, const TPageText& text, const std::u16string& path) {
-    TRound r;
-    const double w0 = Seconds(), c0 = CpuSeconds();
-    auto engine = std::make_unique<TVellumark>();
-    BuildWithEngine(*engine, fontPath, text.written);
-    const double w1 = Seconds(), c1 = CpuSeconds();
-    engine->SaveToFile(path);
-    const double w2 = Seconds(), c2 = CpuSeconds();
-    engine.reset();
-    r.buildWall = w1 - w0;
-    r.buildCpu = c1 - c0;
-    r.saveWall = w2 - w1;
-    r.saveCpu = c2 - c1;
-    return r;
+    return bench::TimeEngine([&](TVellumark& engine) { BuildWithEngine(engine, fontPath, text.written); }, path);
 }
 
 bool RunHaru(const std::string& fontPath, const TPageText& text, const std::string& path, TRound& r) {
-    haru_text_times t{};
+    haru_times t{};
     if (haru_text_report(text.lines.data(), text.pageStarts.data(), static_cast<int>(text.pageStarts.size()) - 1,
                          kPageWidth, kPageHeight, fontPath.c_str(), kFontSize, path.c_str(), &t) != 0)
         return false;
-    r.buildWall = t.build_wall;
-    r.buildCpu = t.build_cpu;
-    r.saveWall = t.save_wall;
-    r.saveCpu = t.save_cpu;
+    r = bench::FromHaru(t);
     return true;
-}
-
-long long FileSize(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 
 // The font file as the engine embeds it: whole, one zlib stream at the
@@ -251,30 +210,6 @@ long long CompressedFontSize(const std::string& fontPath, long long& rawSize) {
                   static_cast<uLong>(data.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
         return 0;
     return static_cast<long long>(size);
-}
-
-// qpdf --check on a file: its exit status (0: no problems, 3: warnings only,
-// 2: errors, 127: no qpdf) and its last line of output.
-int QpdfCheck(const std::string& path, std::string& lastLine) {
-    const std::string command = "qpdf --check '" + path + "' 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return -1;
-    char buffer[1024];
-    while (std::fgets(buffer, sizeof buffer, pipe)) {
-        std::string line(buffer);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        if (!line.empty()) lastLine = line;
-    }
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-double MiB(long long bytes) { return static_cast<double>(bytes) / 1048576.0; }
-
-void PrintSide(const char* who, const TBest& b, long long fileBytes) {
-    std::printf("  %-8s build %.3f s + save %.3f s = %.3f s cpu (wall %.3f s; median cpu %.3f s), file %.2f MiB\n",
-                who, b.best.buildCpu, b.best.saveCpu, b.best.TotalCpu(), b.best.TotalWall(), b.medianCpu,
-                MiB(fileBytes));
 }
 
 }  // namespace
@@ -357,8 +292,8 @@ int main(int argc, char** argv) {
     long long fontRaw = 0;
     const long long fontCompressed = CompressedFontSize(fontPath, fontRaw);
     std::printf("%d rounds:\n", kRounds);
-    PrintSide("engine:", our, ourSize);
-    PrintSide("libharu:", haru, haruSize);
+    PrintSide("engine:", our, ourSize, 2);
+    PrintSide("libharu:", haru, haruSize, 2);
     std::printf("  the engine embeds the whole font: %.2f MiB, %.2f MiB compressed (%.0f%% of its file)\n",
                 MiB(fontRaw), MiB(fontCompressed), 100.0 * static_cast<double>(fontCompressed) / ourSize);
     std::printf("  per laid-out line: engine %.2f us, libharu %.2f us cpu\n",

@@ -1,29 +1,11 @@
 /* libharu drawing the shapes of bench_libharu, with the same calls in the
  * same order as the engine side: a colour or line width is set only when it
  * differs from the one in force on the page. */
-#define _POSIX_C_SOURCE 199309L
-
 #include "haru_shapes.h"
 
-#include <stdio.h>
-#include <time.h>
+#include <stddef.h>
 
 #include <hpdf.h>
-
-static int haru_failed = 0;
-
-static void haru_error(HPDF_STATUS error_no, HPDF_STATUS detail_no, void* user_data) {
-    (void)user_data;
-    if (!haru_failed)
-        fprintf(stderr, "libharu error 0x%04X, detail %u\n", (unsigned)error_no, (unsigned)detail_no);
-    haru_failed = 1;
-}
-
-static double clock_seconds(clockid_t clock) {
-    struct timespec ts;
-    clock_gettime(clock, &ts);
-    return (double)ts.tv_sec + (double)ts.tv_nsec * 1e-9;
-}
 
 static HPDF_REAL component(unsigned int color, int shift) {
     return (HPDF_REAL)(((color >> shift) & 0xFFu) / 255.0);
@@ -78,31 +60,25 @@ static void draw_page(HPDF_Page page, const haru_shape* shapes, int count) {
 
 int haru_draw_and_save(const haru_shape* shapes, int page_count, int shapes_per_page, int compress,
                        const char* path, haru_times* times) {
-    double w0, c0, w1, c1, w2, c2;
+    haru_clock start, built, saved;
     HPDF_Doc pdf;
+    int failed = 0;
     int p;
 
-    haru_failed = 0;
-    w0 = clock_seconds(CLOCK_MONOTONIC);
-    c0 = clock_seconds(CLOCK_PROCESS_CPUTIME_ID);
-    pdf = HPDF_New(haru_error, NULL);
+    start = haru_clock_now();
+    pdf = HPDF_New(haru_note_error, &failed);
     if (!pdf) return 1;
     HPDF_SetCompressionMode(pdf, compress ? HPDF_COMP_ALL : HPDF_COMP_NONE);
-    for (p = 0; p < page_count && !haru_failed; ++p) {
+    for (p = 0; p < page_count && !failed; ++p) {
         HPDF_Page page = HPDF_AddPage(pdf);
         HPDF_Page_SetWidth(page, 595);
         HPDF_Page_SetHeight(page, 842);
         draw_page(page, shapes + (size_t)p * (size_t)shapes_per_page, shapes_per_page);
     }
-    w1 = clock_seconds(CLOCK_MONOTONIC);
-    c1 = clock_seconds(CLOCK_PROCESS_CPUTIME_ID);
-    if (!haru_failed) HPDF_SaveToFile(pdf, path);
-    w2 = clock_seconds(CLOCK_MONOTONIC);
-    c2 = clock_seconds(CLOCK_PROCESS_CPUTIME_ID);
+    built = haru_clock_now();
+    if (!failed) HPDF_SaveToFile(pdf, path);
+    saved = haru_clock_now();
     HPDF_Free(pdf);
-    times->build_wall = w1 - w0;
-    times->build_cpu = c1 - c0;
-    times->save_wall = w2 - w1;
-    times->save_cpu = c2 - c1;
-    return haru_failed;
+    haru_times_set(times, start, built, saved);
+    return failed;
 }

@@ -3,6 +3,8 @@
 #ifndef VELLUMARK_BENCH_HARU_SHAPES_H
 #define VELLUMARK_BENCH_HARU_SHAPES_H
 
+#include "haru_common.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -21,12 +23,6 @@ typedef struct haru_shape {
     int line_width;
     int fill;
 } haru_shape;
-
-/* Wall and CPU seconds of the two stages of one document. */
-typedef struct haru_times {
-    double build_wall, build_cpu;
-    double save_wall, save_cpu;
-} haru_times;
 
 /* Makes a document of page_count pages of 595 x 842 points, page p drawing
  * shapes[p * shapes_per_page] onwards, with page contents compressed when

@@ -4,6 +4,8 @@
 #ifndef VELLUMARK_BENCH_HARU_TEXT_H
 #define VELLUMARK_BENCH_HARU_TEXT_H
 
+#include "haru_common.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -15,12 +17,6 @@ typedef struct haru_text_line {
     double x, y;
 } haru_text_line;
 
-/* Wall and CPU seconds of the two stages of one document. */
-typedef struct haru_text_times {
-    double build_wall, build_cpu;
-    double save_wall, save_cpu;
-} haru_text_times;
-
 /* Makes a document of page_count pages of page_width x page_height points;
  * page p (from 0) shows lines[page_starts[p]] up to lines[page_starts[p + 1]]
  * in the font of font_path (loaded with embedding, WinAnsiEncoding) at
@@ -29,7 +25,7 @@ typedef struct haru_text_times {
  * freed after the clocks stop. Returns 0 on success. */
 int haru_text_report(const haru_text_line* lines, const int* page_starts, int page_count, double page_width,
                      double page_height, const char* font_path, double font_size, const char* path,
-                     haru_text_times* times);
+                     haru_times* times);
 
 #ifdef __cplusplus
 }
