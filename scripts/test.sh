@@ -21,8 +21,10 @@ echo "== fuzz each parser for ${FUZZ_SECONDS:-30} s"
 CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DVELLUMARK_FUZZ=ON -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF
 for target in script truetype bmp jpeg image_bytes; do
   mkdir -p "build-fuzz/corpus-$target"
+  # The script fuzzer starts from the bundled examples.
+  if [ "$target" = script ]; then seeds="examples"; else seeds="fuzz/corpus/$target"; fi
   if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
-      -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "fuzz/corpus/$target" \
+      -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "$seeds" \
       >"build-fuzz/fuzz_$target.log" 2>&1; then
     tail -50 "build-fuzz/fuzz_$target.log"
     echo "fuzzer fuzz_$target found a problem" >&2
