@@ -6,9 +6,16 @@
 #include <sys/stat.h>
 #include <unordered_set>
 
+#include "decoders/GIFImage.h"
 #include "decoders/InvalidGraphic.h"
 #include "decoders/JPEGImage.h"
+#include "decoders/PCXImage.h"
+#include "decoders/PNGImage.h"
+#include "decoders/PSDImage.h"
+#include "decoders/TIFImage.h"
+#include "decoders/WBMPImage.h"
 #include "engine/EPDFError.h"
+#include "images/AlphaMerge.h"
 
 namespace vellumark {
 
@@ -54,6 +61,55 @@ std::unique_ptr<TPDFImageRes> FromJPEG(std::span<const uint8_t> data, const TImp
     return image;
 }
 
+// The readers whose bitmap carries no resolution (72 dpi after the default).
+template <class TDecoder>
+std::unique_ptr<TPDFImageRes> FromDecoder(std::span<const uint8_t> data, const TImportSettings& settings) {
+    TDecoder decoder;
+    decoder.LoadFromStream(data);
+    TBMPImage bitmap;
+    decoder.AssignTo(bitmap);
+    return FromBitmap(bitmap, settings);
+}
+
+std::unique_ptr<TPDFImageRes> FromPNG(std::span<const uint8_t> data, const TImportSettings& settings) {
+    TqzPNGImage png;
+    png.LoadFromStream(data);
+    TBMPImage bitmap;
+    png.AssignTo(bitmap);
+    if (settings.MergeAlpha && png.Alpha().Kind == TAlpha::kMask)
+        MergeAlphaWithColor(bitmap, png.Alpha(), settings.MergeAlphaColor);
+    return FromBitmap(bitmap, settings);
+}
+
+std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImportSettings& settings) {
+    TTIFImage tiff;
+    tiff.PageNumber = settings.ImageReadNumber;
+    tiff.LoadFromStream(data);
+    auto image = std::make_unique<TPDFImageRes>();
+    image->Width = tiff.Width();
+    image->Height = tiff.Height();
+    image->XResolution = tiff.XResolution();
+    image->YResolution = tiff.YResolution();
+    ApplyDefaultResolution(*image);
+    const bool reuse = tiff.Compression() == 4 &&
+                       (settings.Compression.BW == cfGroup4 || settings.UseSourceCompression) &&
+                       tiff.StripCount() == 1 && tiff.FillOrder() == 1;
+    if (reuse) {
+        const auto& strip = tiff.StripBytes();
+        image->ImageStream.assign(reinterpret_cast<const char*>(strip.data()), strip.size());
+        image->Compression = cfGroup4;
+        image->BitsPerComponent = 1;
+        image->PaletteSize = 2;
+        // BlackIsZero data codes black as white: the viewer is told so.
+        image->G4BlackIs1 = tiff.Photometric() == 1;
+    } else {
+        TBMPImage bitmap;
+        tiff.AssignTo(bitmap);
+        ConvertBitmapToImage(settings.Compression, bitmap, *image);
+    }
+    return image;
+}
+
 }  // namespace
 
 uint32_t DotsPerInch(uint32_t pixelsPerMetre) noexcept {
@@ -76,9 +132,20 @@ std::unique_ptr<TPDFImageRes> LoadImageFromStream(std::span<const uint8_t> data,
         }
         case 0xD8FF:  // JPEG
             return FromJPEG(data, settings);
+        case 0x0000:
+            return FromDecoder<TWBMPImage>(data, settings);
+        case 0x050A:
+            return FromDecoder<TPCXImage>(data, settings);
+        case 0x4238:  // "8B"
+            return FromDecoder<TPSDImage>(data, settings);
+        case 0x4947:  // "GI"
+            return FromDecoder<TGIFImage>(data, settings);
+        case 0x5089:
+            return FromPNG(data, settings);
+        case 0x4949:  // "II"
+        case 0x4D4D:  // "MM"
+            return FromTIFF(data, settings);
         default:
-            // WBMP, PCX, Photoshop, GIF, TIFF and PNG readers are not part of
-            // this build yet.
             throw EPDFError(kUnsupported);
     }
 }

@@ -27,6 +27,9 @@ public:
     // it carries inverted CMYK (an Adobe marker), as most writers store it.
     uint8_t JPEGComponents = 3;
     bool JPEGInverted = false;
+    // Group 4 data passed through from a BlackIsZero TIFF page: its coded
+    // black runs are the image's white, declared with /BlackIs1 true.
+    bool G4BlackIs1 = false;
 };
 
 }  // namespace vellumark

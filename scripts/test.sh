@@ -19,7 +19,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== fuzz each parser for ${FUZZ_SECONDS:-30} s"
 CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DVELLUMARK_FUZZ=ON -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF
-for target in script truetype bmp jpeg image_bytes; do
+# One fuzzer per parser, as many at a time as there are processors.
+fuzz_one() {
+  local target="$1" seeds
   mkdir -p "build-fuzz/corpus-$target"
   # The script fuzzer starts from the bundled examples.
   if [ "$target" = script ]; then seeds="examples"; else seeds="fuzz/corpus/$target"; fi
@@ -28,7 +30,9 @@ for target in script truetype bmp jpeg image_bytes; do
       >"build-fuzz/fuzz_$target.log" 2>&1; then
     tail -50 "build-fuzz/fuzz_$target.log"
     echo "fuzzer fuzz_$target found a problem" >&2
-    exit 1
+    return 1
   fi
   echo "fuzz_$target: $(grep -E '^#[0-9]+.*DONE' "build-fuzz/fuzz_$target.log" | tail -1)"
-done
+}
+export -f fuzz_one
+ls fuzz/fuzz_*.cpp | sed 's|fuzz/fuzz_||; s|\.cpp$||' | xargs -P "$jobs" -I{} bash -c 'fuzz_one {}'

@@ -312,6 +312,7 @@ private:
             case cfGroup4:
                 AppendText(out_, "/Filter /CCITTFaxDecode\r/DecodeParms \r<<\r/K -1 /Columns ");
                 AppendInt(out_, image.Width);
+                if (image.G4BlackIs1) AppendText(out_, " /BlackIs1 true");
                 AppendText(out_, ">>\r");
                 size();
                 AppendText(out_, "/BitsPerComponent 1\r/ColorSpace /DeviceGray\r");

@@ -1,0 +1,14 @@
+#include "decoders/GIFImage.h"
+
+#include <utility>
+
+#include "engine/EPDFError.h"
+
+namespace vellumark {
+
+// The reader is not built yet: the format is refused like an unknown one.
+void TGIFImage::LoadFromStream(std::span<const uint8_t>) { throw EPDFError("File is not a supported image format"); }
+
+void TGIFImage::AssignTo(TBMPImage& bitmap) { bitmap = std::move(bitmap_); }
+
+}  // namespace vellumark
