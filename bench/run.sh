@@ -16,8 +16,13 @@ fi
 log=$(mktemp /tmp/vellumark_bench_run.XXXXXX)
 trap 'rm -f "$log"' EXIT INT TERM
 
-for prog in bench_format_real bench_save bench_libharu bench_layout bench_text_report bench_group4 \
-        bench_jpeg_passthrough bench_image_flate; do
+progs="bench_format_real bench_save bench_libharu bench_layout bench_text_report bench_group4
+    bench_jpeg_passthrough bench_image_flate"
+# ...and every other benchmark program built.
+for prog in $(cd "$dir" && ls bench_* 2>/dev/null); do
+    case " $(echo $progs) " in *" $prog "*) ;; *) [ -x "$dir/$prog" ] && progs="$progs $prog" ;; esac
+done
+for prog in $progs; do
     echo "===== $prog"
     if [ -x "$dir/$prog" ]; then
         "$dir/$prog" 2>&1 | tee -a "$log"

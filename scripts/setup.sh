@@ -13,6 +13,8 @@ PACKAGES=(
   # tiffcp and tiff2rgba decode the Group 4 encoder's output in its tests;
   # cjpeg, djpeg and Pillow are the JPEG and bitmap tests' independent codecs
   libtiff-tools libjpeg-turbo-progs python3 python3-pil
+  # independent decoders and writers of the image readers' test files
+  imagemagick netpbm python3-numpy
   # fonts the tests and examples use
   fonts-dejavu-core fonts-liberation
   # libFuzzer and the sanitizer runtime for clang
@@ -21,6 +23,8 @@ PACKAGES=(
   libhpdf-dev
   # benchmark-only: libtiff's Group 4 encoder, the Group 4 benchmark's baseline
   libtiff-dev
+  # benchmark-only: the PNG decoding benchmark's baseline
+  libpng-dev
 )
 
 missing=()
