@@ -1,0 +1,537 @@
+// The CCITT bilevel decoder: Group 4, Group 3 (one- and two-dimensional,
+// with and without byte-aligned EOLs) and modified Huffman data made by
+// libtiff (tiffcp) and Pillow from uncompressed TIFF pages written here, in
+// both fill orders and in several strips; our own Group 4 encoder's output;
+// small hand-made codes; and damaged data.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "decoders/CCITTDecoder.h"
+#include "images/BMPImage.h"
+#include "images/Group4Encoder.h"
+#include "tests/TestUtil.h"
+
+namespace {
+
+using namespace vellumark;
+using namespace vellumark::test;
+using ccitt::TDecodeOptions;
+using ccitt::TScheme;
+
+// ---------------------------------------------------------------------------
+// Pictures: packed rows as the decoder delivers them, 1 bits black, the bits
+// past the width 0.
+
+struct TPicture {
+    uint32_t width = 0, height = 0;
+    std::size_t rowBytes = 0;
+    std::vector<uint8_t> bits;
+
+    TPicture(uint32_t w, uint32_t h) : width(w), height(h), rowBytes((w + 7) / 8), bits(rowBytes * h, 0) {}
+    void Set(uint32_t x, uint32_t y, bool black) {
+        const auto mask = static_cast<uint8_t>(0x80u >> (x % 8));
+        uint8_t& b = bits[y * rowBytes + x / 8];
+        b = black ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
+    }
+    bool At(uint32_t x, uint32_t y) const { return (bits[y * rowBytes + x / 8] >> (7 - x % 8)) & 1; }
+    void Span(uint32_t y, uint32_t from, uint32_t to) {
+        for (uint32_t x = from; x < to && x < width; ++x) Set(x, y, true);
+    }
+};
+
+class TRandom {
+public:
+    explicit TRandom(uint64_t seed) : state_(seed) {}
+    uint64_t Next() {
+        uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+    uint32_t Below(uint32_t n) { return static_cast<uint32_t>((Next() >> 32) % n); }
+
+private:
+    uint64_t state_;
+};
+
+// Lines of word-like blobs: strokes, bars and gaps of assorted lengths.
+void DrawText(TPicture& p, TRandom& rnd) {
+    for (uint32_t base = 6; base + 2 < p.height; base += 11) {
+        uint32_t x = rnd.Below(8);
+        while (x < p.width) {
+            const uint32_t letters = 1 + rnd.Below(7);
+            for (uint32_t l = 0; l < letters && x < p.width; ++l) {
+                const uint32_t cw = 3 + rnd.Below(6);
+                for (uint32_t s = 0; s < 2; ++s) {
+                    const uint32_t sx = x + rnd.Below(cw);
+                    const uint32_t top = base - 5 - rnd.Below(3);
+                    for (uint32_t y = top; y <= base + rnd.Below(2) && y < p.height; ++y) p.Span(y, sx, sx + 1 + rnd.Below(2));
+                }
+                if (rnd.Below(3) == 0) p.Span(base - 5 + rnd.Below(5), x, x + cw);
+                x += cw + 1;
+            }
+            x += 3 + rnd.Below(5);
+        }
+    }
+}
+
+std::vector<TPicture> Pictures() {
+    std::vector<TPicture> all;
+    TRandom rnd(0xCC177ULL);
+    // All white and all black at many widths, runs beyond 2560 included.
+    for (uint32_t w : {1u, 2u, 7u, 9u, 63u, 64u, 65u, 1727u, 1729u, 2559u, 2560u, 2561u, 2623u, 5000u}) {
+        all.emplace_back(w, 3);
+        TPicture& p = all.back();
+        p.Span(1, 0, w);
+    }
+    for (uint32_t w : {1u, 5u, 13u, 100u, 333u, 2600u, 4999u}) {
+        all.emplace_back(w, 2);
+        all.back().Span(0, 0, w);
+        all.back().Span(1, 0, w);
+    }
+    // Checkerboards of squares of 1, 2, 3 and 17 pixels.
+    for (uint32_t cell : {1u, 2u, 3u, 17u}) {
+        all.emplace_back(99 + cell, 40);
+        TPicture& p = all.back();
+        for (uint32_t y = 0; y < p.height; ++y)
+            for (uint32_t x = 0; x < p.width; ++x) p.Set(x, y, ((x / cell) + (y / cell)) % 2 == 1);
+    }
+    // Shifting bars: vertical modes of every offset, pass modes.
+    {
+        all.emplace_back(301, 60);
+        TPicture& p = all.back();
+        for (uint32_t y = 0; y < p.height; ++y)
+            for (uint32_t b = 0; b < 20; ++b) {
+                const uint32_t from = b * 15 + (y * (b % 7)) % 9;
+                p.Span(y, from, from + 1 + (b + y) % 6);
+            }
+    }
+    // Long runs mixed with short ones, across rows of 5000.
+    {
+        all.emplace_back(5000, 12);
+        TPicture& p = all.back();
+        for (uint32_t y = 0; y < p.height; ++y) {
+            p.Span(y, 3 * y, 3 * y + 2600 + 10 * y);
+            p.Span(y, 4000 + y, 4001 + 2 * y);
+        }
+    }
+    // Random noise and text-like pages at widths that are no multiples of 8.
+    for (uint32_t w : {31u, 211u, 1001u}) {
+        all.emplace_back(w, 25);
+        TPicture& p = all.back();
+        for (uint32_t y = 0; y < p.height; ++y)
+            for (uint32_t x = 0; x < w; ++x) p.Set(x, y, rnd.Below(3) == 0);
+    }
+    for (uint32_t w : {77u, 517u, 1723u, 2483u}) {
+        all.emplace_back(w, 90);
+        DrawText(all.back(), rnd);
+    }
+    return all;
+}
+
+const std::vector<TPicture>& TestPictures() {
+    static const std::vector<TPicture> pictures = Pictures();
+    return pictures;
+}
+
+// ---------------------------------------------------------------------------
+// TIFF files: the pictures as uncompressed pages (WhiteIsZero, one strip
+// each), and the strips of a compressed file read back.
+
+std::string UncompressedTiff(const std::vector<TPicture>& pictures) {
+    std::string f = "II*";
+    f += '\0';
+    std::size_t nextPointer = f.size();
+    Put32(f, 0);
+    for (const TPicture& p : pictures) {
+        if (f.size() % 2) f += '\0';
+        const auto dataOffset = static_cast<uint32_t>(f.size());
+        f.append(p.bits.begin(), p.bits.end());
+        if (f.size() % 2) f += '\0';
+        const auto ifd = static_cast<uint32_t>(f.size());
+        for (int k = 0; k < 4; ++k) f[nextPointer + k] = static_cast<char>((ifd >> (8 * k)) & 0xFF);
+        const uint32_t entries[][3] = {
+            {256, 4, p.width}, {257, 4, p.height}, {258, 3, 1}, {259, 3, 1}, {262, 3, 0},
+            {273, 4, dataOffset}, {277, 3, 1}, {278, 4, p.height}, {279, 4, static_cast<uint32_t>(p.bits.size())},
+        };
+        Put16(f, static_cast<uint16_t>(std::size(entries)));
+        for (const auto& e : entries) {
+            Put16(f, e[0]);
+            Put16(f, e[1]);
+            Put32(f, 1);
+            if (e[1] == 3) {
+                Put16(f, e[2]);
+                Put16(f, 0);
+            } else {
+                Put32(f, e[2]);
+            }
+        }
+        nextPointer = f.size();
+        Put32(f, 0);
+    }
+    return f;
+}
+
+struct TTiffPage {
+    uint32_t width = 0, height = 0, rowsPerStrip = 0;
+    uint32_t compression = 1, photometric = 0, fillOrder = 1, t4Options = 0;
+    std::vector<std::string> strips;
+};
+
+class TTiffFile {
+public:
+    explicit TTiffFile(std::string f) : f_(std::move(f)) {
+        if (f_.size() < 8 || f_.compare(0, 2, "II") != 0) throw std::runtime_error("not a little-endian TIFF file");
+    }
+
+    std::vector<TTiffPage> Pages() const {
+        std::vector<TTiffPage> pages;
+        for (uint32_t ifd = U32(4); ifd != 0;) {
+            std::map<uint16_t, std::vector<uint32_t>> tags;
+            const uint16_t count = U16(ifd);
+            for (uint16_t i = 0; i < count; ++i) {
+                const std::size_t e = ifd + 2 + 12u * i;
+                const uint16_t tag = U16(e), type = U16(e + 2);
+                const uint32_t n = U32(e + 4);
+                if (type != 3 && type != 4) continue;
+                const std::size_t size = type == 3 ? 2 : 4;
+                const std::size_t at = n * size <= 4 ? e + 8 : U32(e + 8);
+                for (uint32_t k = 0; k < n; ++k) tags[tag].push_back(type == 3 ? U16(at + 2 * k) : U32(at + 4 * k));
+            }
+            auto one = [&](uint16_t tag, uint32_t otherwise) { return tags.count(tag) ? tags[tag].at(0) : otherwise; };
+            TTiffPage page;
+            page.width = one(256, 0);
+            page.height = one(257, 0);
+            page.rowsPerStrip = std::min(one(278, page.height), page.height);
+            page.compression = one(259, 1);
+            page.photometric = one(262, 0);
+            page.fillOrder = one(266, 1);
+            page.t4Options = one(292, 0);
+            const auto& offsets = tags.at(273);
+            const auto& counts = tags.at(279);
+            for (std::size_t s = 0; s < offsets.size(); ++s) page.strips.push_back(f_.substr(offsets[s], counts.at(s)));
+            pages.push_back(std::move(page));
+            ifd = U32(ifd + 2 + 12u * count);
+        }
+        return pages;
+    }
+
+private:
+    uint16_t U16(std::size_t at) const {
+        if (at + 2 > f_.size()) throw std::runtime_error("TIFF read past the end");
+        return static_cast<uint16_t>(static_cast<unsigned char>(f_[at]) | static_cast<unsigned char>(f_[at + 1]) << 8);
+    }
+    uint32_t U32(std::size_t at) const { return U16(at) | static_cast<uint32_t>(U16(at + 2)) << 16; }
+    std::string f_;
+};
+
+std::span<const uint8_t> Bytes(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+// Decodes every strip of a page into a picture; false when a strip fails.
+bool DecodePage(const TTiffPage& page, TPicture& out, std::string& why) {
+    TDecodeOptions o;
+    switch (page.compression) {
+    case 2: o.Scheme = TScheme::ModifiedHuffman; break;
+    case 3: o.Scheme = TScheme::Group3; break;
+    case 4: o.Scheme = TScheme::Group4; break;
+    default: why = "compression " + std::to_string(page.compression); return false;
+    }
+    o.Width = page.width;
+    o.TwoDimensional = (page.t4Options & 1) != 0;
+    o.ByteAlignedEOL = (page.t4Options & 4) != 0;
+    o.LeastSignificantBitFirst = page.fillOrder == 2;
+    out = TPicture(page.width, page.height);
+    for (std::size_t s = 0; s < page.strips.size(); ++s) {
+        const uint32_t first = static_cast<uint32_t>(s) * page.rowsPerStrip;
+        o.Rows = std::min(page.rowsPerStrip, page.height - first);
+        std::span<uint8_t> rows(out.bits.data() + first * out.rowBytes, o.Rows * out.rowBytes);
+        if (!ccitt::Decode(Bytes(page.strips[s]), o, rows, out.rowBytes)) {
+            why = "strip " + std::to_string(s) + " refused";
+            return false;
+        }
+    }
+    if (page.photometric == 1)  // BlackIsZero: the data's white runs are black pixels
+        for (uint32_t y = 0; y < out.height; ++y)
+            for (uint32_t x = 0; x < out.width; ++x) out.Set(x, y, !out.At(x, y));
+    return true;
+}
+
+std::string FirstDifference(const TPicture& want, const TPicture& got) {
+    if (want.width != got.width || want.height != got.height) return "size differs";
+    for (uint32_t y = 0; y < want.height; ++y) {
+        for (std::size_t i = 0; i < want.rowBytes; ++i) {
+            const uint8_t a = want.bits[y * want.rowBytes + i], b = got.bits[y * got.rowBytes + i];
+            if (a != b) return "row " + std::to_string(y) + " byte " + std::to_string(i);
+        }
+    }
+    return {};
+}
+
+bool HasTool(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null 2>&1").status == 0; }
+
+// Converts the pictures with tiffcp and decodes every page of the result.
+void CheckTiffcp(const std::string& options, uint32_t expectedCompression) {
+    if (!HasTool("tiffcp")) GTEST_SKIP() << "tiffcp (libtiff-tools) is not installed";
+    TempDir dir;
+    const auto& pictures = TestPictures();
+    WriteFile(dir / "plain.tif", UncompressedTiff(pictures));
+    const CommandResult r = RunCommand("tiffcp " + options + " " + ShellQuote((dir / "plain.tif").string()) + " " +
+                                       ShellQuote((dir / "out.tif").string()));
+    ASSERT_EQ(r.status, 0) << r.output;
+    const std::vector<TTiffPage> pages = TTiffFile(ReadFile(dir / "out.tif")).Pages();
+    ASSERT_EQ(pages.size(), pictures.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        ASSERT_EQ(pages[i].compression, expectedCompression);
+        TPicture got(1, 1);
+        std::string why;
+        ASSERT_TRUE(DecodePage(pages[i], got, why)) << options << ", page " << i << " (" << pictures[i].width << " x "
+                                                    << pictures[i].height << "): " << why;
+        EXPECT_EQ(FirstDifference(pictures[i], got), "") << options << ", page " << i;
+    }
+}
+
+TDecodeOptions Options(TScheme scheme, uint32_t width, uint32_t rows) {
+    TDecodeOptions o;
+    o.Scheme = scheme;
+    o.Width = width;
+    o.Rows = rows;
+    return o;
+}
+
+// Packs a string of '0' and '1' (other characters ignored), most significant
+// bit first, the last byte padded with 0 bits.
+std::string Pack(const std::string& bits) {
+    std::string out;
+    int n = 0;
+    unsigned acc = 0;
+    for (char c : bits) {
+        if (c != '0' && c != '1') continue;
+        acc = (acc << 1) | (c == '1' ? 1u : 0u);
+        if (++n == 8) {
+            out += static_cast<char>(acc);
+            acc = n = 0;
+        }
+    }
+    if (n > 0) out += static_cast<char>(acc << (8 - n));
+    return out;
+}
+
+// Decodes and returns the rows, or "refused".
+std::string DecodeToHex(const std::string& data, const TDecodeOptions& o) {
+    const std::size_t rowBytes = (o.Width + 7) / 8;
+    std::vector<uint8_t> rows(rowBytes * o.Rows, 0xEE);
+    if (!ccitt::Decode(Bytes(data), o, rows, rowBytes)) return "refused";
+    std::string hex;
+    char buf[4];
+    for (uint8_t b : rows) {
+        std::snprintf(buf, sizeof buf, "%s%02X", hex.empty() ? "" : " ", b);
+        hex += buf;
+    }
+    return hex;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Data made by libtiff.
+
+TEST(ImagesCcitt, Group4FromTiffcp) { CheckTiffcp("-c g4", 4); }
+TEST(ImagesCcitt, Group4InSeveralStrips) { CheckTiffcp("-c g4 -r 7", 4); }
+TEST(ImagesCcitt, Group4LeastSignificantBitFirst) { CheckTiffcp("-c g4 -f lsb2msb", 4); }
+TEST(ImagesCcitt, Group3OneDimensionalFromTiffcp) { CheckTiffcp("-c g3", 3); }
+TEST(ImagesCcitt, Group3TwoDimensionalFromTiffcp) { CheckTiffcp("-c g3:2d", 3); }
+TEST(ImagesCcitt, Group3ByteAlignedEols) { CheckTiffcp("-c g3:fill", 3); }
+TEST(ImagesCcitt, Group3TwoDimensionalByteAligned) { CheckTiffcp("-c g3:2d:fill", 3); }
+TEST(ImagesCcitt, Group3InSeveralStripsLeastSignificantBitFirst) { CheckTiffcp("-c g3:2d -r 5 -f lsb2msb", 3); }
+TEST(ImagesCcitt, Group3OneDimensionalInSeveralStrips) { CheckTiffcp("-c g3:1d:fill -r 3 -f msb2lsb", 3); }
+
+// Modified Huffman: libtiff writes it on Pillow's request (tiffcp cannot).
+TEST(ImagesCcitt, ModifiedHuffmanFromPillow) {
+    if (RunCommand("/usr/bin/python3 -c 'import PIL' 2>/dev/null").status != 0) GTEST_SKIP() << "Pillow is missing";
+    const auto& pictures = TestPictures();
+    for (int fillOrder : {1, 2}) {
+        TempDir dir;
+        WriteFile(dir / "plain.tif", UncompressedTiff(pictures));
+        const std::string script =
+            "import sys\n"
+            "from PIL import Image\n"
+            "src = Image.open(sys.argv[1])\n"
+            "pages = []\n"
+            "for i in range(src.n_frames):\n"
+            "    src.seek(i)\n"
+            "    pages.append(src.copy())\n"
+            "pages[0].save(sys.argv[2], compression='tiff_ccitt', save_all=True, append_images=pages[1:],"
+            " tiffinfo={266: " + std::to_string(fillOrder) + "})\n";
+        WriteFile(dir / "mh.py", script);
+        const CommandResult r = RunCommand("/usr/bin/python3 " + ShellQuote((dir / "mh.py").string()) + " " +
+                                           ShellQuote((dir / "plain.tif").string()) + " " +
+                                           ShellQuote((dir / "mh.tif").string()));
+        ASSERT_EQ(r.status, 0) << r.output;
+        const std::vector<TTiffPage> pages = TTiffFile(ReadFile(dir / "mh.tif")).Pages();
+        ASSERT_EQ(pages.size(), pictures.size());
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            ASSERT_EQ(pages[i].compression, 2u);
+            TPicture got(1, 1);
+            std::string why;
+            ASSERT_TRUE(DecodePage(pages[i], got, why)) << "page " << i << ": " << why;
+            EXPECT_EQ(FirstDifference(pictures[i], got), "") << "fill order " << fillOrder << ", page " << i;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Our own Group 4 encoder (bit 1 white on its side, black on ours).
+
+TEST(ImagesCcitt, DecodesOurGroup4Encoder) {
+    for (const TPicture& p : TestPictures()) {
+        TBMPImage bitmap;
+        bitmap.SetSize(p.width, p.height, 1);
+        for (uint32_t y = 0; y < p.height; ++y)
+            for (std::size_t i = 0; i < p.rowBytes; ++i) bitmap.Row(y)[i] = static_cast<uint8_t>(~p.bits[y * p.rowBytes + i]);
+        const std::string code = EncodeGroup4(bitmap);
+        TPicture got(p.width, p.height);
+        ASSERT_TRUE(ccitt::Decode(Bytes(code), Options(TScheme::Group4, p.width, p.height), got.bits, got.rowBytes))
+            << p.width << " x " << p.height;
+        EXPECT_EQ(FirstDifference(p, got), "") << p.width << " x " << p.height;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Small codes written out.
+
+TEST(ImagesCcitt, Group4SmallCodes) {
+    // V0 on a white row, with and without the end-of-block code after it.
+    EXPECT_EQ(DecodeToHex(Pack("1"), Options(TScheme::Group4, 12, 1)), "00 00");
+    EXPECT_EQ(DecodeToHex("\x80\x08\x00\x80", Options(TScheme::Group4, 12, 1)), "00 00");
+    // Horizontal mode: white 0, black 8; then VL2 and horizontal black 2, white 0.
+    EXPECT_EQ(DecodeToHex("\x26\xA2\x80\x08\x00\x80", Options(TScheme::Group4, 8, 1)), "FF");
+    EXPECT_EQ(DecodeToHex(std::string("\x08\xE6\xA0\x02\x00\x20", 6), Options(TScheme::Group4, 2, 1)), "C0");
+    // Black 3..5 by horizontal mode, then the same row by V0 V0, then pass
+    // mode over it: white again.
+    EXPECT_EQ(DecodeToHex(Pack("001 1000 10 1   1 1 1   0001 1"), Options(TScheme::Group4, 10, 3)),
+              "1C 00 1C 00 00 00");
+}
+
+TEST(ImagesCcitt, LongRunsUseSeveralMakeUpCodes) {
+    // White 3000 = make-up 2560 + make-up 384 + 56, black 2000 = 1984 + 16,
+    // on a row of 5000 (one-dimensional, modified Huffman).
+    const std::string bits = "000000011111 00110111 01011001  000000010010 0000010111";
+    const std::string hex = DecodeToHex(Pack(bits), Options(TScheme::ModifiedHuffman, 5000, 1));
+    ASSERT_NE(hex, "refused");
+    std::vector<uint8_t> want(625, 0);
+    for (uint32_t x = 3000; x < 5000; ++x) want[x / 8] |= static_cast<uint8_t>(0x80u >> (x % 8));
+    std::string wantHex;
+    char buf[4];
+    for (uint8_t b : want) {
+        std::snprintf(buf, sizeof buf, "%s%02X", wantHex.empty() ? "" : " ", b);
+        wantHex += buf;
+    }
+    EXPECT_EQ(hex, wantHex);
+}
+
+TEST(ImagesCcitt, ModifiedHuffmanRowsStartOnByteBoundaries) {
+    // Row 1: white 2, black 3, white 3 (4 + 2 + 4 bits, then 6 fill bits);
+    // row 2: white 8.
+    EXPECT_EQ(DecodeToHex(Pack("0111 10 1000 000000 10011"), Options(TScheme::ModifiedHuffman, 8, 2)), "38 00");
+}
+
+TEST(ImagesCcitt, Group3EolsFillAndTagBits) {
+    const std::string eol = "000000000001";
+    TDecodeOptions o = Options(TScheme::Group3, 8, 2);
+    // With EOLs, the first one missing, and the RTC at the end.
+    EXPECT_EQ(DecodeToHex(Pack("0111 10 1000 " + eol + " 10011 " + eol + eol + eol), o), "38 00");
+    EXPECT_EQ(DecodeToHex(Pack(eol + "0111 10 1000 " + eol + " 10011"), o), "38 00");
+    // Fill bits before the EOLs.
+    o.ByteAlignedEOL = true;
+    EXPECT_EQ(DecodeToHex(Pack("0000" + eol + "0111 10 1000 00000000" + eol + "10011"), o), "38 00");
+    // Two-dimensional: tag bit 1 before a one-dimensional row, 0 before a
+    // two-dimensional one (V0 three times repeats row 1).
+    o.ByteAlignedEOL = false;
+    o.TwoDimensional = true;
+    EXPECT_EQ(DecodeToHex(Pack(eol + "1 0111 10 1000 " + eol + "0 111"), o), "38 38");
+    // A two-dimensional row after a missing EOL cannot be told apart.
+    EXPECT_EQ(DecodeToHex(Pack(eol + "1 0111 10 1000 1 1"), o), "refused");
+}
+
+TEST(ImagesCcitt, FillOrderTwoReversesTheBitsOfEveryByte) {
+    TDecodeOptions o = Options(TScheme::Group4, 8, 1);
+    o.LeastSignificantBitFirst = true;
+    EXPECT_EQ(DecodeToHex("\x64\x45\x01", o), "FF");  // 26 A2 80 reversed byte by byte
+}
+
+// ---------------------------------------------------------------------------
+// Data that cannot be decoded.
+
+TEST(ImagesCcitt, RefusesBadCodesAndRunsPastTheRowEnd) {
+    // Seven zeros are no mode code; 0000001111 is the uncompressed mode.
+    EXPECT_EQ(DecodeToHex(Pack("0000000 1"), Options(TScheme::Group4, 8, 1)), "refused");
+    EXPECT_EQ(DecodeToHex(Pack("0000001111 1111"), Options(TScheme::Group4, 8, 1)), "refused");
+    // Horizontal mode with white 7 and black 2 on a row of 8.
+    EXPECT_EQ(DecodeToHex(Pack("001 1111 11"), Options(TScheme::Group4, 8, 1)), "refused");
+    // VR3 at the end of the row is past it.
+    EXPECT_EQ(DecodeToHex(Pack("0000011"), Options(TScheme::Group4, 8, 1)), "refused");
+    // VL1 right at the start of a row (b1 = 0) would go left of it.
+    EXPECT_EQ(DecodeToHex(Pack("001 00110101 000101   010"), Options(TScheme::Group4, 8, 2)), "refused");
+    // An EOL inside a one-dimensional row, and a white run of 9 in a row of 8.
+    EXPECT_EQ(DecodeToHex(Pack("0111 000000000001"), Options(TScheme::ModifiedHuffman, 8, 1)), "refused");
+    EXPECT_EQ(DecodeToHex(Pack("10100"), Options(TScheme::ModifiedHuffman, 8, 1)), "refused");
+    // No valid white code begins with eight zeros then 1 then 0.
+    EXPECT_EQ(DecodeToHex(Pack("0000000010"), Options(TScheme::ModifiedHuffman, 8, 1)), "refused");
+}
+
+TEST(ImagesCcitt, RefusesDataEndingBeforeTheLastRow) {
+    // The rest of the byte after V0 is no second V0.
+    EXPECT_EQ(DecodeToHex(Pack("1"), Options(TScheme::Group4, 8, 2)), "refused");
+    EXPECT_EQ(DecodeToHex(Pack("11"), Options(TScheme::Group4, 8, 2)), "00 00");
+    EXPECT_EQ(DecodeToHex("", Options(TScheme::Group4, 8, 1)), "refused");
+    EXPECT_EQ(DecodeToHex("", Options(TScheme::Group3, 8, 1)), "refused");
+    EXPECT_EQ(DecodeToHex(std::string(40, '\0'), Options(TScheme::Group3, 8, 1)), "refused");
+    EXPECT_EQ(DecodeToHex(Pack("0111 10"), Options(TScheme::ModifiedHuffman, 8, 1)), "refused");
+
+    // Every strip of a real page cut short is refused.
+    const TPicture& p = TestPictures().back();
+    TBMPImage bitmap;
+    bitmap.SetSize(p.width, p.height, 1);
+    for (uint32_t y = 0; y < p.height; ++y)
+        for (std::size_t i = 0; i < p.rowBytes; ++i) bitmap.Row(y)[i] = static_cast<uint8_t>(~p.bits[y * p.rowBytes + i]);
+    const std::string code = EncodeGroup4(bitmap);
+    std::vector<uint8_t> rows(p.bits.size());
+    const TDecodeOptions o = Options(TScheme::Group4, p.width, p.height);
+    for (std::size_t cut = 0; cut + 4 < code.size(); cut += 1 + cut / 4)
+        EXPECT_FALSE(ccitt::Decode(Bytes(code).first(cut), o, rows, p.rowBytes)) << "cut at " << cut;
+    EXPECT_TRUE(ccitt::Decode(Bytes(code).first(code.size() - 3), o, rows, p.rowBytes));  // without the EOFB
+}
+
+TEST(ImagesCcitt, RefusesOutputThatDoesNotFit) {
+    std::vector<uint8_t> rows(4);
+    const std::string white = Pack("1111");
+    EXPECT_FALSE(ccitt::Decode(Bytes(white), Options(TScheme::Group4, 16, 3), rows, 2));  // needs 6 bytes
+    EXPECT_FALSE(ccitt::Decode(Bytes(white), Options(TScheme::Group4, 17, 1), rows, 2));  // stride too small
+    EXPECT_FALSE(ccitt::Decode(Bytes(white), Options(TScheme::Group4, 0, 1), rows, 1));
+    EXPECT_TRUE(ccitt::Decode(Bytes(white), Options(TScheme::Group4, 16, 2), rows, 2));
+    EXPECT_TRUE(ccitt::Decode(Bytes(white), Options(TScheme::Group4, 8, 0), {}, 1));
+}
+
+TEST(ImagesCcitt, RandomBytesNeverCrash) {
+    TRandom rnd(0xBADC0DEULL);
+    std::vector<uint8_t> rows(64 * 130);
+    int decoded = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::string data(1 + rnd.Below(200), '\0');
+        for (char& c : data) c = static_cast<char>(rnd.Below(256));
+        TDecodeOptions o = Options(static_cast<TScheme>(rnd.Below(3)), 1 + rnd.Below(1000), 1 + rnd.Below(8));
+        o.TwoDimensional = rnd.Below(2) == 0;
+        o.ByteAlignedEOL = rnd.Below(2) == 0;
+        o.LeastSignificantBitFirst = rnd.Below(2) == 0;
+        decoded += ccitt::Decode(Bytes(data), o, rows, 130) ? 1 : 0;
+    }
+    EXPECT_LT(decoded, 3000);
+}
