@@ -504,6 +504,11 @@ bool Compress(j_compress_ptr cinfo, TJpegErrorMgr* err, const TEncodeSource* src
 // ---------------------------------------------------------------- TJPEGImageExtra
 
 void TJPEGImageExtra::LoadFromStream(std::span<const uint8_t> data) {
+    LoadHeader(data);
+    data_.assign(data.begin(), data.end());
+}
+
+void TJPEGImageExtra::LoadHeader(std::span<const uint8_t> data) {
     *this = TJPEGImageExtra{};
     TDecompressor dec(data);
     j_decompress_ptr cinfo = dec.Info();
@@ -518,7 +523,6 @@ void TJPEGImageExtra::LoadFromStream(std::span<const uint8_t> data) {
     ApplyExif(cinfo, x, y);
 
     TJPEGImageExtra loaded;
-    loaded.data_.assign(data.begin(), data.end());
     loaded.width_ = cinfo->image_width;
     loaded.height_ = cinfo->image_height;
     loaded.xResolution_ = x;

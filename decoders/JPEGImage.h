@@ -40,6 +40,8 @@ public:
     // data. On an error the object is left empty and EInvalidGraphic is raised.
     // Files with other than 1, 3 or 4 components are refused.
     void LoadFromStream(std::span<const uint8_t> data);
+    // The same without keeping the data: everything but Data() and AssignTo.
+    void LoadHeader(std::span<const uint8_t> data);
 
     uint32_t Width() const noexcept { return width_; }
     uint32_t Height() const noexcept { return height_; }

@@ -33,8 +33,8 @@ std::span<const uint8_t> Bytes(const std::string& s) {
 }  // namespace
 
 int32_t TVellumark::AddImageFile(const std::u16string& fileName) {
-    const std::string bytes = ReadWholeFile(Utf16ToUtf8(fileName), "File not found");
-    return AddResource(LoadImageFromStream(Bytes(bytes), SettingsOf(*this)));
+    std::string bytes = ReadWholeFile(Utf16ToUtf8(fileName), "File not found");
+    return AddResource(LoadImageFromBytes(std::move(bytes), SettingsOf(*this)));
 }
 
 int32_t TVellumark::AddImageBytes(std::span<const uint8_t> data) {

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
 
 #include "decoders/GIFImage.h"
@@ -34,9 +36,11 @@ std::unique_ptr<TPDFImageRes> FromBitmap(TBMPImage& bitmap, const TImportSetting
     return image;
 }
 
-std::unique_ptr<TPDFImageRes> FromJPEG(std::span<const uint8_t> data, const TImportSettings& settings) {
+// `owned`, when given, holds the same bytes as `data` and may be taken over.
+std::unique_ptr<TPDFImageRes> FromJPEG(std::span<const uint8_t> data, const TImportSettings& settings,
+                                       std::string* owned) {
     TJPEGImageExtra jpeg;
-    jpeg.LoadFromStream(data);
+    jpeg.LoadHeader(data);
     const bool gray = jpeg.Grayscale();
     const TCompressionSettings& c = settings.Compression;
     auto image = std::make_unique<TPDFImageRes>();
@@ -47,13 +51,17 @@ std::unique_ptr<TPDFImageRes> FromJPEG(std::span<const uint8_t> data, const TImp
     ApplyDefaultResolution(*image);
     const bool reuse = (c.RGB == cfJPEG && !gray) || (c.Gray == cfJPEG && gray) || settings.UseSourceCompression;
     if (reuse) {
-        const auto& bytes = jpeg.Data();
-        image->ImageStream.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        // The whole data stream, from its first byte.
+        if (owned)
+            image->ImageStream = std::move(*owned);
+        else
+            image->ImageStream.assign(reinterpret_cast<const char*>(data.data()), data.size());
         image->Compression = cfJPEG;
         image->GrayJPEG = gray;
         image->JPEGComponents = static_cast<uint8_t>(jpeg.Components());
         image->JPEGInverted = jpeg.AdobeInverted();
     } else {
+        jpeg.LoadFromStream(data);
         TBMPImage bitmap;
         jpeg.AssignTo(bitmap);
         ConvertBitmapToImage(c, bitmap, *image);
@@ -110,6 +118,24 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
     return image;
 }
 
+std::unique_ptr<TPDFImageRes> LoadImage(std::span<const uint8_t> data, const TImportSettings& settings,
+                                        std::string* owned);
+
+// Fresh memory for a large file's bytes is faulted in with one call rather
+// than one trap per page (which is what dominates reading many files).
+void PrefaultPages(char* data, std::size_t size) {
+#ifdef MADV_POPULATE_WRITE
+    static const auto kPage = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    if (size < 4 * kPage) return;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kPage - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
 }  // namespace
 
 uint32_t DotsPerInch(uint32_t pixelsPerMetre) noexcept {
@@ -122,6 +148,18 @@ void ApplyDefaultResolution(TPDFImageRes& image) noexcept {
 }
 
 std::unique_ptr<TPDFImageRes> LoadImageFromStream(std::span<const uint8_t> data, const TImportSettings& settings) {
+    return LoadImage(data, settings, nullptr);
+}
+
+std::unique_ptr<TPDFImageRes> LoadImageFromBytes(std::string&& bytes, const TImportSettings& settings) {
+    const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return LoadImage(data, settings, &bytes);
+}
+
+namespace {
+
+std::unique_ptr<TPDFImageRes> LoadImage(std::span<const uint8_t> data, const TImportSettings& settings,
+                                        std::string* owned) {
     if (data.size() < 2) throw EReadError();
     const uint16_t kind = static_cast<uint16_t>(data[0] | (data[1] << 8));
     switch (kind) {
@@ -131,7 +169,7 @@ std::unique_ptr<TPDFImageRes> LoadImageFromStream(std::span<const uint8_t> data,
             return FromBitmap(bitmap, settings);
         }
         case 0xD8FF:  // JPEG
-            return FromJPEG(data, settings);
+            return FromJPEG(data, settings, owned);
         case 0x0000:
             return FromDecoder<TWBMPImage>(data, settings);
         case 0x050A:
@@ -149,6 +187,8 @@ std::unique_ptr<TPDFImageRes> LoadImageFromStream(std::span<const uint8_t> data,
             throw EPDFError(kUnsupported);
     }
 }
+
+}  // namespace
 
 std::unique_ptr<TPDFImageRes> ImageFromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
     return FromBitmap(bitmap, settings);
@@ -236,16 +276,28 @@ int32_t CountTiffImages(std::span<const uint8_t> data) {
 std::string ReadWholeFile(const std::string& path, const std::string& notFound) {
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) throw EPDFError(notFound);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    struct TClose {
+        int fd;
+        ~TClose() { ::close(fd); }
+    } closer{fd};
     std::string bytes;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0);
-    if (size > 0) {
-        bytes.resize(static_cast<std::size_t>(size));
-        in.read(bytes.data(), size);
-        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (::fstat(fd, &st) != 0) throw EReadError();
+    if (st.st_size > 0) {
+        const auto size = static_cast<std::size_t>(st.st_size);
+        bytes.reserve(size);
+        PrefaultPages(bytes.data(), size);
+        bytes.resize(size);
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::read(fd, bytes.data() + done, size - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw EReadError();
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
     }
     return bytes;
 }

@@ -36,6 +36,10 @@ void ApplyDefaultResolution(TPDFImageRes& image) noexcept;
 // error for data it cannot read.
 std::unique_ptr<TPDFImageRes> LoadImageFromStream(std::span<const uint8_t> data, const TImportSettings& settings);
 
+// The same for the whole content of a file, which a JPEG passed through
+// takes over instead of copying.
+std::unique_ptr<TPDFImageRes> LoadImageFromBytes(std::string&& bytes, const TImportSettings& settings);
+
 // An image resource from a decoded bitmap (bitmap handles): resolution from
 // its pixels per metre, the default resolution, then the conversion.
 std::unique_ptr<TPDFImageRes> ImageFromBitmap(TBMPImage& bitmap, const TImportSettings& settings);

@@ -1,10 +1,66 @@
 #include "writer/OutputBuffer.h"
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace vellumark {
+
+void TOutputBuffer::AppendSlow(const char* data, std::size_t size) {
+    if (fd_ >= 0 && size >= kDirectWrite) {
+        Flush();
+        WriteOut(data, size);
+        return;
+    }
+    while (size > 0) {
+        if (free_ == 0) NewBlock();
+        const std::size_t n = size < free_ ? size : free_;
+        std::memcpy(cur_, data, n);
+        cur_ += n;
+        free_ -= n;
+        data += n;
+        size -= n;
+    }
+}
+
+void TOutputBuffer::NewBlock() {
+    if (fd_ >= 0 && !blocks_.empty()) {
+        Flush();
+        return;
+    }
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+    cur_ = blocks_.back().get();
+    free_ = kBlockSize;
+}
+
+void TOutputBuffer::WriteOut(const char* data, std::size_t size) {
+    written_ += size;
+    while (size > 0 && error_ == 0) {
+        const ssize_t n = ::write(fd_, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error_ = errno;
+        } else if (n == 0) {
+            error_ = EIO;
+        } else {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        }
+    }
+}
+
+bool TOutputBuffer::Flush() {
+    if (fd_ >= 0 && !blocks_.empty()) {
+        const std::size_t used = kBlockSize - free_;
+        WriteOut(blocks_.front().get(), used);
+        cur_ = blocks_.front().get();
+        free_ = kBlockSize;
+    }
+    return error_ == 0;
+}
 
 bool TOutputBuffer::WriteTo(std::FILE* f) const {
     for (std::size_t i = 0; i < blocks_.size(); ++i) {
-        std::size_t n = i + 1 < blocks_.size() ? kBlockSize : kBlockSize - free_;
+        const std::size_t n = i + 1 < blocks_.size() ? kBlockSize : kBlockSize - free_;
         if (n > 0 && std::fwrite(blocks_[i].get(), 1, n, f) != n) return false;
     }
     return true;
@@ -14,7 +70,7 @@ std::string TOutputBuffer::ToString() const {
     std::string s;
     s.reserve(static_cast<std::size_t>(Position()));
     for (std::size_t i = 0; i < blocks_.size(); ++i) {
-        std::size_t n = i + 1 < blocks_.size() ? kBlockSize : kBlockSize - free_;
+        const std::size_t n = i + 1 < blocks_.size() ? kBlockSize : kBlockSize - free_;
         s.append(blocks_[i].get(), n);
     }
     return s;

@@ -1,5 +1,11 @@
-// TOutputBuffer: a growable in-memory byte stream built of fixed-size blocks,
-// so that growing never copies what was written. Positions are 64-bit.
+// TOutputBuffer: the byte stream the document writer produces, built of
+// fixed-size blocks so that growing never copies what was written.
+//
+// In memory (the default constructor) every block is kept until the buffer
+// goes. Streaming to a file descriptor, the buffer holds one block: a full
+// block is written out and used again, and large pieces go to the file
+// directly, so that saving a document does not hold a second copy of it.
+// Positions are 64-bit and count everything appended.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vellumark {
@@ -15,43 +22,51 @@ namespace vellumark {
 class TOutputBuffer {
 public:
     static constexpr std::size_t kBlockSize = 1 << 20;
+    // Streaming, pieces at least this long skip the block.
+    static constexpr std::size_t kDirectWrite = kBlockSize / 4;
 
     TOutputBuffer() = default;
+    explicit TOutputBuffer(int fd) : fd_(fd) {}
     TOutputBuffer(const TOutputBuffer&) = delete;
     TOutputBuffer& operator=(const TOutputBuffer&) = delete;
 
     void append(const char* data, std::size_t size) {
-        while (size > 0) {
-            if (free_ == 0) NewBlock();
-            std::size_t n = size < free_ ? size : free_;
-            std::memcpy(cur_, data, n);
-            cur_ += n;
-            free_ -= n;
-            data += n;
-            size -= n;
+        if (size != 0 && size <= free_) {
+            std::memcpy(cur_, data, size);
+            cur_ += size;
+            free_ -= size;
+            return;
         }
+        AppendSlow(data, size);
     }
     void append(std::string_view s) { append(s.data(), s.size()); }
 
     uint64_t Position() const noexcept {
-        return blocks_.empty() ? 0 : (blocks_.size() - 1) * uint64_t{kBlockSize} + (kBlockSize - free_);
+        return written_ + (blocks_.empty() ? 0 : (blocks_.size() - 1) * uint64_t{kBlockSize} + (kBlockSize - free_));
     }
 
-    // Writes everything to f; false on a write error.
+    // Streaming: writes what the block holds. False when this or an earlier
+    // write failed; Error() gives the errno value then.
+    bool Flush();
+    int Error() const noexcept { return error_; }
+
+    // In memory: writes everything to f; false on a write error.
     bool WriteTo(std::FILE* f) const;
-    // Copies everything into one string (tests, small documents).
+    // In memory: copies everything into one string (tests, small documents).
     std::string ToString() const;
 
 private:
-    void NewBlock() {
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
-        cur_ = blocks_.back().get();
-        free_ = kBlockSize;
-    }
+    void AppendSlow(const char* data, std::size_t size);
+    void NewBlock();
+    // Streaming: writes the bytes out unless an earlier write failed.
+    void WriteOut(const char* data, std::size_t size);
 
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* cur_ = nullptr;
     std::size_t free_ = 0;
+    uint64_t written_ = 0;  // streaming: bytes handed to the file
+    int fd_ = -1;
+    int error_ = 0;
 };
 
 }  // namespace vellumark

@@ -118,18 +118,10 @@ void SaveDocumentToFile(TVellumark& engine, const std::u16string& fileName) {
     if (existed && S_ISDIR(st.st_mode)) CannotCreate(name, EISDIR);
 
     TTempFile temp(target);
-    TOutputBuffer buffer;
+    // The document goes to the temporary file as it is written.
+    TOutputBuffer buffer(temp.Fd());
     WriteDocument(engine, buffer, std::time(nullptr));
-
-    std::FILE* f = ::fdopen(::dup(temp.Fd()), "wb");
-    if (!f) CannotWrite(name, errno);
-    bool ok = buffer.WriteTo(f);
-    int err = errno;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) CannotWrite(name, err);
+    if (!buffer.Flush()) CannotWrite(name, buffer.Error());
     if (existed) ::fchmod(temp.Fd(), st.st_mode & 07777);
     if (!temp.Close()) CannotWrite(name, errno);
     if (::rename(temp.Path().c_str(), target.c_str()) != 0) CannotCreate(name, errno);

@@ -1,0 +1,58 @@
+// The writer's output buffer: in memory and streaming to a file give the same
+// bytes and positions whatever the sizes of the pieces; write errors are kept.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+#include "TestUtil.h"
+#include "writer/OutputBuffer.h"
+
+using namespace vellumark;
+using namespace vellumark::test;
+
+TEST(WriterOutputBuffer, StreamingGivesTheBytesAndPositionsOfMemory) {
+    TempDir dir;
+    const std::string path = (dir / "out.bin").string();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    std::string expected;
+    {
+        TOutputBuffer memory;
+        TOutputBuffer stream(fd);
+        std::mt19937 rng(7);
+        // Small pieces, pieces that straddle blocks, and pieces large
+        // enough to be written directly, about 5 MB in all.
+        const std::size_t sizes[] = {0, 1, 17, 4096, 70000, TOutputBuffer::kDirectWrite - 1,
+                                     TOutputBuffer::kDirectWrite, TOutputBuffer::kBlockSize + 3};
+        for (int i = 0; i < 60; ++i) {
+            std::string piece(sizes[rng() % std::size(sizes)], '\0');
+            for (char& c : piece) c = static_cast<char>('a' + rng() % 26);
+            memory.append(piece);
+            stream.append(piece);
+            expected += piece;
+            ASSERT_EQ(stream.Position(), expected.size());
+            ASSERT_EQ(memory.Position(), expected.size());
+        }
+        EXPECT_TRUE(stream.Flush());
+        EXPECT_EQ(stream.Position(), expected.size());
+        EXPECT_EQ(memory.ToString(), expected);
+    }
+    ::close(fd);
+    EXPECT_EQ(ReadFile(path), expected);
+}
+
+TEST(WriterOutputBuffer, WriteErrorsAreKeptUntilTheFlush) {
+    const int fd = ::open("/dev/full", O_WRONLY);
+    if (fd < 0) GTEST_SKIP() << "/dev/full is not available";
+    TOutputBuffer stream(fd);
+    stream.append(std::string(TOutputBuffer::kBlockSize + 10, 'x'));
+    stream.append("tail");
+    EXPECT_EQ(stream.Position(), TOutputBuffer::kBlockSize + 14);
+    EXPECT_FALSE(stream.Flush());
+    EXPECT_EQ(stream.Error(), ENOSPC);
+    ::close(fd);
+}
