@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "decoders/InvalidGraphic.h"
 #include "decoders/WBMPImage.h"
 
 namespace {
