@@ -1,0 +1,56 @@
+// libFuzzer target: CCITT bilevel data with its decoding options taken from
+// the first four bytes (scheme and flags, width 1 to 4096, rows 1 to 64).
+// Decoding must stay inside its buffers; decoded rows keep the bits past the
+// width 0, and the same data with its bits reversed byte by byte decodes to
+// the same rows under fill order 2.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "decoders/CCITTDecoder.h"
+
+namespace {
+
+uint8_t Reverse(uint8_t b) {
+    uint8_t r = 0;
+    for (int i = 0; i < 8; ++i)
+        if (b & (1u << i)) r = static_cast<uint8_t>(r | (0x80u >> i));
+    return r;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace vellumark::ccitt;
+    if (size < 4) return 0;
+    TDecodeOptions o;
+    o.Scheme = static_cast<TScheme>(data[0] % 3);
+    o.TwoDimensional = (data[0] & 0x10) != 0;
+    o.ByteAlignedEOL = (data[0] & 0x20) != 0;
+    o.Width = 1 + ((uint32_t{data[1]} | uint32_t{data[2]} << 8) & 0xFFF);
+    o.Rows = 1 + (data[3] & 0x3F);
+    const std::span<const uint8_t> code(data + 4, size - 4);
+
+    const std::size_t rowBytes = (o.Width + 7) / 8;
+    // One spare byte a row, which must stay untouched.
+    const std::size_t stride = rowBytes + 1;
+    std::vector<uint8_t> rows(stride * o.Rows, 0xA5);
+    const bool ok = Decode(code, o, rows, stride);
+
+    std::vector<uint8_t> reversed(code.size());
+    for (std::size_t i = 0; i < code.size(); ++i) reversed[i] = Reverse(code[i]);
+    o.LeastSignificantBitFirst = true;
+    std::vector<uint8_t> again(stride * o.Rows, 0xA5);
+    if (Decode(reversed, o, again, stride) != ok) std::abort();
+    if (!ok) return 0;
+    if (rows != again) std::abort();
+    const auto padMask = static_cast<uint8_t>(o.Width % 8 ? 0xFFu >> (o.Width % 8) : 0);
+    for (uint32_t r = 0; r < o.Rows; ++r) {
+        const uint8_t* row = rows.data() + r * stride;
+        if (row[rowBytes - 1] & padMask) std::abort();
+        if (row[rowBytes] != 0xA5) std::abort();
+    }
+    return 0;
+}
