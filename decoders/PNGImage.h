@@ -2,7 +2,36 @@
 // inflates the image data and unfilters it into a bitmap, and records the
 // transparency in an alpha descriptor.
 //
-// Errors raise EInvalidGraphic with the reader's messages.
+// Bitmaps made:
+//   grey 1 bit           1 bit per pixel, palette black and white
+//   grey 2, 4 bits       4 bits per pixel, 16 grey entries (entry j = 17 j);
+//                        a 2-bit sample v is index 5 v (grey 85 v), a 4-bit
+//                        sample is its own index
+//   grey 8, 16 bits      8 bits per pixel, 256 grey entries
+//   grey + alpha         the same 8-bit bitmap, plus an alpha mask
+//   RGB 8, 16 bits       24 bits per pixel
+//   RGB + alpha          24 bits per pixel, plus an alpha mask
+//   palette 1 / 2, 4 / 8 1 / 4 / 8 bits per pixel, palette from PLTE (at most
+//                        as many entries as the bitmap can index; indexes
+//                        beyond PLTE read as black)
+// 16-bit samples are reduced to 8 bits by rounding: (v * 255 + 32767) / 65535.
+// The unused low bits of the last byte of a 1 or 4-bit row are 0. No gamma,
+// chromaticity, significant-bits or background information is applied.
+//
+// Chunks: IHDR (first), PLTE (palette images), IDAT, IEND; bKGD, tRNS, pHYs
+// and tIME are read; other chunks are skipped when their type begins with a
+// lower-case letter and refused otherwise. Nothing after IEND is read.
+//
+// The image data is untrusted: the size of the decoded image is computed in
+// 64 bits from IHDR and checked against TBMPImage's limits, and against what
+// the compressed data could possibly hold (deflate expands at most 1032:1),
+// before anything is allocated. Image data that ends before the last scan
+// line is refused ("Image is not a valid PNG."), as is a damaged zlib stream;
+// data beyond the last scan line is ignored.
+//
+// Errors raise EInvalidGraphic: "Image does not have a valid PNG signature.",
+// "Image is not a valid PNG.", "Invalid CRC in PNG image.", "Image is not a
+// valid PNG - no image data." or TBMPImage's "Image is too large".
 #pragma once
 
 #include <cstdint>
@@ -32,16 +61,46 @@ struct TAlpha {
     std::vector<uint8_t> PaletteAlpha;
 };
 
+// The background colour of a bKGD chunk, as stored (recorded, not applied).
+struct TPNGBackground {
+    bool Present = false;
+    uint8_t Index = 0;  // palette images
+    uint16_t Gray = 0;  // grey images
+    uint16_t Red = 0, Green = 0, Blue = 0;  // RGB images
+};
+
 class TqzPNGImage {
 public:
+    // Decodes the whole image. On an error EInvalidGraphic is raised and the
+    // object keeps what it held before.
     void LoadFromStream(std::span<const uint8_t> data);
     // Hands the decoded bitmap over; the decoder's own is left empty.
     void AssignTo(TBMPImage& bitmap);
     const TAlpha& Alpha() const noexcept { return alpha_; }
 
+    // From IHDR.
+    uint32_t Width() const noexcept { return width_; }
+    uint32_t Height() const noexcept { return height_; }
+    uint8_t BitDepth() const noexcept { return bitDepth_; }
+    uint8_t ColorType() const noexcept { return colorType_; }
+    bool Interlaced() const noexcept { return interlaced_; }
+    // From pHYs when its unit is the metre, else 0. They stay here: the
+    // bitmap carries no resolution.
+    uint32_t XPelsPerMeter() const noexcept { return xPelsPerMeter_; }
+    uint32_t YPelsPerMeter() const noexcept { return yPelsPerMeter_; }
+    const TPNGBackground& Background() const noexcept { return background_; }
+
 private:
     TBMPImage bitmap_;
     TAlpha alpha_;
+    TPNGBackground background_;
+    uint32_t width_ = 0;
+    uint32_t height_ = 0;
+    uint8_t bitDepth_ = 0;
+    uint8_t colorType_ = 0;
+    bool interlaced_ = false;
+    uint32_t xPelsPerMeter_ = 0;
+    uint32_t yPelsPerMeter_ = 0;
 };
 
 }  // namespace vellumark
