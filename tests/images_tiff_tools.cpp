@@ -1,0 +1,362 @@
+// TTIFImage on files written by libtiff's tools, ImageMagick and Pillow,
+// decoded pixel for pixel against libtiff (tiff2rgba) and Pillow; and TIFF
+// pages through the engine: page selection, ImageCount and the Group 4
+// pass-through.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestUtil.h"
+#include "decoders/InvalidGraphic.h"
+#include "decoders/TIFImage.h"
+#include "engine/Vellumark.h"
+#include "images/BMPImage.h"
+
+namespace vellumark {
+namespace {
+
+using namespace vellumark::test;
+namespace fs = std::filesystem;
+
+const char* const kPython = "/usr/bin/python3";
+
+bool Have(const std::string& tool) { return RunCommand("command -v " + tool + " >/dev/null 2>&1").status == 0; }
+
+bool HavePillow() {
+    static const bool have = RunCommand(std::string(kPython) + " -c 'import PIL.Image, numpy'").status == 0;
+    return have;
+}
+
+bool HaveLibtiffTools() {
+    static const bool have = Have("tiffcp") && Have("tiff2rgba") && Have("ppm2tiff");
+    return have;
+}
+
+std::vector<uint8_t> Bytes(const fs::path& p) {
+    const std::string s = ReadFile(p);
+    return {s.begin(), s.end()};
+}
+
+void Shell(const std::string& command) {
+    const CommandResult r = RunCommand(command);
+    ASSERT_EQ(r.status, 0) << command << "\n" << r.output;
+}
+
+// Pictures with a bit of everything: gradients, noise, sharp edges, odd
+// sizes. rgb.ppm (37 x 29), gray.pgm and bw.pbm from it, and wide.ppm (a
+// strip-size-straddling 301 x 45).
+void MakePictures(const TempDir& dir) {
+    const std::string script = R"(
+import sys, numpy as np
+from PIL import Image
+rng = np.random.default_rng(5)
+def picture(w, h):
+    y, x = np.mgrid[0:h, 0:w]
+    r = (x * 255 // max(w - 1, 1))
+    g = (y * 255 // max(h - 1, 1))
+    b = ((x * y) % 256)
+    a = np.stack([r, g, b], -1).astype(np.int32) + rng.integers(-30, 30, (h, w, 3))
+    a[h // 3: h // 2, :, :] = [250, 10, 128]
+    return Image.fromarray(np.clip(a, 0, 255).astype(np.uint8), 'RGB')
+d = sys.argv[1]
+p = picture(37, 29)
+p.save(d + '/rgb.ppm')
+p.convert('L').save(d + '/gray.pgm')
+p.convert('L').point(lambda v: 255 if v > 110 else 0).convert('1').save(d + '/bw.pbm')
+picture(301, 45).save(d + '/wide.ppm')
+picture(301, 45).convert('L').point(lambda v: 255 if v > 110 else 0).convert('1').save(d + '/widebw.pbm')
+)";
+    WriteFile(dir / "make.py", script);
+    Shell(std::string(kPython) + " " + ShellQuote((dir / "make.py").string()) + " " + ShellQuote(dir.Path().string()));
+}
+
+// Page `page` (1-based) of `file` as libtiff decodes it: 0xRRGGBB per pixel.
+std::vector<uint32_t> Libtiff(const TempDir& dir, const fs::path& file, int page = 1) {
+    const fs::path one = dir / "page.tif", rgba = dir / "rgba.tif", raw = dir / "rgba.raw";
+    Shell("tiffcp -c none -f msb2lsb " + ShellQuote(file.string() + "," + std::to_string(page - 1)) + " " + ShellQuote(one.string()));
+    Shell("tiff2rgba -c none " + ShellQuote(one.string()) + " " + ShellQuote(rgba.string()));
+    // tiff2rgba writes an uncompressed RGBA strip: take it with Pillow.
+    Shell(std::string(kPython) + " -c \"from PIL import Image; import sys; " +
+        "open(sys.argv[2], 'wb').write(Image.open(sys.argv[1]).convert('RGB').tobytes())\" " +
+        ShellQuote(rgba.string()) + " " + ShellQuote(raw.string()));
+    const std::string s = ReadFile(raw);
+    std::vector<uint32_t> out;
+    for (std::size_t i = 0; i + 2 < s.size(); i += 3)
+        out.push_back(uint32_t(uint8_t(s[i])) << 16 | uint32_t(uint8_t(s[i + 1])) << 8 | uint8_t(s[i + 2]));
+    return out;
+}
+
+// The same by Pillow.
+std::vector<uint32_t> Pillow(const TempDir& dir, const fs::path& file, int page = 1) {
+    const fs::path raw = dir / "pil.raw";
+    Shell(std::string(kPython) + " -c \"from PIL import Image; import sys; im = Image.open(sys.argv[1]); " +
+        "im.seek(int(sys.argv[3])); open(sys.argv[2], 'wb').write(im.convert('RGB').tobytes())\" " +
+        ShellQuote(file.string()) + " " + ShellQuote(raw.string()) + " " + std::to_string(page - 1));
+    const std::string s = ReadFile(raw);
+    std::vector<uint32_t> out;
+    for (std::size_t i = 0; i + 2 < s.size(); i += 3)
+        out.push_back(uint32_t(uint8_t(s[i])) << 16 | uint32_t(uint8_t(s[i + 1])) << 8 | uint8_t(s[i + 2]));
+    return out;
+}
+
+TBMPImage Ours(const fs::path& file, int page = 1) {
+    TTIFImage t;
+    t.PageNumber = page;
+    t.LoadFromStream(Bytes(file));
+    TBMPImage b;
+    t.AssignTo(b);
+    return b;
+}
+
+std::vector<uint32_t> Colours(TBMPImage b) {
+    b.ConvertTo24Bit();
+    std::vector<uint32_t> out;
+    for (uint32_t y = 0; y < b.Height(); ++y) {
+        const uint8_t* r = b.Row(y);
+        for (uint32_t x = 0; x < b.Width(); ++x)
+            out.push_back(uint32_t{r[3 * x + 2]} << 16 | uint32_t{r[3 * x + 1]} << 8 | r[3 * x]);
+    }
+    return out;
+}
+
+// Index of the first differing pixel, for messages.
+std::string FirstDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    if (a.size() != b.size()) return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) {
+            char buf[96];
+            std::snprintf(buf, sizeof buf, "pixel %zu: %06X against %06X", i, a[i], b[i]);
+            return buf;
+        }
+    return "";
+}
+
+// Decodes `file` both ways and compares; also that the bitmap has `bpp`.
+void ExpectLikeLibtiff(const TempDir& dir, const fs::path& file, int bpp, int page = 1) {
+    SCOPED_TRACE(file.filename().string() + " page " + std::to_string(page));
+    TBMPImage ours;
+    try {
+        ours = Ours(file, page);
+    } catch (const EInvalidGraphic& e) {
+        FAIL() << e.what();
+    }
+    EXPECT_EQ(ours.BitsPerPixel(), bpp);
+    const auto ref = Libtiff(dir, file, page);
+    const auto got = Colours(ours);
+    EXPECT_TRUE(got == ref) << FirstDifference(got, ref);
+}
+
+class ImagesTiffTools : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveLibtiffTools()) GTEST_SKIP() << "libtiff-tools (tiffcp, tiff2rgba, ppm2tiff) not installed";
+        if (!HavePillow()) GTEST_SKIP() << "python3 with PIL and numpy not installed";
+        MakePictures(dir);
+    }
+    fs::path P(const std::string& name) const { return dir / name; }
+    std::string Q(const std::string& name) const { return ShellQuote(P(name).string()); }
+    TempDir dir;
+};
+
+TEST_F(ImagesTiffTools, UncompressedLzwAndPackBitsFromPpm2tiff) {
+    for (const char* c : {"none", "lzw", "lzw:2", "packbits"}) {
+        for (const char* src : {"rgb.ppm", "gray.pgm", "bw.pbm", "wide.ppm", "widebw.pbm"}) {
+            const std::string name = std::string(src) + "." + c + ".tif";
+            Shell(std::string("ppm2tiff -c ") + c + " -r 7 " + Q(src) + " " + Q(name));
+            const std::string s = src;
+            if (s.find("bw") != std::string::npos && std::string(c) == "lzw:2") {
+                // Differencing of 1-bit samples: libtiff refuses it, and so do we.
+                EXPECT_THROW(Ours(P(name)), EInvalidGraphic);
+                continue;
+            }
+            ExpectLikeLibtiff(dir, P(name), s.find("bw") != std::string::npos ? 1 : s[0] == 'g' ? 8 : 24);
+        }
+    }
+}
+
+TEST_F(ImagesTiffTools, StripsByteOrderAndPlanesFromTiffcp) {
+    Shell("ppm2tiff -c none " + Q("wide.ppm") + " " + Q("wide.tif"));
+    Shell("ppm2tiff -c none " + Q("gray.pgm") + " " + Q("gray.tif"));
+    struct TCase {
+        const char* options;
+        const char* source;
+        int bpp;
+    };
+    const TCase cases[] = {
+        {"-c none -r 1", "wide.tif", 24},         {"-c lzw:2 -r 4", "wide.tif", 24},
+        {"-c lzw -B", "wide.tif", 24},            {"-c lzw:2 -B -r 3", "wide.tif", 24},
+        {"-c packbits -L -r 10", "wide.tif", 24}, {"-c none -p separate", "wide.tif", 24},
+        {"-c lzw:2 -p separate -r 5", "wide.tif", 24}, {"-c packbits -p separate -B", "wide.tif", 24},
+        {"-c lzw:2 -B", "gray.tif", 8},           {"-c packbits -r 2", "gray.tif", 8},
+    };
+    for (const TCase& c : cases) {
+        const std::string name = std::string("t") + std::to_string(&c - cases) + ".tif";
+        Shell(std::string("tiffcp ") + c.options + " " + Q(c.source) + " " + Q(name));
+        ExpectLikeLibtiff(dir, P(name), c.bpp);
+    }
+}
+
+TEST_F(ImagesTiffTools, BilevelFillOrderAndPhotometric) {
+    Shell("ppm2tiff -c none " + Q("widebw.pbm") + " " + Q("bw.tif"));
+    // ppm2tiff writes MinIsWhite bilevel pages; -f lsb2msb stores the bits of
+    // each byte in reverse.
+    for (const char* options : {"-c none", "-c none -f lsb2msb", "-c lzw -f lsb2msb -r 6", "-c packbits -f lsb2msb"}) {
+        const std::string name = std::string("bw") + std::to_string(std::string(options).size()) + ".tif";
+        Shell(std::string("tiffcp ") + options + " " + Q("bw.tif") + " " + Q(name));
+        ExpectLikeLibtiff(dir, P(name), 1);
+    }
+    // BlackIsZero from Pillow.
+    Shell(std::string(kPython) + " -c \"from PIL import Image; import sys; Image.open(sys.argv[1]).save(sys.argv[2])\" " +
+        Q("widebw.pbm") + " " + Q("black0.tif"));
+    ExpectLikeLibtiff(dir, P("black0.tif"), 1);
+}
+
+TEST_F(ImagesTiffTools, PaletteGrayAlphaCmykAndSixteenBitsFromPillowAndImageMagick) {
+    const std::string script = R"(
+import sys
+from PIL import Image
+d = sys.argv[1]
+p = Image.open(d + '/rgb.ppm')
+p.convert('P', palette=Image.ADAPTIVE, colors=256).save(d + '/pal8.tif')
+p.convert('P', palette=Image.ADAPTIVE, colors=256).save(d + '/pal8lzw.tif', compression='tiff_lzw')
+p.convert('P', palette=Image.ADAPTIVE, colors=16).save(d + '/pal4.tif')
+p.convert('P', palette=Image.ADAPTIVE, colors=2).save(d + '/pal1.tif')
+p.convert('CMYK').save(d + '/cmyk.tif')
+p.convert('CMYK').save(d + '/cmyklzw.tif', compression='tiff_lzw')
+p.convert('LA').save(d + '/la.tif')
+p.convert('LA').save(d + '/lapb.tif', compression='packbits')
+p.convert('L').save(d + '/l.tif', compression='tiff_lzw')
+)";
+    WriteFile(dir / "pil.py", script);
+    Shell(std::string(kPython) + " " + Q("pil.py") + " " + ShellQuote(dir.Path().string()));
+    for (const char* f : {"pal8.tif", "pal8lzw.tif"}) ExpectLikeLibtiff(dir, P(f), 8);
+    ExpectLikeLibtiff(dir, P("pal4.tif"), 8);  // Pillow stores 16 colours in 8 bits
+    ExpectLikeLibtiff(dir, P("l.tif"), 8);
+    for (const char* f : {"la.tif", "lapb.tif"}) {
+        // libtiff composites the alpha; Pillow's gray is the reference.
+        SCOPED_TRACE(f);
+        const auto got = Colours(Ours(P(f)));
+        const auto ref = Pillow(dir, P(f));
+        EXPECT_TRUE(got == ref) << FirstDifference(got, ref);
+    }
+    {
+        const TBMPImage b = Ours(P("pal1.tif"));
+        EXPECT_TRUE(b.BitsPerPixel() == 1 || b.BitsPerPixel() == 8);
+        const auto got = Colours(b);
+        const auto ref = Pillow(dir, P("pal1.tif"));
+        EXPECT_TRUE(got == ref) << FirstDifference(got, ref);
+    }
+    // CMYK: Pillow's conversion exactly; libtiff truncates where we round.
+    for (const char* f : {"cmyk.tif", "cmyklzw.tif"}) {
+        SCOPED_TRACE(f);
+        const auto got = Colours(Ours(P(f)));
+        const auto ref = Pillow(dir, P(f));
+        EXPECT_TRUE(got == ref) << FirstDifference(got, ref);
+        const auto lib = Libtiff(dir, P(f));
+        ASSERT_EQ(lib.size(), got.size());
+        for (std::size_t i = 0; i < got.size(); ++i)
+            for (int shift : {0, 8, 16}) {
+                const int a = (got[i] >> shift) & 0xFF, b = (lib[i] >> shift) & 0xFF;
+                ASSERT_LE(std::abs(a - b), 1) << i;
+            }
+    }
+    if (!Have("convert")) GTEST_SKIP() << "ImageMagick (convert) not installed";
+    // Sixteen bits per sample, contiguous and planar, both byte orders.
+    Shell("convert " + Q("wide.ppm") + " -depth 16 -compress none " + Q("rgb16.tif"));
+    ExpectLikeLibtiff(dir, P("rgb16.tif"), 24);
+    Shell("convert " + Q("wide.ppm") + " -depth 16 -interlace plane -compress none " + Q("rgb16sep.tif"));
+    ExpectLikeLibtiff(dir, P("rgb16sep.tif"), 24);
+    Shell("convert " + Q("wide.ppm") + " -depth 16 -define tiff:endian=msb -compress none " + Q("rgb16be.tif"));
+    ExpectLikeLibtiff(dir, P("rgb16be.tif"), 24);
+    // Palettes of 4 and 1 bits, grayscale of 4 bits.
+    Shell("convert " + Q("rgb.ppm") + " -colors 16 -type Palette -depth 4 -compress none " + Q("impal4.tif"));
+    ExpectLikeLibtiff(dir, P("impal4.tif"), 4);
+    Shell("convert " + Q("rgb.ppm") + " -colors 16 -type Palette -depth 4 -compress lzw " + Q("impal4lzw.tif"));
+    ExpectLikeLibtiff(dir, P("impal4lzw.tif"), 4);
+    Shell("convert " + Q("rgb.ppm") + " -colors 2 -type Palette -depth 1 -compress none " + Q("impal1.tif"));
+    ExpectLikeLibtiff(dir, P("impal1.tif"), 1);
+    Shell("convert " + Q("wide.ppm") + " -colorspace gray -depth 4 -compress lzw " + Q("gray4.tif"));
+    ExpectLikeLibtiff(dir, P("gray4.tif"), 4);
+    Shell("tiffcp -c packbits " + Q("gray4.tif") + " " + Q("gray4pb.tif"));
+    ExpectLikeLibtiff(dir, P("gray4pb.tif"), 4);
+    Shell("convert " + Q("wide.ppm") + " -depth 16 -compress lzw " + Q("rgb16lzw.tif"));
+    try {
+        Ours(P("rgb16lzw.tif"));
+        ADD_FAILURE() << "16-bit LZW RGB decoded";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "TIFF file error in RGB image data");
+    }
+    // ImageMagick's own CMYK and planar writing.
+    Shell("convert " + Q("rgb.ppm") + " -colorspace CMYK -compress lzw " + Q("imcmyk.tif"));
+    {
+        const auto got = Colours(Ours(P("imcmyk.tif")));
+        const auto ref = Pillow(dir, P("imcmyk.tif"));
+        EXPECT_TRUE(got == ref) << FirstDifference(got, ref);
+    }
+    Shell("convert " + Q("wide.ppm") + " -interlace plane -compress zip -compress lzw " + Q("implane.tif"));
+    ExpectLikeLibtiff(dir, P("implane.tif"), 24);
+}
+
+TEST_F(ImagesTiffTools, CcittPagesFromTiffcpAndFax2tiff) {
+    Shell("ppm2tiff -c none " + Q("widebw.pbm") + " " + Q("bw.tif"));
+    Shell("ppm2tiff -c none " + Q("bw.pbm") + " " + Q("bwsmall.tif"));
+    struct TCase {
+        const char* options;
+        const char* name;
+    };
+    const TCase cases[] = {
+        {"-c g3", "g3.tif"},       {"-c g3:2d", "g32d.tif"},         {"-c g3:2d:fill", "g32dfill.tif"},
+        {"-c g4", "g4.tif"},       {"-c g4 -r 5", "g4strips.tif"},   {"-c g4 -f lsb2msb", "g4lsb.tif"},
+        {"-c g3 -r 7 -f lsb2msb", "g3lsb.tif"}, {"-c g4 -B", "g4be.tif"},
+    };
+    for (const TCase& c : cases) {
+        Shell(std::string("tiffcp ") + c.options + " " + Q("bw.tif") + " " + Q(c.name));
+        ExpectLikeLibtiff(dir, P(c.name), 1);
+    }
+    // Modified Huffman (compression 2) by fax2tiff from raw Group 3 data.
+    if (Have("fax2tiff")) {
+        Shell("tiffcp -c g3 " + Q("bw.tif") + " " + Q("g3one.tif"));
+        // The raw strip of a one-strip page: its offset and size from tiffdump-like reading below.
+        TTIFImage t;
+        t.LoadFromStream(Bytes(P("g3one.tif")));
+        ASSERT_EQ(t.StripCount(), 1u);
+        const auto& raw = t.StripBytes();
+        WriteFile(dir / "page.g3", std::string(raw.begin(), raw.end()));
+        Shell("fax2tiff -M -X 301 -o " + Q("mh.tif") + " -1 " + Q("page.g3"));
+        Shell("fax2tiff -X 301 -o " + Q("mh2.tif") + " -1 -4 " + Q("page.g3") + " 2>/dev/null || true");
+        ExpectLikeLibtiff(dir, P("mh.tif"), 1);
+    }
+}
+
+TEST_F(ImagesTiffTools, MultiPageFiles) {
+    Shell("ppm2tiff -c lzw " + Q("rgb.ppm") + " " + Q("a.tif"));
+    Shell("ppm2tiff -c packbits " + Q("gray.pgm") + " " + Q("b.tif"));
+    Shell("ppm2tiff -c none " + Q("widebw.pbm") + " " + Q("c0.tif"));
+    Shell("tiffcp -c g4 " + Q("c0.tif") + " " + Q("c.tif"));
+    Shell("tiffcp " + Q("a.tif") + " " + Q("b.tif") + " " + Q("c.tif") + " " + Q("multi.tif"));
+    ExpectLikeLibtiff(dir, P("multi.tif"), 24, 1);
+    ExpectLikeLibtiff(dir, P("multi.tif"), 8, 2);
+    ExpectLikeLibtiff(dir, P("multi.tif"), 1, 3);
+    TTIFImage t;
+    t.PageNumber = 4;
+    EXPECT_THROW(t.LoadFromStream(Bytes(P("multi.tif"))), EInvalidGraphic);
+    // Through the engine: ImageCount, and ImageReadNumber picking the page.
+    TVellumark engine;
+    const std::u16string name(P("multi.tif").u16string());
+    EXPECT_EQ(engine.ImageCount(name), 3);
+    engine.SetImageReadNumber(3);
+    const int32_t r = engine.AddImageFile(name);
+    EXPECT_EQ(engine.ImageWidth(r), 301);  // 72 dpi when ppm2tiff gives none
+    engine.SetImageReadNumber(4);
+    EXPECT_THROW(engine.AddImageFile(name), EInvalidGraphic);
+    // Big-endian multi-page files count too.
+    Shell("tiffcp -B " + Q("a.tif") + " " + Q("b.tif") + " " + Q("multibe.tif"));
+    EXPECT_EQ(engine.ImageCount(P("multibe.tif").u16string()), 2);
+    ExpectLikeLibtiff(dir, P("multibe.tif"), 8, 2);
+}
+
+}  // namespace
+}  // namespace vellumark
