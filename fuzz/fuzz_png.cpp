@@ -1,0 +1,82 @@
+// libFuzzer target: arbitrary bytes as a PNG file, as they are and with the
+// CRC of every chunk made right (so that mutations reach past the CRC check
+// into the chunk handling and the image data). Only EInvalidGraphic may
+// come out; a decoded bitmap must be consistent with its header, an alpha
+// mask must match the bitmap, and a mask must merge over a grey and a
+// coloured background.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include <zlib.h>
+
+#include "decoders/InvalidGraphic.h"
+#include "decoders/PNGImage.h"
+#include "images/AlphaMerge.h"
+#include "images/BMPImage.h"
+
+namespace {
+
+void Check(const vellumark::TqzPNGImage& png, vellumark::TBMPImage& img) {
+    const uint8_t bpp = img.BitsPerPixel();
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24) std::abort();
+    if (img.Width() != png.Width() || img.Height() != png.Height() || img.Empty()) std::abort();
+    if (img.Pixels().size() != img.RowBytes() * img.Height()) std::abort();
+    if (bpp == 24 ? !img.Palette().empty() : img.Palette().size() > (std::size_t{1} << bpp)) std::abort();
+    const vellumark::TAlpha& alpha = png.Alpha();
+    if (alpha.Kind == vellumark::TAlpha::kMask &&
+        (alpha.Width != img.Width() || alpha.Height != img.Height() ||
+         alpha.Mask.size() != std::size_t{img.Width()} * img.Height()))
+        std::abort();
+    if (alpha.Kind != vellumark::TAlpha::kMask && !alpha.Mask.empty()) std::abort();
+}
+
+void Decode(std::span<const uint8_t> bytes) {
+    try {
+        vellumark::TqzPNGImage png;
+        png.LoadFromStream(bytes);
+        vellumark::TBMPImage img;
+        png.AssignTo(img);
+        Check(png, img);
+        if (png.Alpha().Kind == vellumark::TAlpha::kMask) {
+            vellumark::TBMPImage copy = img;
+            vellumark::MergeAlphaWithColor(img, png.Alpha(), 0x808080);
+            vellumark::MergeAlphaWithColor(copy, png.Alpha(), 0x0000FF);
+            if (img.Pixels().size() != copy.Pixels().size()) std::abort();
+        }
+        img.ConvertTo24Bit();
+    } catch (const vellumark::EInvalidGraphic&) {
+    }
+}
+
+uint32_t Be32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
+           static_cast<uint32_t>(p[3]);
+}
+
+// The data with each complete chunk's CRC recomputed; false when nothing changed.
+bool FixCrcs(std::vector<uint8_t>& d) {
+    bool changed = false;
+    std::size_t pos = 8;
+    while (d.size() >= pos + 12) {
+        const uint32_t length = Be32(d.data() + pos);
+        if (length > d.size() - pos - 12) break;
+        const uint32_t crc = static_cast<uint32_t>(crc32_z(0, d.data() + pos + 4, std::size_t{length} + 4));
+        uint8_t* stored = d.data() + pos + 8 + length;
+        if (Be32(stored) != crc) changed = true;
+        for (int i = 0; i < 4; ++i) stored[i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+        pos += std::size_t{length} + 12;
+    }
+    return changed;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Decode(std::span<const uint8_t>(data, size));
+    std::vector<uint8_t> fixed(data, data + size);
+    if (FixCrcs(fixed)) Decode(fixed);
+    return 0;
+}
