@@ -167,8 +167,9 @@ void RunPillow(const std::vector<fs::path>& files, const fs::path& out) {
                              "    open('%s/%d.mode' % (out, i), 'w').write(im.mode)\n"
                              "    if 'A' in im.getbands():\n"
                              "        open('%s/%d.a' % (out, i), 'wb').write(im.getchannel('A').tobytes())\n";
-    std::string command = "/usr/bin/python3 " + ShellQuote(script.string()) + " " + ShellQuote(out.string());
-    for (const auto& f : files) command += " " + ShellQuote(f.string());
+    std::string command = "/usr/bin/python3";
+    for (const auto& arg : {script, out}) command.append(" ").append(ShellQuote(arg.string()));
+    for (const auto& f : files) command.append(" ").append(ShellQuote(f.string()));
     const auto r = RunCommand(command);
     ASSERT_EQ(r.status, 0) << r.output;
 }
