@@ -1,11 +1,5 @@
 #include "images/ImageImport.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_set>
 
 #include "decoders/GIFImage.h"
@@ -120,21 +114,6 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
 
 std::unique_ptr<TPDFImageRes> LoadImage(std::span<const uint8_t> data, const TImportSettings& settings,
                                         std::string* owned);
-
-// Fresh memory for a large file's bytes is faulted in with one call rather
-// than one trap per page (which is what dominates reading many files).
-void PrefaultPages(char* data, std::size_t size) {
-#ifdef MADV_POPULATE_WRITE
-    static const auto kPage = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-    if (size < 4 * kPage) return;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kPage - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-#else
-    (void)data;
-    (void)size;
-#endif
-}
 
 }  // namespace
 
@@ -271,35 +250,6 @@ int32_t CountTiffImages(std::span<const uint8_t> data) {
     }
     if (next != 0) --count;
     return count;
-}
-
-std::string ReadWholeFile(const std::string& path, const std::string& notFound) {
-    struct stat st{};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) throw EPDFError(notFound);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
-    struct TClose {
-        int fd;
-        ~TClose() { ::close(fd); }
-    } closer{fd};
-    std::string bytes;
-    if (::fstat(fd, &st) != 0) throw EReadError();
-    if (st.st_size > 0) {
-        const auto size = static_cast<std::size_t>(st.st_size);
-        bytes.reserve(size);
-        PrefaultPages(bytes.data(), size);
-        bytes.resize(size);
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) throw EReadError();
-            if (n == 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
-    }
-    return bytes;
 }
 
 }  // namespace vellumark

@@ -14,6 +14,28 @@
 using namespace vellumark;
 using namespace vellumark::test;
 
+namespace {
+
+// Writes to a file descriptor.
+class TFdSink : public TOutputSink {
+public:
+    explicit TFdSink(int fd) : fd_(fd) {}
+    int Write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const ssize_t n = ::write(fd_, data, size);
+            if (n <= 0) return n < 0 ? errno : EIO;
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        }
+        return 0;
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
 TEST(WriterOutputBuffer, StreamingGivesTheBytesAndPositionsOfMemory) {
     TempDir dir;
     const std::string path = (dir / "out.bin").string();
@@ -22,7 +44,8 @@ TEST(WriterOutputBuffer, StreamingGivesTheBytesAndPositionsOfMemory) {
     std::string expected;
     {
         TOutputBuffer memory;
-        TOutputBuffer stream(fd);
+        TFdSink sink(fd);
+        TOutputBuffer stream(sink);
         std::mt19937 rng(7);
         // Small pieces, pieces that straddle blocks, and pieces large
         // enough to be written directly, about 5 MB in all.
@@ -48,7 +71,8 @@ TEST(WriterOutputBuffer, StreamingGivesTheBytesAndPositionsOfMemory) {
 TEST(WriterOutputBuffer, WriteErrorsAreKeptUntilTheFlush) {
     const int fd = ::open("/dev/full", O_WRONLY);
     if (fd < 0) GTEST_SKIP() << "/dev/full is not available";
-    TOutputBuffer stream(fd);
+    TFdSink sink(fd);
+    TOutputBuffer stream(sink);
     stream.append(std::string(TOutputBuffer::kBlockSize + 10, 'x'));
     stream.append("tail");
     EXPECT_EQ(stream.Position(), TOutputBuffer::kBlockSize + 14);

@@ -515,7 +515,11 @@ private:
         WriteInfoString("/Author (", engine_.Author);
         WriteInfoString("/Keywords (", engine_.Keywords);
         std::tm utc{};
+#ifdef _WIN32
+        gmtime_s(&utc, &created_);
+#else
         gmtime_r(&created_, &utc);
+#endif
         char date[32];
         std::snprintf(date, sizeof date, "%04d%02d%02d%02d%02d%02d", utc.tm_year + 1900, utc.tm_mon + 1,
                       utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);

@@ -1,12 +1,9 @@
 #include "writer/OutputBuffer.h"
 
-#include <cerrno>
-#include <unistd.h>
-
 namespace vellumark {
 
 void TOutputBuffer::AppendSlow(const char* data, std::size_t size) {
-    if (fd_ >= 0 && size >= kDirectWrite) {
+    if (sink_ && size >= kDirectWrite) {
         Flush();
         WriteOut(data, size);
         return;
@@ -23,7 +20,7 @@ void TOutputBuffer::AppendSlow(const char* data, std::size_t size) {
 }
 
 void TOutputBuffer::NewBlock() {
-    if (fd_ >= 0 && !blocks_.empty()) {
+    if (sink_ && !blocks_.empty()) {
         Flush();
         return;
     }
@@ -34,22 +31,11 @@ void TOutputBuffer::NewBlock() {
 
 void TOutputBuffer::WriteOut(const char* data, std::size_t size) {
     written_ += size;
-    while (size > 0 && error_ == 0) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error_ = errno;
-        } else if (n == 0) {
-            error_ = EIO;
-        } else {
-            data += n;
-            size -= static_cast<std::size_t>(n);
-        }
-    }
+    if (error_ == 0) error_ = sink_->Write(data, size);
 }
 
 bool TOutputBuffer::Flush() {
-    if (fd_ >= 0 && !blocks_.empty()) {
+    if (sink_ && !blocks_.empty()) {
         const std::size_t used = kBlockSize - free_;
         WriteOut(blocks_.front().get(), used);
         cur_ = blocks_.front().get();

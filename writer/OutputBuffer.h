@@ -2,7 +2,7 @@
 // fixed-size blocks so that growing never copies what was written.
 //
 // In memory (the default constructor) every block is kept until the buffer
-// goes. Streaming to a file descriptor, the buffer holds one block: a full
+// goes. Streaming to a sink, the buffer holds one block: a full
 // block is written out and used again, and large pieces go to the file
 // directly, so that saving a document does not hold a second copy of it.
 // Positions are 64-bit and count everything appended.
@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "writer/OutputSink.h"
+
 namespace vellumark {
 
 class TOutputBuffer {
@@ -26,7 +28,7 @@ public:
     static constexpr std::size_t kDirectWrite = kBlockSize / 4;
 
     TOutputBuffer() = default;
-    explicit TOutputBuffer(int fd) : fd_(fd) {}
+    explicit TOutputBuffer(TOutputSink& sink) : sink_(&sink) {}
     TOutputBuffer(const TOutputBuffer&) = delete;
     TOutputBuffer& operator=(const TOutputBuffer&) = delete;
 
@@ -58,14 +60,14 @@ public:
 private:
     void AppendSlow(const char* data, std::size_t size);
     void NewBlock();
-    // Streaming: writes the bytes out unless an earlier write failed.
+    // Streaming: hands the bytes to the sink unless an earlier write failed.
     void WriteOut(const char* data, std::size_t size);
 
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* cur_ = nullptr;
     std::size_t free_ = 0;
-    uint64_t written_ = 0;  // streaming: bytes handed to the file
-    int fd_ = -1;
+    uint64_t written_ = 0;  // streaming: bytes handed to the sink
+    TOutputSink* sink_ = nullptr;  // streaming when set
     int error_ = 0;
 };
 
