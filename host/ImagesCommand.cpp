@@ -1,7 +1,9 @@
 #include "host/ImagesCommand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <string>
@@ -15,8 +17,9 @@ namespace vellumark::host {
 const char* const kImagesUsage =
     "Usage: vellumark images [OPTIONS] -o OUT IMAGE...\n"
     "\n"
-    "Makes OUT (\".pdf\" is added unless present) with one page per image, each\n"
-    "page the image's own size, the image at scale 100.\n"
+    "Makes OUT (\".pdf\" is added unless present) with one page per image (a\n"
+    "page for every image of a TIFF file), each page the image's own size, the\n"
+    "image at scale 100.\n"
     "\n"
     "Options:\n"
     "  --bw none|g4|zip        black-and-white images (default g4)\n"
@@ -49,6 +52,20 @@ bool ParseCompression(std::string_view value, std::string_view allowed, uint8_t&
         rest.remove_prefix(bar + 1);
     }
     return false;
+}
+
+// Pages of a TIFF file ("II" or "MM" at its start); 1 for any other file, and
+// for a TIFF file that cannot be counted, so that adding it reports why.
+int32_t PagesOf(const TVellumark& engine, const std::string& name) {
+    char head[2] = {};
+    std::ifstream in(name, std::ios::binary);
+    if (!in.read(head, 2)) return 1;
+    if (!((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) return 1;
+    try {
+        return std::max(engine.ImageCount(Utf8ToUtf16(name)), int32_t{1});
+    } catch (const std::exception&) {
+        return 1;
+    }
 }
 
 }  // namespace
@@ -106,21 +123,31 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
     for (std::size_t n = 0; n < inputs.size(); ++n) {
         const std::string& name = inputs[n];
         if (progress) err << "\r[" << n + 1 << "/" << inputs.size() << "] " << name << "\x1b[K" << std::flush;
-        int32_t resource = 0;
-        try {
-            resource = engine.AddImageFile(Utf8ToUtf16(name));
-        } catch (const std::exception& ex) {
-            if (progress) err << "\n";
-            err << "vellumark images: " << name << ": " << ex.what() << "\n";
-            err << "vellumark images: nothing written\n";
-            return kExitInput;
+        // A TIFF file gives one page per image in it.
+        const int32_t images = PagesOf(engine, name);
+        const int32_t readNumber = engine.GetImageReadNumber();
+        for (int32_t image = 1; image <= images; ++image) {
+            engine.SetImageReadNumber(image);
+            int32_t resource = 0;
+            try {
+                resource = engine.AddImageFile(Utf8ToUtf16(name));
+            } catch (const std::exception& ex) {
+                engine.SetImageReadNumber(readNumber);
+                if (progress) err << "\n";
+                err << "vellumark images: " << name;
+                if (images > 1) err << " (page " << image << ")";
+                err << ": " << ex.what() << "\n";
+                err << "vellumark images: nothing written\n";
+                return kExitInput;
+            }
+            engine.AddPage(0);
+            const int32_t page = engine.Pages().Count();
+            // The page takes the image's size in whole points (at least 1).
+            engine.SetPageWidth(page, engine.ImageWidth(resource));
+            engine.SetPageHeight(page, engine.ImageHeight(resource));
+            engine.ApplyResource(page, resource);
         }
-        engine.AddPage(0);
-        const int32_t page = engine.Pages().Count();
-        // The page takes the image's size in whole points (at least 1).
-        engine.SetPageWidth(page, engine.ImageWidth(resource));
-        engine.SetPageHeight(page, engine.ImageHeight(resource));
-        engine.ApplyResource(page, resource);
+        engine.SetImageReadNumber(readNumber);
     }
     if (progress) err << "\n";
     try {
