@@ -535,3 +535,61 @@ TEST(ImagesCcitt, RandomBytesNeverCrash) {
     }
     EXPECT_LT(decoded, 3000);
 }
+
+// ---------------------------------------------------------------------------
+// End to end: CCITT pages of a TIFF file through "vellumark images" (several
+// strips, so the data is decoded rather than passed through), rendered at
+// four times the image's resolution (none given: 72 dpi).
+
+TEST(ImagesCcitt, VellumarkImagesShowsTheDecodedPages) {
+    if (!HasTool("tiffcp") || !HasTool("pdftoppm")) GTEST_SKIP() << "tiffcp or pdftoppm is not installed";
+    TempDir dir;
+    TPicture small(517, 90);
+    TRandom rnd(42);
+    DrawText(small, rnd);
+    WriteFile(dir / "plain.tif", UncompressedTiff({small}));
+    for (const std::string options : {"-c g3:2d:fill -r 16", "-c g4 -r 40", "-c g3 -r 7 -f lsb2msb"}) {
+        ASSERT_EQ(RunCommand("tiffcp " + options + " " + ShellQuote((dir / "plain.tif").string()) + " " +
+                             ShellQuote((dir / "fax.tif").string()))
+                      .status,
+                  0);
+        const CommandResult r = RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " +
+                                           ShellQuote(VELLUMARK_BIN) + " images -o out.pdf fax.tif");
+        ASSERT_EQ(r.status, 0) << options << ": " << r.output;
+        ASSERT_TRUE(QpdfCheck(dir / "out.pdf"));
+        // Four times the image's resolution: every pixel a 4 x 4 block, not smoothed.
+        const Raster raster = RenderPage(dir / "out.pdf", 1, 288);
+        ASSERT_EQ(raster.width, static_cast<int>(4 * small.width));
+        ASSERT_EQ(raster.height, static_cast<int>(4 * small.height));
+        int wrong = 0;
+        for (uint32_t y = 0; y < small.height; ++y)
+            for (uint32_t x = 0; x < small.width; ++x) {
+                const uint32_t rgb = raster.At(static_cast<int>(4 * x + 2), static_cast<int>(4 * y + 2));
+                if (rgb != (small.At(x, y) ? 0x000000u : 0xFFFFFFu)) ++wrong;
+            }
+        EXPECT_EQ(wrong, 0) << options;
+    }
+}
+
+TEST(ImagesCcitt, VellumarkImagesRefusesDamagedData) {
+    if (!HasTool("tiffcp")) GTEST_SKIP() << "tiffcp is not installed";
+    TempDir dir;
+    TPicture p(300, 40);
+    TRandom rnd(7);
+    DrawText(p, rnd);
+    WriteFile(dir / "plain.tif", UncompressedTiff({p}));
+    ASSERT_EQ(RunCommand("tiffcp -c g4 -r 20 " + ShellQuote((dir / "plain.tif").string()) + " " +
+                         ShellQuote((dir / "fax.tif").string()))
+                  .status,
+              0);
+    // tiffcp writes the strips first, right after the header: zeros there are
+    // no codes.
+    std::string file = ReadFile(dir / "fax.tif");
+    ASSERT_EQ(TTiffFile(file).Pages().at(0).strips.size(), 2u);
+    std::fill(file.begin() + 8, file.begin() + 40, '\0');
+    WriteFile(dir / "damaged.tif", file);
+    const CommandResult r = RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " + ShellQuote(VELLUMARK_BIN) +
+                                       " images -o out.pdf damaged.tif");
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("TIFF file image data corrupted"), std::string::npos) << r.output;
+}
