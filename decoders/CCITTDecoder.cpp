@@ -93,10 +93,14 @@ public:
         : options_(options), width_(static_cast<TPos>(options.Width)) {
         bits_.next = data.data();
         bits_.end = data.data() + data.size();
-        const std::size_t capacity = std::size_t{options.Width} + kSentinels + 1;
+        // A row has at most one change a pixel, and at most one for every bit
+        // of code (a vertical mode code is one bit, a horizontal one holds two
+        // runs in seven bits or more, a run code two bits or more), plus the
+        // changes of a code finished with the 0 bits read past the end.
+        maxChanges_ = std::min<std::size_t>(options.Width, data.size() * 8 + 8);
+        const std::size_t capacity = maxChanges_ + 2 + kSentinels;  // one code adds up to two
         ref_.assign(capacity, width_);
         cur_.assign(capacity, width_);
-        refCount_ = 0;
     }
 
     bool Run(std::span<uint8_t> rows, std::size_t stride) {
@@ -189,6 +193,7 @@ private:
         TPos pos = 0;
         bool black = false;
         while (pos < width_) {
+            if (n > maxChanges_) return false;
             const TPos run = ReadRun(bits, black, width_ - pos);
             if (run < 0) return false;
             pos += run;
@@ -218,6 +223,7 @@ private:
         TPos a0 = -1;
         unsigned colour = 0;  // 0 white, 1 black
         while (a0 < width_) {
+            if (n > maxChanges_) return false;
             // b1: the first change of the reference row right of a0 to the
             // opposite colour (even indices are changes to black).
             while (i > 0 && ref[i - 1] > a0) --i;
@@ -289,6 +295,7 @@ private:
     const TPos width_;
     TBits bits_;
     std::vector<TPos> ref_, cur_;
+    std::size_t maxChanges_ = 0;
     std::size_t refCount_ = 0, curCount_ = 0;
 };
 
