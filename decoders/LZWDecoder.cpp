@@ -50,12 +50,20 @@ TResult Decode(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
 
     while (pos < size) {
         if (count < width) {
-            // Refill: whole bytes while they fit in the accumulator.
-            while (count <= 56 && p < end) {
-                bits |= uint64_t{*p++} << (56 - count);
-                count += 8;
+            if (end - p >= 8) {
+                // Eight bytes at once, as many of them kept as fit.
+                uint64_t v = 0;
+                for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
+                bits |= v >> count;
+                p += (63 - count) >> 3;
+                count |= 56;
+            } else {
+                while (count <= 56 && p < end) {
+                    bits |= uint64_t{*p++} << (56 - count);
+                    count += 8;
+                }
+                if (count < width) break;  // out of data
             }
-            if (count < width) break;  // out of data
         }
         const unsigned code = static_cast<unsigned>(bits >> (64 - width));
         bits <<= width;
@@ -85,7 +93,11 @@ TResult Decode(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
             if (n > size - pos) n = size - pos;
             uint8_t* d = dst + pos;
             const uint8_t* s = dst + source.start;
-            if (source.start + n <= pos) {
+            if (n <= 8 && source.start + 8 <= pos && size - pos >= 8) {
+                // Short strings: eight bytes copied whole; what lies past
+                // the string is overwritten by the strings that follow.
+                std::memcpy(d, s, 8);
+            } else if (source.start + n <= pos) {
                 if (n <= 16) {
                     for (std::size_t i = 0; i < n; ++i) d[i] = s[i];
                 } else {

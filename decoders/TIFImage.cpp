@@ -126,9 +126,10 @@ inline uint8_t Ink(unsigned c, unsigned k) noexcept {
     return static_cast<uint8_t>((v + 127) / 255);
 }
 
-std::vector<uint8_t> Buffer(uint64_t size) {
+// Sizes `buffer` for one strip, reusing its memory from strip to strip.
+void Reserve(std::vector<uint8_t>& buffer, uint64_t size) {
     if (size > TBMPImage::kMaxBytes) TooLarge();
-    return std::vector<uint8_t>(static_cast<std::size_t>(size));
+    buffer.resize(static_cast<std::size_t>(size));
 }
 
 }  // namespace
@@ -490,7 +491,7 @@ void TTIFImage::DecodeGray(TBMPImage& bitmap) const {
             if (compression_ == kLZW && predictor_ == 2) lzw::UndoHorizontalDifferencing(target, bitmapRow, 1, bits, bigEndian_);
             continue;
         }
-        strip = Buffer(rowBytes * rows.count);
+        Reserve(strip, rowBytes * rows.count);
         DecodeStrip(s, strip, false);
         if (compression_ == kLZW && predictor_ == 2)
             lzw::UndoHorizontalDifferencing(strip, static_cast<std::size_t>(rowBytes), 2, bits, bigEndian_);
@@ -557,7 +558,7 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
         const uint64_t rowBytes = uint64_t{width_} * pixel;
         for (uint32_t s = 0; s < stripCount_; ++s) {
             const TStripRows rows = RowsOf(s, rps, height_);
-            strip = Buffer(rowBytes * rows.count);
+            Reserve(strip, rowBytes * rows.count);
             DecodeStrip(s, strip, false);
             if (compression_ == kLZW && predictor_ == 2)
                 lzw::UndoHorizontalDifferencing(strip, static_cast<std::size_t>(rowBytes), static_cast<unsigned>(bits_.size()),
@@ -596,7 +597,7 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
     for (unsigned plane = 0; plane < used; ++plane) {
         for (uint32_t s = 0; s < stripCount_; ++s) {
             const TStripRows rows = RowsOf(s, rps, height_);
-            strip = Buffer(rowBytes * rows.count);
+            Reserve(strip, rowBytes * rows.count);
             DecodeStrip(std::size_t{plane} * stripCount_ + s, strip, false);
             if (compression_ == kLZW && predictor_ == 2)
                 lzw::UndoHorizontalDifferencing(strip, static_cast<std::size_t>(rowBytes), 1, bits, bigEndian_);
