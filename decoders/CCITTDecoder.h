@@ -33,6 +33,13 @@ struct TDecodeOptions {
 // cannot be decoded (bad codes, runs past the row's end, data ending before
 // the last row); the rows decoded so far are kept. Never reads outside
 // `data` or writes outside `rows`.
+//
+// Group 3 rows may be preceded by any number of 0 fill bits and an EOL code,
+// whether or not ByteAlignedEOL is set; the first row may go without its
+// EOL (it is then one-dimensional), and in one-dimensional data any row may.
+// Whatever follows the last row (RTC, EOFB, padding) is not read. The
+// uncompressed mode extension is refused. Bytes past each row's width in a
+// stride wider than the row are left as they are.
 bool Decode(std::span<const uint8_t> data, const TDecodeOptions& options, std::span<uint8_t> rows,
             std::size_t stride);
 
