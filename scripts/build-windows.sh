@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows control for 32 and 64-bit Windows with mingw-w64:
 # a static libjpeg-turbo from Debian's source package first (once per
-# folder), then the project into build-win32 and build-win64.
+# folder), then the project into build-win32 and build-win64, giving
+# build-win32/VellumarkX.dll and build-win64/VellumarkX.dll (and MakeTypeLib.exe,
+# which writes and dumps the type library).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
-jobs="$(nproc)"
+jobs="${VELLUMARK_JOBS:-$(nproc)}"
 
 # libjpeg-turbo's source, fetched once.
 src_cache="$root/build-windows-src"
@@ -30,8 +32,11 @@ for target in "i686 build-win32" "x86_64 build-win64"; do
     cmake --build "$dir/libjpeg-build" -j "$jobs" >/dev/null
     cmake --install "$dir/libjpeg-build" >/dev/null
   fi
+  launcher=()
+  if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+  # zlib is linked statically, so that the DLL imports only system DLLs.
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DVELLUMARK_WINDOWS_DEPS="$deps" \
-    -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF >/dev/null
-  cmake --build "$dir" -j "$jobs" --target vellumark_core
+    -DVELLUMARK_WINDOWS_DEPS="$deps" -DZLIB_LIBRARY_RELEASE="/usr/$arch-w64-mingw32/lib/libz.a" \
+    "${launcher[@]}" -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF >/dev/null
+  cmake --build "$dir" -j "$jobs" --target VellumarkX MakeTypeLib
 done
