@@ -38,5 +38,5 @@ for target in "i686 build-win32" "x86_64 build-win64"; do
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DVELLUMARK_WINDOWS_DEPS="$deps" -DZLIB_LIBRARY_RELEASE="/usr/$arch-w64-mingw32/lib/libz.a" \
     "${launcher[@]}" -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF >/dev/null
-  cmake --build "$dir" -j "$jobs" --target VellumarkX MakeTypeLib
+  cmake --build "$dir" -j "$jobs" --target VellumarkX MakeTypeLib EarlyBound
 done

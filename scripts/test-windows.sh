@@ -9,6 +9,7 @@
 #     output equal those of `vellumark run` on the same script (creation date
 #     aside, line ends normalised);
 #   - runs every script in examples/ the same way;
+#   - runs the early-bound client (control/com/tests/EarlyBound.cpp);
 #   - unregisters and checks that the keys are gone.
 # 32-bit Windows programs need a kernel that runs 32-bit Linux programs; where
 # it cannot, the 32-bit DLL is built but not run, and the script says so.
@@ -43,6 +44,8 @@ trap cleanup EXIT
 
 clsid='{628DB55E-78CB-46D6-99C9-F65EC47FE138}'
 libid='{E29C4F99-D821-46DD-AFAD-277E33F52812}'
+
+winpath() { echo "Z:${1//\//\\}"; }
 
 # PDF text with the creation date blanked.
 normalise_pdf() { sed -E 's/\/CreationDate \(D:[^)]*\)/\/CreationDate ()/' "$1"; }
@@ -138,6 +141,17 @@ for bits in 64 32; do
   expect_key "$key\\Verb"
   expect_value "$key\\Verb\\0" "" "Properties,0,2"
   expect_value "HKCR\\TypeLib\\$libid\\2.3\\409\\win$bits" "" "$dll"
+
+  # The early-bound client: exports, every slot against the member table and
+  # the type library, typed results and errors, IDispatch, bitmap handles.
+  mkdir -p "$work/early-$bits"
+  cp "build-win$bits/EarlyBound.exe" "$work/early-$bits/"
+  early="$(cd "$work/early-$bits" && timeout 300 $wine EarlyBound.exe "$dll" "$(winpath "$work/early-$bits")" 2>&1 | tr -d '\r')"
+  if grep -qx "END OF TEST" <<<"$early" && grep -qx "0 failure(s)" <<<"$early"; then
+    pass "$bits-bit early-bound client ($(grep -c '^ok:' <<<"$early") checks)"
+  else
+    fail "$bits-bit early-bound client"; grep -v '^ok:' <<<"$early" | head -20
+  fi
 
   run_script "$root/tests/windows/draw.vbs" marker
   run_script "$root/tests/windows/draw.js" marker

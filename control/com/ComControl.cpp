@@ -3,6 +3,7 @@
 #include <olectl.h>
 
 #include <array>
+#include <cwchar>
 #include <cstddef>
 #include <new>
 #include <utility>
@@ -288,7 +289,8 @@ HRESULT TComControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID
     HRESULT hr = S_OK;
     try {
         int32_t id = DISPID_UNKNOWN;
-        const std::u16string name = FromBStr(names[0]);
+        // The names are plain zero-terminated strings, not BSTRs.
+        const std::u16string name = names[0] ? std::u16string(names[0], names[0] + std::wcslen(names[0])) : u"";
         hr = doc_.GetIDsOfNames(name, id) < 0 ? DISP_E_UNKNOWNNAME : S_OK;
         ids[0] = id;
     } catch (...) {
