@@ -236,6 +236,8 @@ STDMETHODIMP TComControl::QueryInterface(REFIID iid, void** object) {
         *object = static_cast<ISupportErrorInfo*>(this);
     else if (IsEqualIID(iid, IID_IProvideClassInfo))
         *object = static_cast<IProvideClassInfo*>(this);
+    else if (IsEqualIID(iid, IID_IObjectSafety))
+        *object = static_cast<IObjectSafety*>(this);
     else {
         *object = nullptr;
         return E_NOINTERFACE;
@@ -253,9 +255,33 @@ STDMETHODIMP_(ULONG) TComControl::Release() {
 }
 
 STDMETHODIMP TComControl::InterfaceSupportsErrorInfo(REFIID iid) {
-    return IsFaceInterface(iid) || IsEqualIID(iid, IID_ISupportErrorInfo) || IsEqualIID(iid, IID_IProvideClassInfo)
+    return IsFaceInterface(iid) || IsEqualIID(iid, IID_ISupportErrorInfo) || IsEqualIID(iid, IID_IProvideClassInfo) ||
+                   IsEqualIID(iid, IID_IObjectSafety)
                ? S_OK
                : S_FALSE;
+}
+
+STDMETHODIMP TComControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {
+    if (!supported || !enabled) return E_POINTER;
+    TComPtr<IUnknown> probe;
+    const HRESULT hr = QueryInterface(iid, reinterpret_cast<void**>(probe.Put()));
+    if (FAILED(hr)) {
+        *supported = 0;
+        *enabled = 0;
+        return hr;
+    }
+    constexpr DWORD kOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+    *supported = kOptions;
+    *enabled = safety_ & kOptions;
+    return S_OK;
+}
+
+STDMETHODIMP TComControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) {
+    TComPtr<IUnknown> probe;
+    const HRESULT hr = QueryInterface(iid, reinterpret_cast<void**>(probe.Put()));
+    if (FAILED(hr)) return hr;
+    safety_ = mask & options;
+    return S_OK;
 }
 
 HRESULT TComControl::TypeInfoOf(REFGUID guid, ITypeInfo** info) noexcept {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objsafe.h>
 #include <ocidl.h>
 
 #include <atomic>
@@ -31,7 +32,7 @@ struct TDispFace {
     TComControl* owner;
 };
 
-class TComControl final : public ISupportErrorInfo, public IProvideClassInfo {
+class TComControl final : public ISupportErrorInfo, public IProvideClassInfo, public IObjectSafety {
 public:
     // Creates a control object and asks it for `iid`.
     static HRESULT Create(REFIID iid, void** object) noexcept;
@@ -46,6 +47,11 @@ public:
 
     // IProvideClassInfo: the coclass PDFDoc from the type library.
     STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+
+    // IObjectSafety: options 1 and 2 for every implemented interface; the
+    // stored flags affect nothing else.
+    STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override;
+    STDMETHODIMP SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) override;
 
     // IDispatch, the first members of IPDFDoc.
     HRESULT GetTypeInfoCount(UINT* count) noexcept;
@@ -67,6 +73,7 @@ private:
     TDispFace face_;
     std::atomic<ULONG> refs_{1};
     TPDFDoc doc_;
+    DWORD safety_ = 0;
 };
 
 }  // namespace vellumark::com

@@ -5,6 +5,7 @@
 //   EarlyBound <path of VellumarkX.dll> <folder for a saved PDF>
 #include <windows.h>
 #include <oleauto.h>
+#include <objsafe.h>
 #include <olectl.h>
 
 #include <cstdio>
@@ -142,6 +143,20 @@ void TestCalls(IUnknown* doc, const std::wstring& folder) {
                support->InterfaceSupportsErrorInfo(kIID_IPDFDoc) == S_OK &&
                support->InterfaceSupportsErrorInfo(IID_IClassFactory) == S_FALSE,
            "ISupportErrorInfo: S_OK for IPDFDoc, S_FALSE for another interface");
+
+    // Object safety: supported 3, enabled as last set, for implemented interfaces only.
+    TComPtr<IObjectSafety> safety;
+    DWORD supported = 9, enabled = 9;
+    Expect(SUCCEEDED(doc->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(safety.Put()))) &&
+               safety->GetInterfaceSafetyOptions(kIID_IPDFDoc, &supported, &enabled) == S_OK && supported == 3 &&
+               enabled == 0,
+           "GetInterfaceSafetyOptions for IPDFDoc on a new control: 3 and 0");
+    Expect(safety && safety->SetInterfaceSafetyOptions(kIID_IPDFDoc, 3, 1) == S_OK &&
+               safety->GetInterfaceSafetyOptions(kIID_IPDFDoc, &supported, &enabled) == S_OK && enabled == 1,
+           "after SetInterfaceSafetyOptions with mask 3 and options 1, enabled is 1");
+    Expect(safety && safety->GetInterfaceSafetyOptions(IID_IClassFactory, &supported, &enabled) == E_NOINTERFACE &&
+               supported == 0 && enabled == 0 && safety->SetInterfaceSafetyOptions(IID_IClassFactory, 3, 3) == E_NOINTERFACE,
+           "object safety for an interface the control does not implement: E_NOINTERFACE, 0 and 0");
 
     // AddImageBytes leaves the caller's VARIANT as it was.
     const std::vector<uint8_t> file = BitmapFile();
