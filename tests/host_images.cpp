@@ -132,7 +132,10 @@ for k in range(n):
     std::vector<std::vector<std::string>> pictures;
     for (int k = 0; k < n; ++k) {
         std::vector<std::string> rows;
-        std::string all = ReadFile(dir / ("p" + std::to_string(k) + ".rows"));
+        std::string name = "p";
+        name += std::to_string(k);
+        name += ".rows";
+        std::string all = ReadFile(dir / name);
         std::size_t start = 0;
         while (start < all.size()) {
             std::size_t end = all.find('\n', start);

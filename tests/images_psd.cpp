@@ -434,7 +434,7 @@ TEST(ImagesPsd, ResolutionResource) {
     // Damaged resources give 0 and no error.
     EXPECT_EQ(read(Resource(1005, "", Bytes(8, 1))), (std::pair{0u, 0u}));
     Bytes cut = Resource(1005, "", ResolutionInfo(300u << 16, 300u << 16));
-    cut.resize(cut.size() - 3);
+    cut.erase(cut.end() - 3, cut.end());
     EXPECT_EQ(read(cut), (std::pair{0u, 0u}));
     EXPECT_EQ(read(Bytes{'8', 'B', 'I', 'M', 0x03, 0xED}), (std::pair{0u, 0u}));
     EXPECT_EQ(read(Bytes{'8', 'B', 'I', 'M', 0x03, 0xED, 200}), (std::pair{0u, 0u}));
