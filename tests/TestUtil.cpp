@@ -1,10 +1,12 @@
 #include "TestUtil.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <sys/wait.h>
@@ -142,6 +144,44 @@ Raster RenderPage(const std::filesystem::path& pdf, int page, int dpi) {
     }
     raster.rgb = ppm.substr(static_cast<std::size_t>(in.tellg()));
     return raster;
+}
+
+namespace {
+
+bool Remembered(std::map<std::string, bool>& cache, const std::string& key, const std::string& command) {
+    auto it = cache.find(key);
+    if (it == cache.end()) it = cache.emplace(key, RunCommand(command).status == 0).first;
+    return it->second;
+}
+
+}  // namespace
+
+bool HasTool(const std::string& name) {
+    static std::map<std::string, bool> cache;
+    return Remembered(cache, name, "command -v " + ShellQuote(name) + " >/dev/null");
+}
+
+bool HavePython(const std::string& modules) {
+    static std::map<std::string, bool> cache;
+    return Remembered(cache, modules, "/usr/bin/python3 -c " + ShellQuote("import " + modules));
+}
+
+std::string PillowRGB(const std::filesystem::path& file) {
+    const auto out = file.string() + ".pil.rgb";
+    const auto r = RunCommand("/usr/bin/python3 -c " +
+                              ShellQuote("import sys\nfrom PIL import Image\n"
+                                         "open(sys.argv[2], 'wb').write(Image.open(sys.argv[1]).convert('RGB').tobytes())") +
+                              " " + ShellQuote(file.string()) + " " + ShellQuote(out));
+    EXPECT_EQ(r.status, 0) << r.output;
+    return std::filesystem::exists(out) ? ReadFile(out) : std::string();
+}
+
+std::string MagickRGB(const std::filesystem::path& file) {
+    const auto out = file.string() + ".im.rgb";
+    const auto r = RunCommand("convert " + ShellQuote(file.string() + "[0]") + " -alpha off -depth 8 " +
+                              ShellQuote("rgb:" + out));
+    EXPECT_EQ(r.status, 0) << r.output;
+    return std::filesystem::exists(out) ? ReadFile(out) : std::string();
 }
 
 }  // namespace vellumark::test

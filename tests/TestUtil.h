@@ -65,4 +65,20 @@ struct Raster {
 };
 Raster RenderPage(const std::filesystem::path& pdf, int page, int dpi);
 
+// Independent tools the tests compare with; each answer is remembered.
+// A program on the PATH:
+bool HasTool(const std::string& name);
+// Python modules importable by the system interpreter (/usr/bin/python3),
+// e.g. "PIL.Image" or "PIL.Image, numpy":
+bool HavePython(const std::string& modules);
+inline bool HavePillow() { return HavePython("PIL.Image"); }
+inline bool HaveConvert() { return HasTool("convert"); }
+
+// The 8-bit RGB pixels of an image file as Pillow decodes it (empty on a
+// failure, which is also reported to the test).
+std::string PillowRGB(const std::filesystem::path& file);
+// The same as ImageMagick decodes it, alpha dropped; the first image of a
+// file holding several.
+std::string MagickRGB(const std::filesystem::path& file);
+
 }  // namespace vellumark::test

@@ -11,7 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool HasTool(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null").status == 0; }
 
 int DarkPixels(const Raster& r) {
     int dark = 0;

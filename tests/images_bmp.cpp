@@ -985,10 +985,6 @@ TEST(BmpFile, MutatedFilesNeverCrash) {
 // ---------------------------------------------------------------------------
 // Against Pillow.
 
-bool HavePillow() {
-    static const bool have = test::RunCommand("/usr/bin/python3 -c 'import PIL.Image'").status == 0;
-    return have;
-}
 
 // Pillow's RGB pixels of each file, written to `out`/N.rgb for the N-th file,
 // all in one run of the interpreter. A file Pillow cannot read gets none.
@@ -1043,7 +1039,7 @@ void Save(const std::filesystem::path& path, const Bytes& b) {
 }
 
 TEST(BmpFile, AgreesWithPillow) {
-    if (!HavePillow()) GTEST_SKIP() << "python3 with PIL is not installed";
+    if (!test::HavePillow()) GTEST_SKIP() << "python3 with PIL is not installed";
     test::TempDir dir;
     std::vector<std::filesystem::path> files;
     std::vector<int> tolerances;
@@ -1135,7 +1131,7 @@ TEST(BmpFile, SamplesDecodeAndAgreeWithPillow) {
         EXPECT_EQ(img.Width(), 23u) << file;
         EXPECT_EQ(img.Height(), 17u) << file;
     }
-    if (!HavePillow()) GTEST_SKIP() << "python3 with PIL is not installed";
+    if (!test::HavePillow()) GTEST_SKIP() << "python3 with PIL is not installed";
     test::TempDir dir;
     RunPillow(files, dir.Path());
     for (std::size_t i = 0; i < files.size(); ++i)  // 16 bits: Pillow truncates where we round

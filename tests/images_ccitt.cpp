@@ -275,7 +275,6 @@ std::string FirstDifference(const TPicture& want, const TPicture& got) {
     return {};
 }
 
-bool HasTool(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null 2>&1").status == 0; }
 
 // Converts the pictures with tiffcp and decodes every page of the result.
 void CheckTiffcp(const std::string& options, uint32_t expectedCompression) {

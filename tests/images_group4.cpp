@@ -663,7 +663,6 @@ private:
     bool big_ = false;
 };
 
-bool HasTool(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null 2>&1").status == 0; }
 
 // Index of the first differing pixel as "x,y", or empty when equal.
 std::string FirstDifference(const TPicture& p, const std::vector<uint8_t>& pixels) {

@@ -34,6 +34,8 @@
 
 using namespace vellumark;
 using vellumark::test::CommandResult;
+using vellumark::test::HasTool;
+using vellumark::test::HavePillow;
 using vellumark::test::RunCommand;
 using vellumark::test::ShellQuote;
 using vellumark::test::TempDir;
@@ -350,17 +352,9 @@ Bytes DecodeRaw(const Bytes& data) {
 // ---------------------------------------------------------------------------
 // Outside programs
 
-bool Have(const std::string& program) {
-    return RunCommand("command -v " + ShellQuote(program) + " >/dev/null").status == 0;
-}
 
 const char* kPython = "/usr/bin/python3";
 
-bool HavePillow() {
-    static const bool have =
-        RunCommand(std::string(kPython) + " -c 'import PIL.Image' >/dev/null 2>&1").status == 0;
-    return have;
-}
 
 struct Pnm {
     int width = 0, height = 0, channels = 0;
@@ -785,7 +779,7 @@ TEST(JpegDecode, EmptyObjectRefusesToDecode) {
 // libjpeg with its default decoding settings (islow IDCT, fancy upsampling),
 // so the pixels must be identical.
 TEST(JpegDecode, SameAsDjpegOnCjpegFiles) {
-    if (!Have("cjpeg") || !Have("djpeg")) GTEST_SKIP() << "cjpeg/djpeg not installed (libjpeg-turbo-progs)";
+    if (!HasTool("cjpeg") || !HasTool("djpeg")) GTEST_SKIP() << "cjpeg/djpeg not installed (libjpeg-turbo-progs)";
     TempDir dir;
     const TBMPImage picture = Picture(61, 45);  // not a multiple of the MCU size
     vellumark::test::WriteFile(dir / "in.ppm", ToPnm(picture, false));
@@ -1072,7 +1066,7 @@ TEST(JpegEncode, RoundTripStaysClose) {
 // cjpeg with the same settings (quality 90, float DCT, baseline, its
 // defaults otherwise) must write the very same bytes.
 TEST(JpegEncode, SameBytesAsCjpeg) {
-    if (!Have("cjpeg")) GTEST_SKIP() << "cjpeg not installed (libjpeg-turbo-progs)";
+    if (!HasTool("cjpeg")) GTEST_SKIP() << "cjpeg not installed (libjpeg-turbo-progs)";
     TempDir dir;
     const TBMPImage picture = Picture(53, 35);
     for (const bool gray : {false, true}) {

@@ -20,6 +20,11 @@
 #include "images/BMPImage.h"
 
 using namespace vellumark;
+using vellumark::test::HaveConvert;
+using vellumark::test::HavePillow;
+using vellumark::test::HavePython;
+using vellumark::test::MagickRGB;
+using vellumark::test::PillowRGB;
 using vellumark::test::RunCommand;
 using vellumark::test::ShellQuote;
 using vellumark::test::TempDir;
@@ -133,33 +138,8 @@ std::string Message(const Bytes& b) {
 // ---------------------------------------------------------------------------
 // Independent decoders
 
-bool HavePillow() {
-    static const bool have = RunCommand("/usr/bin/python3 -c 'import PIL.Image'").status == 0;
-    return have;
-}
-bool HaveConvert() {
-    static const bool have = RunCommand("convert -version").status == 0;
-    return have;
-}
 
-// Pillow's RGB pixels of a file.
-std::string PillowRGB(const std::filesystem::path& file) {
-    const auto out = file.string() + ".pil.rgb";
-    const auto r = RunCommand("/usr/bin/python3 -c " +
-                              ShellQuote("import sys\nfrom PIL import Image\n"
-                                         "open(sys.argv[2], 'wb').write(Image.open(sys.argv[1]).convert('RGB').tobytes())") +
-                              " " + ShellQuote(file.string()) + " " + ShellQuote(out));
-    EXPECT_EQ(r.status, 0) << r.output;
-    return std::filesystem::exists(out) ? test::ReadFile(out) : std::string();
-}
 
-// ImageMagick's 8-bit RGB pixels of a file.
-std::string MagickRGB(const std::filesystem::path& file) {
-    const auto out = file.string() + ".im.rgb";
-    const auto r = RunCommand("convert " + ShellQuote(file.string()) + " -alpha off -depth 8 " + ShellQuote("rgb:" + out));
-    EXPECT_EQ(r.status, 0) << r.output;
-    return std::filesystem::exists(out) ? test::ReadFile(out) : std::string();
-}
 
 Bytes ReadBytes(const std::filesystem::path& file) {
     const std::string s = test::ReadFile(file);

@@ -26,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::RunCommand;
 using test::ShellQuote;
+using test::HavePython;
 
 std::span<const uint8_t> Span(const std::string& s) {
     return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
@@ -138,10 +139,6 @@ uint8_t Reduce(uint16_t v) { return static_cast<uint8_t>((v * 255u + 32767u) / 6
 // ---------------------------------------------------------------------------
 // PngSuite against Pillow.
 
-bool HavePillow() {
-    static const bool have = RunCommand("/usr/bin/python3 -c 'import PIL.Image, numpy'").status == 0;
-    return have;
-}
 
 // Writes N.rgb (8-bit RGB samples, alpha dropped, no background applied),
 // N.a (the alpha channel, when there is one) and N.mode for the N-th file.
@@ -232,7 +229,7 @@ const fs::path kSuite = fs::path(CORPUS_DIR) / "pngsuite";
 
 TEST(ImagesPngSuite, EveryFileDecodesAsPillowDoesOrIsRefused) {
     if (!fs::exists(kSuite / "manifest.csv")) GTEST_SKIP() << "PngSuite not found under " << kSuite;
-    if (!HavePillow()) GTEST_SKIP() << "/usr/bin/python3 with PIL and numpy is not installed";
+    if (!HavePython("PIL.Image, numpy")) GTEST_SKIP() << "/usr/bin/python3 with PIL and numpy is not installed";
     const auto files = SuiteManifest(kSuite);
     ASSERT_EQ(files.size(), 175u);
     test::TempDir dir;
@@ -695,7 +692,7 @@ TEST(ImagesPng, InterlacedMatchesNonInterlaced) {
 // End to end.
 
 TEST(ImagesPngEndToEnd, ImagesCommandRendersThePixels) {
-    if (!HavePillow()) GTEST_SKIP() << "/usr/bin/python3 with PIL and numpy is not installed";
+    if (!HavePython("PIL.Image, numpy")) GTEST_SKIP() << "/usr/bin/python3 with PIL and numpy is not installed";
     test::TempDir dir;
     // An RGB photo-like image, an interlaced palette image and a grey one,
     // written by Pillow.

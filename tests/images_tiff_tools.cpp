@@ -23,15 +23,10 @@ namespace fs = std::filesystem;
 
 const char* const kPython = "/usr/bin/python3";
 
-bool Have(const std::string& tool) { return RunCommand("command -v " + tool + " >/dev/null 2>&1").status == 0; }
 
-bool HavePillow() {
-    static const bool have = RunCommand(std::string(kPython) + " -c 'import PIL.Image, numpy'").status == 0;
-    return have;
-}
 
 bool HaveLibtiffTools() {
-    static const bool have = Have("tiffcp") && Have("tiff2rgba") && Have("ppm2tiff");
+    static const bool have = HasTool("tiffcp") && HasTool("tiff2rgba") && HasTool("ppm2tiff");
     return have;
 }
 
@@ -153,7 +148,7 @@ class ImagesTiffTools : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!HaveLibtiffTools()) GTEST_SKIP() << "libtiff-tools (tiffcp, tiff2rgba, ppm2tiff) not installed";
-        if (!HavePillow()) GTEST_SKIP() << "python3 with PIL and numpy not installed";
+        if (!HavePython("PIL.Image, numpy")) GTEST_SKIP() << "python3 with PIL and numpy not installed";
         MakePictures(dir);
     }
     fs::path P(const std::string& name) const { return dir / name; }
@@ -263,7 +258,7 @@ p.convert('L').save(d + '/l.tif', compression='tiff_lzw')
                 ASSERT_LE(std::abs(a - b), 1) << i;
             }
     }
-    if (!Have("convert")) GTEST_SKIP() << "ImageMagick (convert) not installed";
+    if (!HasTool("convert")) GTEST_SKIP() << "ImageMagick (convert) not installed";
     // Sixteen bits per sample, contiguous and planar, both byte orders.
     Shell("convert " + Q("wide.ppm") + " -depth 16 -compress none " + Q("rgb16.tif"));
     ExpectLikeLibtiff(dir, P("rgb16.tif"), 24);
@@ -317,7 +312,7 @@ TEST_F(ImagesTiffTools, CcittPagesFromTiffcpAndFax2tiff) {
         ExpectLikeLibtiff(dir, P(c.name), 1);
     }
     // Modified Huffman (compression 2) by fax2tiff from raw Group 3 data.
-    if (Have("fax2tiff")) {
+    if (HasTool("fax2tiff")) {
         Shell("tiffcp -c g3 " + Q("bw.tif") + " " + Q("g3one.tif"));
         // The raw strip of a one-strip page: its offset and size from tiffdump-like reading below.
         TTIFImage t;

@@ -75,10 +75,6 @@ bool IsWhite(const TBMPImage& img, uint32_t x, uint32_t y) {
     return img.PaletteAt(img.IndexAt(x, y)) == TPaletteEntry{255, 255, 255};
 }
 
-bool HaveConvert() {
-    static const bool have = RunCommand("convert -version").status == 0;
-    return have;
-}
 
 }  // namespace
 
