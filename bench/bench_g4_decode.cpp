@@ -18,12 +18,15 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "bench/LibtiffMemory.h"
 #include "decoders/CCITTDecoder.h"
 
 namespace {
 
 using vellumark::bench::CpuSeconds;
 using vellumark::bench::Median;
+using vellumark::bench::OpenMemoryTiff;
+using vellumark::bench::TMemoryTiff;
 using vellumark::bench::Seconds;
 using vellumark::bench::TRandom;
 
@@ -136,58 +139,10 @@ void MakePage(TPage& page, TRandom& rng) {
 // ---------------------------------------------------------------------------
 // libtiff on a file held in memory.
 
-struct TMemFile {
-    std::vector<uint8_t> data;
-    std::size_t at = 0;
-};
-
-tsize_t ReadProc(thandle_t h, tdata_t buf, tsize_t n) {
-    auto& f = *static_cast<TMemFile*>(h);
-    const std::size_t left = f.at < f.data.size() ? f.data.size() - f.at : 0;
-    const std::size_t take = std::min(left, static_cast<std::size_t>(n));
-    if (take) std::memcpy(buf, f.data.data() + f.at, take);
-    f.at += take;
-    return static_cast<tsize_t>(take);
-}
-
-tsize_t WriteProc(thandle_t h, tdata_t buf, tsize_t n) {
-    auto& f = *static_cast<TMemFile*>(h);
-    const auto count = static_cast<std::size_t>(n);
-    if (f.data.size() < f.at + count) f.data.resize(f.at + count);
-    std::memcpy(f.data.data() + f.at, buf, count);
-    f.at += count;
-    return n;
-}
-
-toff_t SeekProc(thandle_t h, toff_t off, int whence) {
-    auto& f = *static_cast<TMemFile*>(h);
-    if (whence == SEEK_SET) f.at = static_cast<std::size_t>(off);
-    else if (whence == SEEK_CUR) f.at += static_cast<std::size_t>(off);
-    else f.at = f.data.size() + static_cast<std::size_t>(off);
-    return static_cast<toff_t>(f.at);
-}
-
-int CloseProc(thandle_t) { return 0; }
-toff_t SizeProc(thandle_t h) { return static_cast<toff_t>(static_cast<TMemFile*>(h)->data.size()); }
-
-// Reading maps the whole file, so that libtiff takes the strip from memory
-// without copying it.
-int MapProc(thandle_t h, tdata_t* base, toff_t* size) {
-    auto& f = *static_cast<TMemFile*>(h);
-    *base = f.data.data();
-    *size = static_cast<toff_t>(f.data.size());
-    return 1;
-}
-void UnmapProc(thandle_t, tdata_t, toff_t) {}
-
-TIFF* Open(TMemFile& f, const char* mode) {
-    f.at = 0;
-    return TIFFClientOpen("page", mode, &f, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc, MapProc, UnmapProc);
-}
 
 // A page as a one-strip Group 4 TIFF written by libtiff.
-bool WriteGroup4Tiff(const TPage& page, TMemFile& f) {
-    TIFF* tif = Open(f, "w");
+bool WriteGroup4Tiff(const TPage& page, TMemoryTiff& f) {
+    TIFF* tif = OpenMemoryTiff(f, "w");
     if (!tif) return false;
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
@@ -203,8 +158,8 @@ bool WriteGroup4Tiff(const TPage& page, TMemFile& f) {
 }
 
 // The raw strip of the file's page.
-std::vector<uint8_t> RawStrip(TMemFile& f) {
-    TIFF* tif = Open(f, "rm");  // read it through read calls, not the map
+std::vector<uint8_t> RawStrip(TMemoryTiff& f) {
+    TIFF* tif = OpenMemoryTiff(f, "rm");  // read it through read calls, not the map
     std::vector<uint8_t> strip;
     if (!tif) return strip;
     toff_t* counts = nullptr;
@@ -233,12 +188,13 @@ int main() {
 
     TRandom rng(0x6D4DEC0DEULL);
     std::vector<TPage> pages(kPages);
-    std::vector<TMemFile> files(kPages);
+    std::vector<TMemoryTiff> files(kPages);
     std::vector<std::vector<uint8_t>> strips(kPages);
     uint64_t black = 0, codeBytes = 0;
     for (int p = 0; p < kPages; ++p) {
         MakePage(pages[p], rng);
         for (uint8_t b : pages[p].Bits()) black += static_cast<uint64_t>(__builtin_popcount(b));
+        files[p].map = true;
         if (!WriteGroup4Tiff(pages[p], files[p])) {
             std::printf("libtiff could not write page %d FAIL\n", p + 1);
             return 0;
@@ -273,7 +229,7 @@ int main() {
 
         cpu = wall = 0;
         for (int p = 0; p < kPages; ++p) {
-            std::unique_ptr<TIFF, TCloser> tif(Open(files[p], "r"));
+            std::unique_ptr<TIFF, TCloser> tif(OpenMemoryTiff(files[p], "r"));
             std::fill(theirs.begin(), theirs.end(), uint8_t{0x55});
             const double c0 = CpuSeconds(), w0 = Seconds();
             const tmsize_t n = tif ? TIFFReadEncodedStrip(tif.get(), 0, theirs.data(), static_cast<tmsize_t>(theirs.size()))

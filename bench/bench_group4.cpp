@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "bench/LibtiffMemory.h"
 #include "images/BMPImage.h"
 #include "images/Group4Encoder.h"
 
@@ -30,6 +31,8 @@ namespace {
 
 using vellumark::EncodeGroup4;
 using vellumark::TBMPImage;
+using vellumark::bench::OpenMemoryTiff;
+using vellumark::bench::TMemoryTiff;
 using vellumark::bench::CpuSeconds;
 using vellumark::bench::Median;
 using vellumark::bench::Seconds;
@@ -148,47 +151,6 @@ void DrawPage(TBMPImage& page, TRandom& rng) {
 // ---------------------------------------------------------------------------
 // libtiff in memory.
 
-struct TMemoryFile {
-    std::vector<char> bytes;
-    std::size_t pos = 0;
-};
-
-tsize_t MemRead(thandle_t h, tdata_t buf, tsize_t size) {
-    auto* f = static_cast<TMemoryFile*>(h);
-    const std::size_t n = std::min(static_cast<std::size_t>(size), f->bytes.size() - std::min(f->pos, f->bytes.size()));
-    if (n > 0) std::memcpy(buf, f->bytes.data() + f->pos, n);
-    f->pos += n;
-    return static_cast<tsize_t>(n);
-}
-
-tsize_t MemWrite(thandle_t h, tdata_t buf, tsize_t size) {
-    auto* f = static_cast<TMemoryFile*>(h);
-    const auto n = static_cast<std::size_t>(size);
-    if (f->pos + n > f->bytes.size()) f->bytes.resize(f->pos + n);
-    std::memcpy(f->bytes.data() + f->pos, buf, n);
-    f->pos += n;
-    return size;
-}
-
-toff_t MemSeek(thandle_t h, toff_t off, int whence) {
-    auto* f = static_cast<TMemoryFile*>(h);
-    const auto size = static_cast<toff_t>(f->bytes.size());
-    toff_t to = off;
-    if (whence == SEEK_CUR) to = f->pos + off;
-    else if (whence == SEEK_END) to = size + off;
-    f->pos = static_cast<std::size_t>(to);
-    return to;
-}
-
-int MemClose(thandle_t) { return 0; }
-toff_t MemSize(thandle_t h) { return static_cast<toff_t>(static_cast<TMemoryFile*>(h)->bytes.size()); }
-int MemMap(thandle_t, tdata_t*, toff_t*) { return 0; }
-void MemUnmap(thandle_t, tdata_t, toff_t) {}
-
-TIFF* OpenMemory(TMemoryFile& f, const char* mode) {
-    return TIFFClientOpen("memory", mode, &f, MemRead, MemWrite, MemSeek, MemClose, MemSize, MemMap, MemUnmap);
-}
-
 // A one-strip bilevel TIFF page whose data bits are 0 white, 1 black.
 void SetPageTags(TIFF* tif, uint32_t width, uint32_t height) {
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
@@ -204,10 +166,10 @@ void SetPageTags(TIFF* tif, uint32_t width, uint32_t height) {
 
 // libtiff's encoding of one page (data bits 0 white); the CPU and wall time
 // of TIFFWriteEncodedStrip are added to the totals.
-bool EncodeWithLibtiff(std::vector<uint8_t>& bits, TMemoryFile& out, double& cpu, double& wall) {
+bool EncodeWithLibtiff(std::vector<uint8_t>& bits, TMemoryTiff& out, double& cpu, double& wall) {
     out.bytes.clear();
     out.pos = 0;
-    TIFF* tif = OpenMemory(out, "w");
+    TIFF* tif = OpenMemoryTiff(out, "w");
     if (!tif) return false;
     SetPageTags(tif, kWidth, kHeight);
     const double c0 = CpuSeconds(), w0 = Seconds();
@@ -219,9 +181,9 @@ bool EncodeWithLibtiff(std::vector<uint8_t>& bits, TMemoryFile& out, double& cpu
 }
 
 // Decodes the strip of a one-page TIFF: data bits 0 white.
-std::vector<uint8_t> DecodeTiff(TMemoryFile& f) {
+std::vector<uint8_t> DecodeTiff(TMemoryTiff& f) {
     f.pos = 0;
-    TIFF* tif = OpenMemory(f, "r");
+    TIFF* tif = OpenMemoryTiff(f, "r");
     if (!tif) return {};
     std::vector<uint8_t> bits(static_cast<std::size_t>(TIFFStripSize(tif)));
     const tmsize_t n = TIFFReadEncodedStrip(tif, 0, bits.data(), static_cast<tmsize_t>(bits.size()));
@@ -233,8 +195,8 @@ std::vector<uint8_t> DecodeTiff(TMemoryFile& f) {
 
 // Our T.6 code wrapped as a one-strip TIFF page, then decoded by libtiff.
 std::vector<uint8_t> DecodeOurs(const std::string& code) {
-    TMemoryFile f;
-    TIFF* tif = OpenMemory(f, "w");
+    TMemoryTiff f;
+    TIFF* tif = OpenMemoryTiff(f, "w");
     if (!tif) return {};
     SetPageTags(tif, kWidth, kHeight);
     const tmsize_t n = TIFFWriteRawStrip(tif, 0, const_cast<char*>(code.data()), static_cast<tmsize_t>(code.size()));
@@ -275,7 +237,7 @@ int main() {
     std::vector<double> ourCpu, ourWall, tiffCpu, tiffWall;
     uint64_t ourBytes = 0, tiffBytes = 0;
     std::string firstCode;
-    TMemoryFile firstTiff;
+    TMemoryTiff firstTiff;
     for (int round = 0; round < kRounds; ++round) {
         double cpu = 0, wall = 0;
         ourBytes = 0;
@@ -292,7 +254,7 @@ int main() {
 
         cpu = wall = 0;
         tiffBytes = 0;
-        TMemoryFile out;
+        TMemoryTiff out;
         for (int p = 0; p < kPages; ++p) {
             if (!EncodeWithLibtiff(libtiffPages[static_cast<std::size_t>(p)], out, cpu, wall)) {
                 std::printf("libtiff failed to encode page %d FAIL\n", p + 1);

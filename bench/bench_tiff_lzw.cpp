@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "bench/LibtiffMemory.h"
 #include "decoders/InvalidGraphic.h"
 #include "decoders/TIFImage.h"
 #include "images/BMPImage.h"
@@ -27,6 +28,8 @@ namespace {
 
 using vellumark::TBMPImage;
 using vellumark::TTIFImage;
+using vellumark::bench::OpenMemoryTiff;
+using vellumark::bench::TMemoryTiff;
 using vellumark::bench::CpuSeconds;
 using vellumark::bench::Median;
 using vellumark::bench::Seconds;
@@ -40,45 +43,6 @@ constexpr double kTargetRatio = 1.0;
 
 void QuietHandler(const char*, const char*, va_list) {}
 
-struct TMemoryFile {
-    std::vector<uint8_t> bytes;
-    std::size_t pos = 0;
-};
-
-tsize_t MemRead(thandle_t h, tdata_t buf, tsize_t size) {
-    auto* f = static_cast<TMemoryFile*>(h);
-    const std::size_t n = std::min(static_cast<std::size_t>(size), f->bytes.size() - std::min(f->pos, f->bytes.size()));
-    if (n > 0) std::memcpy(buf, f->bytes.data() + f->pos, n);
-    f->pos += n;
-    return static_cast<tsize_t>(n);
-}
-
-tsize_t MemWrite(thandle_t h, tdata_t buf, tsize_t size) {
-    auto* f = static_cast<TMemoryFile*>(h);
-    const auto n = static_cast<std::size_t>(size);
-    if (f->pos + n > f->bytes.size()) f->bytes.resize(f->pos + n);
-    std::memcpy(f->bytes.data() + f->pos, buf, n);
-    f->pos += n;
-    return size;
-}
-
-toff_t MemSeek(thandle_t h, toff_t off, int whence) {
-    auto* f = static_cast<TMemoryFile*>(h);
-    toff_t to = off;
-    if (whence == SEEK_CUR) to = f->pos + off;
-    else if (whence == SEEK_END) to = f->bytes.size() + off;
-    f->pos = static_cast<std::size_t>(to);
-    return to;
-}
-
-int MemClose(thandle_t) { return 0; }
-toff_t MemSize(thandle_t h) { return static_cast<toff_t>(static_cast<TMemoryFile*>(h)->bytes.size()); }
-int MemMap(thandle_t, tdata_t*, toff_t*) { return 0; }
-void MemUnmap(thandle_t, tdata_t, toff_t) {}
-
-TIFF* OpenMemory(TMemoryFile& f, const char* mode) {
-    return TIFFClientOpen("memory", mode, &f, MemRead, MemWrite, MemSeek, MemClose, MemSize, MemMap, MemUnmap);
-}
 
 // A photo-like page, RGB: a few broad colour gradients, soft-edged discs
 // and a little grain.
@@ -116,8 +80,8 @@ std::vector<uint8_t> MakePage(TRandom& rng) {
     return rgb;
 }
 
-bool WritePage(const std::vector<uint8_t>& rgb, TMemoryFile& out) {
-    TIFF* tif = OpenMemory(out, "w");
+bool WritePage(const std::vector<uint8_t>& rgb, TMemoryTiff& out) {
+    TIFF* tif = OpenMemoryTiff(out, "w");
     if (!tif) return false;
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
@@ -141,9 +105,9 @@ bool WritePage(const std::vector<uint8_t>& rgb, TMemoryFile& out) {
 }
 
 // libtiff's decoding of a page into raw RGB rows.
-bool DecodeWithLibtiff(TMemoryFile& f, std::vector<uint8_t>& rgb) {
+bool DecodeWithLibtiff(TMemoryTiff& f, std::vector<uint8_t>& rgb) {
     f.pos = 0;
-    TIFF* tif = OpenMemory(f, "r");
+    TIFF* tif = OpenMemoryTiff(f, "r");
     if (!tif) return false;
     const tstrip_t strips = TIFFNumberOfStrips(tif);
     const tmsize_t stripSize = TIFFStripSize(tif);
@@ -159,7 +123,7 @@ bool DecodeWithLibtiff(TMemoryFile& f, std::vector<uint8_t>& rgb) {
     return ok;
 }
 
-bool DecodeOurs(const TMemoryFile& f, TBMPImage& bitmap) {
+bool DecodeOurs(const TMemoryTiff& f, TBMPImage& bitmap) {
     try {
         TTIFImage tiff;
         tiff.LoadFromStream(f.bytes);
@@ -180,7 +144,7 @@ int main() {
                 "of the round with the least CPU time.\n",
                 kPages, kWidth, kHeight);
     TRandom rng(0x71FF5EEDULL);
-    std::vector<TMemoryFile> files(kPages);
+    std::vector<TMemoryTiff> files(kPages);
     std::vector<uint8_t> firstPage;
     uint64_t compressed = 0;
     for (int p = 0; p < kPages; ++p) {
