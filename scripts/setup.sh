@@ -25,6 +25,10 @@ PACKAGES=(
   libtiff-dev
   # benchmark-only: the PNG decoding benchmark's baseline
   libpng-dev
+  # the Windows control: mingw-w64 cross compilers and tools (widl, windres),
+  # zlib for Windows, nasm for libjpeg-turbo's SIMD code, Wine to test it
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools libz-mingw-w64-dev nasm
+  wine wine64 wine32:i386 xvfb xauth
 )
 
 missing=()
@@ -34,14 +38,34 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+update=0
+
+# 32-bit Wine comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  update=1
+fi
+# The Windows build compiles libjpeg-turbo from Debian's source package.
+if ! apt-cache showsrc libjpeg-turbo 2>/dev/null | grep -q '^Package:'; then
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    $SUDO sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+  fi
+  if [ -f /etc/apt/sources.list ] && grep -q '^deb ' /etc/apt/sources.list && ! grep -q '^deb-src ' /etc/apt/sources.list; then
+    grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | $SUDO tee -a /etc/apt/sources.list >/dev/null
+  fi
+  update=1
+fi
+
+if [ ${#missing[@]} -eq 0 ] && [ $update -eq 0 ]; then
   echo "setup: all packages present"
   exit 0
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs the whole test suite, then the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# script fuzzer for a short while.
+# suite built with AddressSanitizer and UndefinedBehaviorSanitizer, then each
+# fuzzer for a short while, then the Windows control under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -36,3 +36,6 @@ fuzz_one() {
 }
 export -f fuzz_one
 ls fuzz/fuzz_*.cpp | sed 's|fuzz/fuzz_||; s|\.cpp$||' | xargs -P "$jobs" -I{} bash -c 'fuzz_one {}'
+
+echo "== the Windows control, cross-built and tested under Wine"
+scripts/test-windows.sh
