@@ -146,6 +146,23 @@ Raster RenderPage(const std::filesystem::path& pdf, int page, int dpi) {
     return raster;
 }
 
+std::string PackBitString(const std::string& bits) {
+    std::string out;
+    int n = 0;
+    unsigned acc = 0;
+    for (char c : bits) {
+        if (c != '0' && c != '1') continue;
+        acc = (acc << 1) | (c == '1' ? 1u : 0u);
+        if (++n == 8) {
+            out += static_cast<char>(acc);
+            acc = 0;
+            n = 0;
+        }
+    }
+    if (n > 0) out += static_cast<char>(acc << (8 - n));
+    return out;
+}
+
 namespace {
 
 bool Remembered(std::map<std::string, bool>& cache, const std::string& key, const std::string& command) {

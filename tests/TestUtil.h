@@ -65,6 +65,10 @@ struct Raster {
 };
 Raster RenderPage(const std::filesystem::path& pdf, int page, int dpi);
 
+// Packs a string of '0' and '1' (other characters ignored) into bytes, most
+// significant bit first, the last byte padded with 0 bits.
+std::string PackBitString(const std::string& bits);
+
 // Independent tools the tests compare with; each answer is remembered.
 // A program on the PATH:
 bool HasTool(const std::string& name);

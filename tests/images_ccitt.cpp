@@ -305,23 +305,7 @@ TDecodeOptions Options(TScheme scheme, uint32_t width, uint32_t rows) {
     return o;
 }
 
-// Packs a string of '0' and '1' (other characters ignored), most significant
-// bit first, the last byte padded with 0 bits.
-std::string Pack(const std::string& bits) {
-    std::string out;
-    int n = 0;
-    unsigned acc = 0;
-    for (char c : bits) {
-        if (c != '0' && c != '1') continue;
-        acc = (acc << 1) | (c == '1' ? 1u : 0u);
-        if (++n == 8) {
-            out += static_cast<char>(acc);
-            acc = n = 0;
-        }
-    }
-    if (n > 0) out += static_cast<char>(acc << (8 - n));
-    return out;
-}
+std::string Pack(const std::string& bits) { return PackBitString(bits); }
 
 // Decodes and returns the rows, or "refused".
 std::string DecodeToHex(const std::string& data, const TDecodeOptions& o) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ReaderTestUtil.h"
 #include "TestUtil.h"
 #include "decoders/GIFImage.h"
 #include "images/ImageImport.h"
@@ -182,25 +183,8 @@ TFrame Frame(uint16_t w, uint16_t h, unsigned colours, unsigned seed = 0) {
     return f;
 }
 
-TBMPImage Decode(const Bytes& data, TGIFImage* keep = nullptr) {
-    TGIFImage local;
-    TGIFImage& gif = keep ? *keep : local;
-    gif.LoadFromStream(data);
-    TBMPImage bitmap;
-    gif.AssignTo(bitmap);
-    return bitmap;
-}
-
-std::string Refusal(const Bytes& data) {
-    try {
-        Decode(data);
-    } catch (const GIFException& e) {
-        return e.what();
-    } catch (const std::exception& e) {
-        return std::string("not a GIFException: ") + e.what();
-    }
-    return "accepted";
-}
+TBMPImage Decode(const Bytes& data, TGIFImage* keep = nullptr) { return test::ReadWith<TGIFImage>(data, keep); }
+std::string Refusal(const Bytes& data) { return test::RefusalOf<TGIFImage, GIFException>(data); }
 
 Bytes Indices(const TBMPImage& img) {
     Bytes out;

@@ -89,24 +89,7 @@ std::string Hex(const std::string& bytes) {
     return s;
 }
 
-// Packs a string of '0' and '1' (spaces ignored) most significant bit first,
-// the last byte padded with 0 bits.
-std::string PackBits(const std::string& bits) {
-    std::string out;
-    int n = 0;
-    unsigned acc = 0;
-    for (char c : bits) {
-        if (c != '0' && c != '1') continue;
-        acc = (acc << 1) | (c == '1' ? 1u : 0u);
-        if (++n == 8) {
-            out += static_cast<char>(acc);
-            acc = 0;
-            n = 0;
-        }
-    }
-    if (n > 0) out += static_cast<char>(acc << (8 - n));
-    return out;
-}
+std::string PackBits(const std::string& bits) { return PackBitString(bits); }
 
 // ---------------------------------------------------------------------------
 // T.4 run-length codes and T.6 mode codes, as bit strings.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ReaderTestUtil.h"
 #include "TestUtil.h"
 #include "decoders/InvalidGraphic.h"
 #include "decoders/PCXImage.h"
@@ -117,23 +118,8 @@ std::vector<TPaletteEntry> Palette(std::size_t n) {
 
 uint8_t Value(uint32_t x, uint32_t y, uint32_t k) { return static_cast<uint8_t>(x * 37 + y * 11 + k * 91 + x * y); }
 
-TBMPImage Load(const Bytes& b, TPCXImage* keep = nullptr) {
-    TPCXImage pcx;
-    pcx.LoadFromStream(b);
-    TBMPImage img;
-    pcx.AssignTo(img);
-    if (keep != nullptr) *keep = std::move(pcx);
-    return img;
-}
-
-std::string Message(const Bytes& b) {
-    try {
-        Load(b);
-    } catch (const EInvalidGraphic& e) {
-        return e.what();
-    }
-    return "no error";
-}
+TBMPImage Load(const Bytes& b, TPCXImage* keep = nullptr) { return test::ReadWith<TPCXImage>(b, keep); }
+std::string Message(const Bytes& b) { return test::RefusalOf<TPCXImage>(b); }
 
 // ---------------------------------------------------------------------------
 // Independent decoders
@@ -421,7 +407,7 @@ TEST(ImagesPcx, SizeFromTheWindowAndResolution) {
 TEST(ImagesPcx, HeaderRefusals) {
     THeader good{.xMax = 1, .yMax = 0, .lineBytes = 2};
     const Bytes ok = File(good, {Bytes{1, 2}}, Palette(256));
-    EXPECT_EQ(Message(ok), "no error");
+    EXPECT_EQ(Message(ok), "accepted");
 
     EXPECT_EQ(Message(Bytes(ok.begin(), ok.begin() + 128)), kInvalid);
     EXPECT_EQ(Message(Bytes(ok.begin(), ok.begin() + 10)), kInvalid);
@@ -439,8 +425,8 @@ TEST(ImagesPcx, HeaderRefusals) {
     EXPECT_EQ(with([](THeader& h) { h.xMin = 2; }), kInvalid);
     EXPECT_EQ(with([](THeader& h) { h.yMin = 1; }), kInvalid);
     EXPECT_EQ(with([](THeader& h) { h.version = 6; }), kInvalid);
-    EXPECT_EQ(with([](THeader& h) { h.version = 0; }), "no error");
-    EXPECT_EQ(with([](THeader& h) { h.version = 3; }), "no error");
+    EXPECT_EQ(with([](THeader& h) { h.version = 0; }), "accepted");
+    EXPECT_EQ(with([](THeader& h) { h.version = 3; }), "accepted");
 }
 
 TEST(ImagesPcx, UnsupportedLayouts) {
@@ -459,7 +445,7 @@ TEST(ImagesPcx, UnsupportedLayouts) {
     EXPECT_EQ(layout(0, 1), kReadError);
     EXPECT_EQ(layout(8, 0), kReadError);
     for (auto [bits, planes] : {std::pair{8, 1}, std::pair{8, 3}, std::pair{1, 4}, std::pair{1, 1}})
-        EXPECT_EQ(layout(static_cast<uint8_t>(bits), static_cast<uint8_t>(planes)), "no error");
+        EXPECT_EQ(layout(static_cast<uint8_t>(bits), static_cast<uint8_t>(planes)), "accepted");
 }
 
 TEST(ImagesPcx, DataEndingEarly) {
@@ -471,7 +457,7 @@ TEST(ImagesPcx, DataEndingEarly) {
     for (uint32_t y = 0; y + 1 < h; ++y) lines.push_back(Bytes(w, static_cast<uint8_t>(y + 1)));
     EXPECT_EQ(Message(File(hd, lines, Palette(256))), kReadError);
     lines.push_back(Bytes(w, 9));
-    EXPECT_EQ(Message(File(hd, lines, Palette(256))), "no error");
+    EXPECT_EQ(Message(File(hd, lines, Palette(256))), "accepted");
     // A file too short to hold the palette after the header.
     Bytes tiny = Header(hd);
     tiny.resize(128 + 700, 1);
@@ -480,7 +466,7 @@ TEST(ImagesPcx, DataEndingEarly) {
     // 24 bits cut inside the last row, and inside a run.
     THeader rgb{.xMax = 3, .yMax = 1, .planes = 3, .lineBytes = 4};
     Bytes full = File(rgb, std::vector<Bytes>(6, Bytes{1, 1, 1, 2}));
-    EXPECT_EQ(Message(full), "no error");
+    EXPECT_EQ(Message(full), "accepted");
     for (std::size_t cut = 1; cut < full.size() - 128; ++cut)
         ASSERT_EQ(Message(Bytes(full.begin(), full.end() - static_cast<std::ptrdiff_t>(cut))), kReadError) << cut;
     // A file ending between a run's count and its value.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ReaderTestUtil.h"
 #include "TestUtil.h"
 #include "decoders/InvalidGraphic.h"
 #include "decoders/WBMPImage.h"
@@ -25,22 +26,8 @@ using Bytes = std::vector<uint8_t>;
 
 const char* const kError = "Error reading WBMP file.";
 
-TBMPImage Decode(const Bytes& data) {
-    TWBMPImage wbmp;
-    wbmp.LoadFromStream(data);
-    TBMPImage bitmap;
-    wbmp.AssignTo(bitmap);
-    return bitmap;
-}
-
-std::string Refusal(const Bytes& data) {
-    try {
-        Decode(data);
-    } catch (const EInvalidGraphic& e) {
-        return e.what();
-    }
-    return "accepted";
-}
+TBMPImage Decode(const Bytes& data) { return ReadWith<TWBMPImage>(data); }
+std::string Refusal(const Bytes& data) { return RefusalOf<TWBMPImage>(data); }
 
 // A multi-byte integer: 7 bits a byte, most significant first.
 void PutInteger(Bytes& b, uint64_t v) {
