@@ -39,3 +39,6 @@ ls fuzz/fuzz_*.cpp | sed 's|fuzz/fuzz_||; s|\.cpp$||' | xargs -P "$jobs" -I{} ba
 
 echo "== the Windows control, cross-built and tested under Wine"
 scripts/test-windows.sh
+
+echo "== the Windows package"
+scripts/package-windows.sh --no-build
