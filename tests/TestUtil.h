@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -64,6 +65,23 @@ struct Raster {
     uint32_t At(int x, int y) const;
 };
 Raster RenderPage(const std::filesystem::path& pdf, int page, int dpi);
+
+// splitmix64: the same pseudo-random pictures on every run.
+class TRandom {
+public:
+    explicit TRandom(uint64_t seed) : state_(seed) {}
+    uint64_t Next() {
+        uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+    // Uniform integer in [0, n).
+    uint32_t Below(uint32_t n) { return static_cast<uint32_t>((Next() >> 32) % n); }
+
+private:
+    uint64_t state_;
+};
 
 // Packs a string of '0' and '1' (other characters ignored) into bytes, most
 // significant bit first, the last byte padded with 0 bits.

@@ -42,21 +42,6 @@ struct TPicture {
     }
 };
 
-// splitmix64, for the same pictures on every run.
-class TRandom {
-public:
-    explicit TRandom(uint64_t seed) : state_(seed) {}
-    uint64_t Next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    uint32_t Below(uint32_t n) { return static_cast<uint32_t>((Next() >> 32) % n); }
-
-private:
-    uint64_t state_;
-};
 
 // A 1-bit bitmap of the picture with the palette black, white (or white,
 // black). The unused low bits of each row's last byte are set to noise: the
