@@ -21,14 +21,7 @@
 #include "images/BMPImage.h"
 
 using namespace vellumark;
-using vellumark::test::HaveConvert;
-using vellumark::test::HavePillow;
-using vellumark::test::HavePython;
-using vellumark::test::MagickRGB;
-using vellumark::test::PillowRGB;
-using vellumark::test::RunCommand;
-using vellumark::test::ShellQuote;
-using vellumark::test::TempDir;
+using namespace vellumark::test;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
