@@ -206,7 +206,7 @@ inline constexpr TMemberInfo kMembers[] = {
     Put(67, 240, "Visible", {}, Bool, nullptr, VM_HANDLER(doc.Window().Visible = a[0].boolVal; return Void())),
     Method(68, 241, "SetSubComponent", {{"IsSubComponent", Bool}}, None, nullptr,
            VM_HANDLER(doc.Window().SubComponent = a[0].boolVal; return Void())),
-    Method(69, -552, "AboutBox", {}, None, nullptr, nullptr),
+    Method(69, -552, "AboutBox", {}, None, nullptr, VM_HANDLER(doc.AboutBox(); return Void())),
 
     Get(70, 242, "PageSize", {{"Page", Long}}, PageSize, "Page size.",
         VM_HANDLER(return AsOrdinal(doc.Engine().GetPageSize(a[0].lVal)))),

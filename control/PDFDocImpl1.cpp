@@ -111,6 +111,11 @@ TPDFDoc::TPDFDoc() : engine_(std::make_unique<TVellumark>()) {}
 
 TPDFDoc::~TPDFDoc() = default;
 
+void TPDFDoc::AboutBox() {
+    if (!aboutBox_) throw EPDFError("Not implemented: AboutBox");
+    aboutBox_();
+}
+
 HRESULT TPDFDoc::CallSlot(int slot, std::span<const TVariant> args, TVariant* result) {
     const TMemberInfo* member = FindMemberBySlot(slot);
     if (!member) return hr::kMemberNotFound;

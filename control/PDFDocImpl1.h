@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "control/HResult.h"
 #include "control/MemberTable.h"
@@ -42,6 +44,11 @@ public:
     TVellumark& Engine() noexcept { return *engine_; }
     TControlWindow& Window() noexcept { return window_; }
 
+    // The About box: shown by the platform's control through the hook it
+    // installs; without one the member reports that it is not implemented.
+    void SetAboutBox(std::function<void()> show) { aboutBox_ = std::move(show); }
+    void AboutBox();
+
     // Early-bound call through the function table: args in declaration order
     // (an indexed put takes the index, then the value). Returns S_OK or the
     // translated error; the result is written only on success.
@@ -63,6 +70,7 @@ public:
 private:
     std::unique_ptr<TVellumark> engine_;
     TControlWindow window_;
+    std::function<void()> aboutBox_;
 };
 
 }  // namespace vellumark

@@ -292,7 +292,7 @@ TEST_F(ControlDispatch, ControlWindowMembers) {
 
 // --- errors ------------------------------------------------------------------
 
-TEST_F(ControlDispatch, MemberWithoutEngineOperationFailsWithErrorInfo) {
+TEST_F(ControlDispatch, AboutBoxWithoutAPlatformBoxFailsWithErrorInfo) {
     TVariant r = TVariant::Long(77);
     EXPECT_EQ(doc.CallSlot(69, {}, &r), hr::kUnexpected);  // AboutBox
     std::optional<TErrorInfo> info = GetErrorInfo();
@@ -310,6 +310,14 @@ TEST_F(ControlDispatch, MemberWithoutEngineOperationFailsWithErrorInfo) {
     EXPECT_EQ(GetErrorInfo()->description, u"File not found");
     EXPECT_EQ(r.vt, TVarType::I4);
     EXPECT_EQ(r.lVal, 77);
+}
+
+TEST_F(ControlDispatch, AboutBoxCallsThePlatformBox) {
+    int shown = 0;
+    doc.SetAboutBox([&shown] { ++shown; });
+    EXPECT_EQ(doc.CallSlot(69, {}, nullptr), hr::kOk);
+    EXPECT_EQ(doc.Invoke(-552, dfMethod, {}, nullptr), hr::kOk);
+    EXPECT_EQ(shown, 2);
 }
 
 TEST_F(ControlDispatch, FailedMemberThroughInvokeGivesAnException) {

@@ -11,7 +11,9 @@
 
 #include "control/ErrorInfo.h"
 #include "control/MemberTableData.h"
+#include "control/com/AboutBox.h"
 #include "control/com/ComVariant.h"
+#include "control/com/ConnectionPoints.h"
 #include "control/com/ErrorInfoCom.h"
 #include "control/com/Guids.h"
 #include "control/com/Module.h"
@@ -214,34 +216,78 @@ bool IsFaceInterface(REFIID iid) {
 
 }  // namespace
 
-TComControl::TComControl() : face_{FunctionTable(), this} { ModuleAddRef(); }
+// Creating a control object: the connection points, then the engine (made
+// with the TPDFDoc) is attached: it refers to its owner until its window is
+// first created. The About box member shows the dialog over the control's
+// window.
+TComControl::TComControl()
+    : face_{FunctionTable(), this},
+      eventsPoint_(std::make_unique<TConnectionPoint>(*this, kIID_IPDFDocEvents, TConnectionPoint::Kind::Events)),
+      propertyNotifyPoint_(
+          std::make_unique<TConnectionPoint>(*this, IID_IPropertyNotifySink, TConnectionPoint::Kind::PropertyNotify)),
+      engineHasOwner_(true) {
+    doc_.SetAboutBox([this] { ShowAboutBox(window_); });
+    ModuleAddRef();
+}
 
-TComControl::~TComControl() { ModuleRelease(); }
+TComControl::~TComControl() {
+    DestroyEngineWindow();
+    ModuleRelease();
+}
 
 HRESULT TComControl::Create(REFIID iid, void** object) noexcept {
     if (!object) return E_POINTER;
     *object = nullptr;
-    TComControl* control = new (std::nothrow) TComControl();
-    if (!control) return E_OUTOFMEMORY;
+    TComControl* control = nullptr;
+    try {
+        control = new TComControl();
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
     const HRESULT hr = control->QueryInterface(iid, object);
     control->Release();  // the creation's own reference
     return hr;
 }
 
+// The object's own interface for `iid`, without a reference; null when the
+// object does not implement it.
+void* TComControl::InterfaceFor(REFIID iid) noexcept {
+    if (IsFaceInterface(iid)) return &face_;
+    struct TEntry {
+        const IID* iid;
+        void* object;
+    };
+    const TEntry entries[] = {
+        {&IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this)},
+        {&IID_IProvideClassInfo, static_cast<IProvideClassInfo*>(this)},
+        {&IID_IObjectSafety, static_cast<IObjectSafety*>(this)},
+        {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+        {&IID_IOleObject, static_cast<IOleObject*>(this)},
+        {&IID_IOleControl, static_cast<IOleControl*>(this)},
+        {&IID_IOleWindow, static_cast<IOleInPlaceObject*>(this)},
+        {&IID_IOleInPlaceObject, static_cast<IOleInPlaceObject*>(this)},
+        {&IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
+        {&IID_IViewObject, static_cast<IViewObject2*>(this)},
+        {&IID_IViewObject2, static_cast<IViewObject2*>(this)},
+        {&IID_IDataObject, static_cast<IDataObject*>(this)},
+        {&IID_IPersist, static_cast<IPersistStreamInit*>(this)},
+        {&IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this)},
+        {&IID_IPersistStorage, static_cast<IPersistStorage*>(this)},
+        {&IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this)},
+        {&IID_IPerPropertyBrowsing, static_cast<IPerPropertyBrowsing*>(this)},
+        {&IID_ISpecifyPropertyPages, static_cast<ISpecifyPropertyPages*>(this)},
+        {&IID_ISimpleFrameSite, static_cast<ISimpleFrameSite*>(this)},
+        {&IID_IQuickActivate, static_cast<IQuickActivate*>(this)},
+    };
+    for (const TEntry& e : entries)
+        if (IsEqualIID(iid, *e.iid)) return e.object;
+    return nullptr;
+}
+
 STDMETHODIMP TComControl::QueryInterface(REFIID iid, void** object) {
     if (!object) return E_POINTER;
-    if (IsFaceInterface(iid))
-        *object = &face_;
-    else if (IsEqualIID(iid, IID_ISupportErrorInfo))
-        *object = static_cast<ISupportErrorInfo*>(this);
-    else if (IsEqualIID(iid, IID_IProvideClassInfo))
-        *object = static_cast<IProvideClassInfo*>(this);
-    else if (IsEqualIID(iid, IID_IObjectSafety))
-        *object = static_cast<IObjectSafety*>(this);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
+    *object = InterfaceFor(iid);
+    if (!*object) return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }
@@ -255,20 +301,15 @@ STDMETHODIMP_(ULONG) TComControl::Release() {
 }
 
 STDMETHODIMP TComControl::InterfaceSupportsErrorInfo(REFIID iid) {
-    return IsFaceInterface(iid) || IsEqualIID(iid, IID_ISupportErrorInfo) || IsEqualIID(iid, IID_IProvideClassInfo) ||
-                   IsEqualIID(iid, IID_IObjectSafety)
-               ? S_OK
-               : S_FALSE;
+    return InterfaceFor(iid) ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP TComControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {
     if (!supported || !enabled) return E_POINTER;
-    TComPtr<IUnknown> probe;
-    const HRESULT hr = QueryInterface(iid, reinterpret_cast<void**>(probe.Put()));
-    if (FAILED(hr)) {
+    if (!InterfaceFor(iid)) {
         *supported = 0;
         *enabled = 0;
-        return hr;
+        return E_NOINTERFACE;
     }
     constexpr DWORD kOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
     *supported = kOptions;
@@ -277,9 +318,7 @@ STDMETHODIMP TComControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported
 }
 
 STDMETHODIMP TComControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) {
-    TComPtr<IUnknown> probe;
-    const HRESULT hr = QueryInterface(iid, reinterpret_cast<void**>(probe.Put()));
-    if (FAILED(hr)) return hr;
+    if (!InterfaceFor(iid)) return E_NOINTERFACE;
     safety_ = mask & options;
     return S_OK;
 }

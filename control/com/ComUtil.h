@@ -23,6 +23,13 @@ public:
     TComPtr(const TComPtr& other) : p_(other.p_) {
         if (p_) p_->AddRef();
     }
+    // Takes a reference of its own to `p`.
+    static TComPtr Share(T* p) noexcept {
+        TComPtr out;
+        out.p_ = p;
+        if (p) p->AddRef();
+        return out;
+    }
     TComPtr(TComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
     TComPtr& operator=(TComPtr other) noexcept {
         std::swap(p_, other.p_);

@@ -60,12 +60,6 @@ public:
 
 TClassFactory gFactory;
 
-HMODULE ThisModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
 
 // A path through GetShortPathNameW or GetLongPathNameW; the path unchanged
 // when the system cannot give that form.
@@ -165,6 +159,13 @@ HRESULT Unregister() {
 }
 
 }  // namespace
+
+HMODULE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module;
+}
 
 void ModuleAddRef() noexcept { ++gModuleCount; }
 void ModuleRelease() noexcept { --gModuleCount; }

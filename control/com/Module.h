@@ -17,6 +17,9 @@ using ::HRESULT;
 void ModuleAddRef() noexcept;
 void ModuleRelease() noexcept;
 
+// The module's handle, for its resources.
+HMODULE ThisModule();
+
 // The module's full path as the system loaded it.
 std::wstring ModulePath();
 

@@ -17,46 +17,15 @@
 #include "control/MemberTable.h"
 #include "control/com/ComUtil.h"
 #include "control/com/Guids.h"
+#include "control/com/tests/EarlyBound.h"
 
 using namespace vellumark;
 using namespace vellumark::com;
+using namespace vellumark::com::early;
 
 namespace {
 
 int gFailures = 0;
-
-void Expect(bool ok, const std::string& what) {
-    std::printf("%s %s\n", ok ? "ok:  " : "FAIL:", what.c_str());
-    if (!ok) ++gFailures;
-}
-
-std::string Narrow(const wchar_t* s) {
-    std::string out;
-    for (; s && *s; ++s) out += static_cast<char>(*s < 128 ? *s : '?');
-    return out;
-}
-
-// The object's function table entry at `slot`, as a function of type F.
-template <class F>
-F Slot(IUnknown* object, int slot) {
-    void** table = *reinterpret_cast<void***>(object);
-    return reinterpret_cast<F>(table[slot]);
-}
-
-using PLong = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG);
-using PLongOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG*);
-using PBoolOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, VARIANT_BOOL*);
-using PBool = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, VARIANT_BOOL);
-using PColor = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, OLE_COLOR);
-using PColorOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, OLE_COLOR*);
-using PBStr = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR);
-using PBStrOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR*);
-using PBStrLongOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR, LONG*);
-using PVariantLongOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, VARIANT, LONG*);
-using P3Double = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, double, double, double);
-using PLong2LongOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG, LONG, LONG*);
-using PLongDoubleOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG, double*);
-using PVoid = HRESULT(STDMETHODCALLTYPE*)(IUnknown*);
 
 // A small 24-bit Windows bitmap file, 2 x 2 pixels.
 std::vector<uint8_t> BitmapFile() {
@@ -256,6 +225,17 @@ void TestCalls(IUnknown* doc, const std::wstring& folder) {
 
 }  // namespace
 
+namespace vellumark::com::early {
+
+void Expect(bool ok, const std::string& what) {
+    std::printf("%s %s\n", ok ? "ok:  " : "FAIL:", what.c_str());
+    if (!ok) ++gFailures;
+}
+
+int Failures() { return gFailures; }
+
+}  // namespace vellumark::com::early
+
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) {
         std::fputs("usage: EarlyBound <VellumarkX.dll> <folder>\n", stderr);
@@ -281,17 +261,28 @@ int wmain(int argc, wchar_t** argv) {
     TComPtr<IClassFactory> factory;
     Expect(getClassObject(kCLSID_PDFDoc, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())) == S_OK,
            "DllGetClassObject for PDFDoc");
-    TComPtr<IUnknown> doc;
-    Expect(factory && factory->CreateInstance(nullptr, kIID_IPDFDoc, reinterpret_cast<void**>(doc.Put())) == S_OK,
-           "CreateInstance for IPDFDoc");
+    // Each part runs on a control object of its own.
+    const auto newDoc = [&factory] {
+        TComPtr<IUnknown> doc;
+        if (factory) factory->CreateInstance(nullptr, kIID_IPDFDoc, reinterpret_cast<void**>(doc.Put()));
+        return doc;
+    };
+    TComPtr<IUnknown> doc = newDoc();
+    Expect(doc.Get() != nullptr, "CreateInstance for IPDFDoc");
+    if (doc) TestCalls(doc.Get(), argv[2]);
+    using TPart = void (*)(IUnknown*);
+    for (TPart part : {TPart{&TestConnectionPoints}, TPart{&TestEmbedding}, TPart{&TestPersistence},
+                       TPart{&TestAboutBox}}) {
+        TComPtr<IUnknown> partDoc = newDoc();
+        if (partDoc) part(partDoc.Get());
+    }
     factory.Reset();
     Expect(canUnload() == S_FALSE, "DllCanUnloadNow while an object lives: S_FALSE");
-    if (doc) TestCalls(doc.Get(), argv[2]);
     doc.Reset();
     Expect(canUnload() == S_OK, "DllCanUnloadNow after the last release: S_OK");
     TestTypeLibrary(argv[1]);
 
     CoUninitialize();
-    std::printf("%d failure(s)\nEND OF TEST\n", gFailures);
-    return gFailures == 0 ? 0 : 1;
+    std::printf("%d failure(s)\nEND OF TEST\n", Failures());
+    return Failures() == 0 ? 0 : 1;
 }
