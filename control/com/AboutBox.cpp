@@ -3,6 +3,6 @@
 
 namespace vellumark::com {
 
-void ShowAboutBox(HWND) noexcept {}
+bool ShowAboutBox(HWND) noexcept { return false; }
 
 }  // namespace vellumark::com

@@ -7,7 +7,7 @@
 namespace vellumark::com {
 
 // Shows the About box modally over `owner` (may be null) and returns after it
-// has closed.
-void ShowAboutBox(HWND owner) noexcept;
+// has closed; false when it could not be shown (no display).
+bool ShowAboutBox(HWND owner) noexcept;
 
 }  // namespace vellumark::com

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/ErrorInfo.h"
+#include "engine/EPDFError.h"
 #include "control/MemberTableData.h"
 #include "control/com/AboutBox.h"
 #include "control/com/ComVariant.h"
@@ -226,7 +227,9 @@ TComControl::TComControl()
       propertyNotifyPoint_(
           std::make_unique<TConnectionPoint>(*this, IID_IPropertyNotifySink, TConnectionPoint::Kind::PropertyNotify)),
       engineHasOwner_(true) {
-    doc_.SetAboutBox([this] { ShowAboutBox(window_); });
+    doc_.SetAboutBox([this] {
+        if (!ShowAboutBox(window_)) throw EPDFError("Cannot show the About box");
+    });
     ModuleAddRef();
 }
 
