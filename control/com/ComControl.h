@@ -62,6 +62,9 @@ struct TWindowProperties {
 // The control's side length in pixels: its window is always this square.
 inline constexpr int kControlPixels = 32;
 
+// The control's size in HIMETRIC units (0.01 mm) at the screen's resolution.
+SIZEL ControlExtent() noexcept;
+
 class TComControl final : public ISupportErrorInfo,
                           public IProvideClassInfo,
                           public IObjectSafety,
@@ -230,6 +233,9 @@ private:
 
     void* InterfaceFor(REFIID iid) noexcept;
     HRESULT TypeInfoOf(REFGUID guid, ITypeInfo** info) noexcept;
+    // In-place activation in the container of `site`: the window is created
+    // (once) in the site's window at the site's position.
+    HRESULT InPlaceActivate(IOleClientSite* site) noexcept;
     // The design-mode decision, made once when the window is first created.
     bool DecideDesignMode() noexcept;
     // Persistence helpers (Persistence.cpp).

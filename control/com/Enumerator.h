@@ -1,9 +1,15 @@
 // A COM enumerator over a fixed list of items (IEnumConnectionPoints,
-// IEnumConnections, ...). The list holds a reference to every interface it
-// contains; each item handed out carries a reference of its own.
+// IEnumConnections, IEnumOLEVERB). The list holds its own reference to every
+// interface (and copy of every text) it contains; each item handed out
+// carries one of its own too.
 #pragma once
 
 #include <windows.h>
+#include <ocidl.h>
+#include <oleidl.h>
+
+#include <cstring>
+#include <cwchar>
 
 #include <atomic>
 #include <new>
@@ -12,20 +18,34 @@
 
 namespace vellumark::com {
 
-// How an item's interface references are taken and given back.
+// How an item comes to hold what it refers to (a reference of its own, a
+// copy of its text) and gives it back.
 template <class T>
 struct TEnumItem;
 
 template <class I>
 struct TEnumItem<I*> {
-    static void AddRef(I* item) { if (item) item->AddRef(); }
-    static void Release(I* item) { if (item) item->Release(); }
+    static void Own(I*& item) { if (item) item->AddRef(); }
+    static void Drop(I*& item) { if (item) item->Release(); }
 };
 
 template <>
 struct TEnumItem<CONNECTDATA> {
-    static void AddRef(const CONNECTDATA& item) { if (item.pUnk) item.pUnk->AddRef(); }
-    static void Release(const CONNECTDATA& item) { if (item.pUnk) item.pUnk->Release(); }
+    static void Own(CONNECTDATA& item) { if (item.pUnk) item.pUnk->AddRef(); }
+    static void Drop(CONNECTDATA& item) { if (item.pUnk) item.pUnk->Release(); }
+};
+
+// A verb's name is the receiver's to free with CoTaskMemFree.
+template <>
+struct TEnumItem<OLEVERB> {
+    static void Own(OLEVERB& item) {
+        if (!item.lpszVerbName) return;
+        const size_t bytes = (wcslen(item.lpszVerbName) + 1) * sizeof(wchar_t);
+        auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+        if (copy) memcpy(copy, item.lpszVerbName, bytes);
+        item.lpszVerbName = copy;
+    }
+    static void Drop(OLEVERB& item) { CoTaskMemFree(std::exchange(item.lpszVerbName, nullptr)); }
 };
 
 template <class IEnum, class T>
@@ -66,7 +86,7 @@ public:
         ULONG n = 0;
         for (; n < count && next_ < items_.size(); ++n, ++next_) {
             out[n] = items_[next_];
-            TEnumItem<T>::AddRef(out[n]);
+            TEnumItem<T>::Own(out[n]);
         }
         if (fetched) *fetched = n;
         return n == count ? S_OK : S_FALSE;
@@ -93,10 +113,10 @@ public:
 
 private:
     TEnumerator(std::vector<T> items, size_t next) : items_(std::move(items)), next_(next) {
-        for (const T& item : items_) TEnumItem<T>::AddRef(item);
+        for (T& item : items_) TEnumItem<T>::Own(item);
     }
     ~TEnumerator() {
-        for (const T& item : items_) TEnumItem<T>::Release(item);
+        for (T& item : items_) TEnumItem<T>::Drop(item);
     }
 
     std::atomic<ULONG> refs_{1};

@@ -1,4 +1,5 @@
-// The identifiers of the control's type library, interfaces and class.
+// The identifiers of the control's type library, interfaces and class, and
+// the facts about the class that its registration states.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,14 @@ inline constexpr wchar_t kCLSIDText[] = L"{628DB55E-78CB-46D6-99C9-F65EC47FE138}
 inline constexpr wchar_t kLibIdText[] = L"{E29C4F99-D821-46DD-AFAD-277E33F52812}";
 inline constexpr wchar_t kProgIDText[] = L"VellumarkX.PDFDoc";
 inline constexpr wchar_t kClassDescription[] = L"PDFDoc Control";
+
+// The miscellaneous status: OLEMISC_SETCLIENTSITEFIRST, ACTIVATEWHENVISIBLE,
+// INSIDEOUT, CANTLINKINSIDE and RECOMPOSEONRESIZE.
+inline constexpr DWORD kMiscStatus = 0x20191;
+
+// The one verb: number 0, the primary verb, on the container's menu
+// (menu flags 0, attributes OLEVERBATTRIB_ONCONTAINERMENU).
+inline constexpr wchar_t kVerbName[] = L"Properties";
 
 // Type library version and locale.
 inline constexpr WORD kLibMajor = 2;

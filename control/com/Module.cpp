@@ -101,10 +101,6 @@ bool WriteEntry(const TRegEntry& entry) {
 
 constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
-// The miscellaneous status: OLEMISC_SETCLIENTSITEFIRST, ACTIVATEWHENVISIBLE,
-// INSIDEOUT, CANTLINKINSIDE and RECOMPOSEONRESIZE.
-constexpr DWORD kMiscStatus = 0x20191;
-
 HRESULT Register() {
     const std::wstring path = ModulePath();
     if (path.empty()) return E_FAIL;
@@ -136,7 +132,7 @@ HRESULT Register() {
         {clsid + L"\\ToolboxBitmap32", nullptr, longPath + L",1", true},
         {clsid + L"\\Control", nullptr, L"", false},
         {clsid + L"\\Verb", nullptr, L"", false},
-        {clsid + L"\\Verb\\0", nullptr, L"Properties,0,2", true},
+        {clsid + L"\\Verb\\0", nullptr, std::wstring(kVerbName) + L",0,2", true},
     };
     for (const TRegEntry& entry : entries)
         if (!WriteEntry(entry)) return E_FAIL;
