@@ -3,6 +3,7 @@
 #include "control/MemberTable.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "control/MemberTableData.h"
@@ -35,6 +36,30 @@ bool SameNameNoCase(std::u16string_view a, const char* b) {
     }
     return true;
 }
+
+// --- properties kept in a property bag ------------------------------------
+
+constexpr bool IsPersistentGet(const TMemberInfo& get) {
+    if (get.kind != TInvokeKind::PropertyGet || get.paramCount != 0) return false;
+    for (const TMemberInfo& m : kMembers)
+        if (m.kind == TInvokeKind::PropertyPut && m.dispid == get.dispid && m.paramCount == 1) return true;
+    return false;
+}
+
+constexpr size_t CountPersistent() {
+    size_t n = 0;
+    for (const TMemberInfo& m : kMembers)
+        if (IsPersistentGet(m)) ++n;
+    return n;
+}
+
+constexpr auto kPersistent = [] {
+    std::array<const TMemberInfo*, CountPersistent()> list{};
+    size_t i = 0;
+    for (const TMemberInfo& m : kMembers)
+        if (IsPersistentGet(m)) list[i++] = &m;
+    return list;
+}();
 
 // --- type library enumerations ---------------------------------------------
 
@@ -106,6 +131,8 @@ std::optional<int32_t> FindDispId(std::u16string_view name) {
         if (SameNameNoCase(name, m.name)) return m.dispid;
     return std::nullopt;
 }
+
+std::span<const TMemberInfo* const> PersistentProperties() { return kPersistent; }
 
 std::span<const TEnumInfo> TypeLibEnums() { return kEnums; }
 

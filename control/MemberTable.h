@@ -59,6 +59,10 @@ const TMemberInfo* FindMember(int32_t dispid, TInvokeKind kind);
 // Case-insensitive lookup of a member name; the dispatch id when it exists.
 std::optional<int32_t> FindDispId(std::u16string_view name);
 
+// The properties a property bag keeps: every property with both a get and a
+// put and no index parameter, as their get entries, in slot order.
+std::span<const TMemberInfo* const> PersistentProperties();
+
 // The type library's enumerations, in library order.
 struct TEnumValue {
     const char* name;

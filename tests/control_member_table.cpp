@@ -223,5 +223,26 @@ TEST(ControlMemberTable, EnumerationValueLookupIgnoresCase) {
     EXPECT_EQ(FindEnumValue(u"AddPage"), std::nullopt);
 }
 
+TEST(ControlMemberTable, PersistentPropertiesAreThePlainReadWriteOnesInSlotOrder) {
+    const std::vector<std::string> expected = {
+        "CurrentGraphic", "CurrentText", "LineWidth", "TextColor", "LineColor", "FillColor", "CompressionBW",
+        "CompressionIndexed", "CompressionRGB", "CompressionGray", "UseSourceCompression", "TextFont", "TextSize",
+        "ImageReadNumber", "ReleaseBMPHandle", "DefaultPageSize", "Units", "DoubleBuffered", "Enabled", "Visible",
+        "Title", "Subject", "Author", "Keywords", "TextLineSpacing", "TextAlign", "TextMaxWidth", "TextSkewX",
+        "TextSkewY", "TextUnderline", "LinkStandardFormat", "LinkColor", "LinkFont", "LinkUnderline", "LinkSize",
+        "LinkBorder", "MergeAlpha", "MergeAlphaColor", "AppendText", "CompressContents", "Fill"};
+    std::vector<std::string> names;
+    for (const TMemberInfo* m : PersistentProperties()) {
+        names.push_back(m->name);
+        EXPECT_EQ(m->kind, K::PropertyGet) << m->name;
+        EXPECT_EQ(m->paramCount, 0) << m->name;
+        const TMemberInfo* put = FindMember(m->dispid, K::PropertyPut);
+        ASSERT_NE(put, nullptr) << m->name;
+        EXPECT_EQ(put->paramCount, 1) << m->name;
+        EXPECT_EQ(put->params[0].type, m->result) << m->name;
+    }
+    EXPECT_EQ(names, expected);
+}
+
 }  // namespace
 }  // namespace vellumark
