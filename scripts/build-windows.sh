@@ -18,6 +18,21 @@ if ! ls "$src_cache"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
 fi
 tarball="$(ls "$src_cache"/libjpeg-turbo_*.orig.tar.gz | head -1)"
 
+# The system IDL files (oaidl.idl, ocidl.idl, ...) that widl imports when it
+# compiles control/VellumarkX.idl into the C++ header: Debian installs none,
+# so they come from mingw-w64's source package, fetched and extracted once.
+idl_dir="$src_cache/mingw-w64-idl"
+if [ ! -f "$idl_dir/oaidl.idl" ]; then
+  mkdir -p "$src_cache"
+  if ! ls "$src_cache"/mingw-w64_*.orig.tar.bz2 >/dev/null 2>&1; then
+    (cd "$src_cache" && apt-get source --download-only mingw-w64 >/dev/null)
+  fi
+  rm -rf "$idl_dir"
+  mkdir -p "$idl_dir"
+  tar -xjf "$(ls "$src_cache"/mingw-w64_*.orig.tar.bz2 | head -1)" -C "$idl_dir" --strip-components=3 \
+    --wildcards '*/mingw-w64-headers/include/*.idl'
+fi
+
 for target in "i686 build-win32" "x86_64 build-win64"; do
   set -- $target
   arch="$1" dir="$root/$2"
@@ -37,7 +52,8 @@ for target in "i686 build-win32" "x86_64 build-win64"; do
   if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
   # zlib is linked statically, so that the DLL imports only system DLLs.
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DVELLUMARK_WINDOWS_DEPS="$deps" -DZLIB_LIBRARY_RELEASE="/usr/$arch-w64-mingw32/lib/libz.a" \
+    -DVELLUMARK_WINDOWS_DEPS="$deps" -DVELLUMARK_WINDOWS_IDL_DIR="$idl_dir" \
+    -DZLIB_LIBRARY_RELEASE="/usr/$arch-w64-mingw32/lib/libz.a" \
     "${launcher[@]}" -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF >/dev/null
   cmake --build "$dir" -j "$jobs" --target VellumarkX MakeTypeLib EarlyBound
 done
