@@ -234,6 +234,20 @@ void Expect(bool ok, const std::string& what) {
 
 int Failures() { return gFailures; }
 
+TComPtr<IUnknown> NewControl() {
+    using PGetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    TComPtr<IUnknown> control;
+    HMODULE module = GetModuleHandleW(L"VellumarkX.dll");
+    auto getClassObject = module ? reinterpret_cast<PGetClassObject>(reinterpret_cast<void (*)()>(
+                                       GetProcAddress(module, "DllGetClassObject")))
+                                 : nullptr;
+    TComPtr<IClassFactory> factory;
+    if (getClassObject && SUCCEEDED(getClassObject(kCLSID_PDFDoc, IID_IClassFactory,
+                                                   reinterpret_cast<void**>(factory.Put()))))
+        factory->CreateInstance(nullptr, kIID_IPDFDoc, reinterpret_cast<void**>(control.Put()));
+    return control;
+}
+
 }  // namespace vellumark::com::early
 
 int wmain(int argc, wchar_t** argv) {
@@ -261,19 +275,15 @@ int wmain(int argc, wchar_t** argv) {
     TComPtr<IClassFactory> factory;
     Expect(getClassObject(kCLSID_PDFDoc, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())) == S_OK,
            "DllGetClassObject for PDFDoc");
-    // Each part runs on a control object of its own.
-    const auto newDoc = [&factory] {
-        TComPtr<IUnknown> doc;
-        if (factory) factory->CreateInstance(nullptr, kIID_IPDFDoc, reinterpret_cast<void**>(doc.Put()));
-        return doc;
-    };
-    TComPtr<IUnknown> doc = newDoc();
+    TComPtr<IUnknown> doc;
+    if (factory) factory->CreateInstance(nullptr, kIID_IPDFDoc, reinterpret_cast<void**>(doc.Put()));
     Expect(doc.Get() != nullptr, "CreateInstance for IPDFDoc");
     if (doc) TestCalls(doc.Get(), argv[2]);
     using TPart = void (*)(IUnknown*);
     for (TPart part : {TPart{&TestConnectionPoints}, TPart{&TestEmbedding}, TPart{&TestPersistence},
-                       TPart{&TestAboutBox}}) {
-        TComPtr<IUnknown> partDoc = newDoc();
+                       TPart{&TestAboutBox}, TPart{&TestGeneratedHeader}}) {
+        // Each part runs on a control object of its own.
+        TComPtr<IUnknown> partDoc = NewControl();
         if (partDoc) part(partDoc.Get());
     }
     factory.Reset();

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "control/com/ComUtil.h"
+
 namespace vellumark::com::early {
 
 // Prints the check and counts it when it failed.
@@ -44,10 +46,14 @@ using PLong2LongOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG, LONG, LONG*);
 using PLongDoubleOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG, double*);
 using PVoid = HRESULT(STDMETHODCALLTYPE*)(IUnknown*);
 
+// A new control object from the module's class factory (null on failure).
+TComPtr<IUnknown> NewControl();
+
 // The parts, each run on one control object.
 void TestConnectionPoints(IUnknown* doc);
 void TestEmbedding(IUnknown* doc);
 void TestPersistence(IUnknown* doc);
 void TestAboutBox(IUnknown* doc);
+void TestGeneratedHeader(IUnknown* doc);
 
 }  // namespace vellumark::com::early
