@@ -15,6 +15,7 @@ cp build-win32/VellumarkX.dll "$stage/x86/"
 cp build-win64/VellumarkX.dll "$stage/x64/"
 # Windows line ends for the text files.
 sed 's/$/\r/' control/com/package/README.txt > "$stage/README.txt"
+sed 's/$/\r/' control/VellumarkX.idl > "$stage/VellumarkX.idl"
 for f in examples/*.vbs; do sed 's/$/\r/' "$f" > "$stage/examples/$(basename "$f")"; done
 mkdir -p "$stage/examples/data"
 find examples/data -maxdepth 1 -type f ! -name '*.py' -exec cp {} "$stage/examples/data/" \;
