@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cwchar>
+#include <optional>
+#include <string_view>
 #include <cstddef>
 #include <new>
 #include <utility>
@@ -350,24 +352,24 @@ HRESULT TComControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept {
     return TypeInfoOf(kIID_IPDFDoc, info);
 }
 
+// The member's dispatch id, then the position of each named parameter.
 HRESULT TComControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) noexcept {
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (count == 0) return S_OK;
     if (!names || !ids) return E_POINTER;
+    // The names are plain zero-terminated strings, not BSTRs.
+    const auto text = [](const OLECHAR* name) {
+        return name ? std::u16string_view(reinterpret_cast<const char16_t*>(name), std::wcslen(name))
+                    : std::u16string_view();
+    };
     HRESULT hr = S_OK;
-    try {
-        int32_t id = DISPID_UNKNOWN;
-        // The names are plain zero-terminated strings, not BSTRs.
-        const std::u16string name = names[0] ? std::u16string(names[0], names[0] + std::wcslen(names[0])) : u"";
-        hr = doc_.GetIDsOfNames(name, id) < 0 ? DISP_E_UNKNOWNNAME : S_OK;
-        ids[0] = id;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    // The members take no named arguments.
+    const std::optional<int32_t> member = FindDispId(text(names[0]));
+    ids[0] = member.value_or(DISPID_UNKNOWN);
+    if (!member) hr = DISP_E_UNKNOWNNAME;
     for (UINT i = 1; i < count; ++i) {
-        ids[i] = DISPID_UNKNOWN;
-        hr = DISP_E_UNKNOWNNAME;
+        const std::optional<int32_t> position = member ? FindParamIndex(*member, text(names[i])) : std::nullopt;
+        ids[i] = position.value_or(DISPID_UNKNOWN);
+        if (!position) hr = DISP_E_UNKNOWNNAME;
     }
     return hr;
 }
@@ -378,20 +380,30 @@ HRESULT TComControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS*
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     if (!params) params = &none;
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    // The only named argument is the value of a property put.
-    if (params->cNamedArgs > 1 ||
-        (params->cNamedArgs == 1 && !(put && params->rgdispidNamedArgs &&
-                                      params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT)))
-        return DISP_E_NONAMEDARGS;
-    if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
+    const UINT total = params->cArgs, named = params->cNamedArgs;
+    if ((total > 0 && !params->rgvarg) || named > total || (named > 0 && !params->rgdispidNamedArgs))
+        return E_INVALIDARG;
 
     try {
-        // DISPPARAMS holds the arguments last first.
-        std::vector<TVariant> args(params->cArgs);
-        for (UINT i = 0; i < params->cArgs; ++i) {
-            const UINT from = params->cArgs - 1 - i;
-            if (!FromVariant(params->rgvarg[from], args[i])) {
-                if (argErr) *argErr = from;
+        // DISPPARAMS holds the named arguments first, then the positional ones
+        // last first. `from` keeps where each argument, in declaration order,
+        // came from; the value of a property put is the last one.
+        std::vector<UINT> from(total, total);
+        for (UINT i = 0; i < total - named; ++i) from[i] = total - 1 - i;
+        for (UINT k = 0; k < named; ++k) {
+            const DISPID position = params->rgdispidNamedArgs[k];
+            const bool value = put && position == DISPID_PROPERTYPUT;
+            const UINT at = value ? total - 1 : static_cast<UINT>(position);
+            if ((position < 0 && !value) || at >= total || from[at] != total) {
+                if (argErr) *argErr = k;
+                return DISP_E_PARAMNOTFOUND;
+            }
+            from[at] = k;
+        }
+        std::vector<TVariant> args(total);
+        for (UINT i = 0; i < total; ++i) {
+            if (!FromVariant(params->rgvarg[from[i]], args[i])) {
+                if (argErr) *argErr = from[i];
                 return DISP_E_TYPEMISMATCH;
             }
         }
@@ -411,10 +423,11 @@ HRESULT TComControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS*
             return hr;
         }
         if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW) {
-            if (argErr && badArg < params->cArgs) *argErr = params->cArgs - 1 - badArg;
+            if (argErr && badArg < total) *argErr = from[badArg];
             return hr;
         }
         if (FAILED(hr)) return hr;
+        if (put) dirty_ = true;
         return result ? ToVariant(value, result) : S_OK;
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -424,6 +437,7 @@ HRESULT TComControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS*
 HRESULT TComControl::CallSlot(int slot, std::span<const TVariant> args, TVariant* result) noexcept {
     vellumark::SetErrorInfo(std::nullopt);
     const HRESULT hr = doc_.CallSlot(slot, args, result);
+    if (SUCCEEDED(hr) && Member(slot).kind == TInvokeKind::PropertyPut) dirty_ = true;
     if (FAILED(hr)) PublishPendingErrorInfo();
     return hr;
 }
