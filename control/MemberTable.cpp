@@ -132,6 +132,15 @@ std::optional<int32_t> FindDispId(std::u16string_view name) {
     return std::nullopt;
 }
 
+std::optional<int32_t> FindParamIndex(int32_t dispid, std::u16string_view name) {
+    for (const TMemberInfo& m : kMembers) {
+        if (m.dispid != dispid) continue;
+        for (int i = 0; i < m.paramCount; ++i)
+            if (SameNameNoCase(name, m.params[i].name)) return i;
+    }
+    return std::nullopt;
+}
+
 std::span<const TMemberInfo* const> PersistentProperties() { return kPersistent; }
 
 std::span<const TEnumInfo> TypeLibEnums() { return kEnums; }

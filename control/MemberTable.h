@@ -58,6 +58,9 @@ const TMemberInfo* FindMemberBySlot(int slot);
 const TMemberInfo* FindMember(int32_t dispid, TInvokeKind kind);
 // Case-insensitive lookup of a member name; the dispatch id when it exists.
 std::optional<int32_t> FindDispId(std::u16string_view name);
+// Case-insensitive lookup of a parameter name of the member (any of its get,
+// put and method forms): its position, the first parameter being 0.
+std::optional<int32_t> FindParamIndex(int32_t dispid, std::u16string_view name);
 
 // The properties a property bag keeps: every property with both a get and a
 // put and no index parameter, as their get entries, in slot order.

@@ -158,6 +158,14 @@ TEST(ControlMemberTable, EveryMemberHasAHandler) {
     for (const TMemberInfo& m : MemberTable()) EXPECT_NE(m.handler, nullptr) << m.name;
 }
 
+TEST(ControlMemberTable, ParameterNamesGivePositions) {
+    EXPECT_EQ(FindParamIndex(206, u"page"), 0);  // Locate(Page, Index, X, Y)
+    EXPECT_EQ(FindParamIndex(206, u"Y"), 3);
+    EXPECT_EQ(FindParamIndex(206, u"Z"), std::nullopt);
+    EXPECT_EQ(FindParamIndex(201, u"Index"), std::nullopt);  // AddPage(Page)
+    EXPECT_EQ(FindParamIndex(999, u"Page"), std::nullopt);
+}
+
 TEST(ControlMemberTable, NameLookupIgnoresCase) {
     EXPECT_EQ(FindDispId(u"AddPage"), 201);
     EXPECT_EQ(FindDispId(u"addpage"), 201);

@@ -183,6 +183,40 @@ void TestCalls(IUnknown* doc, const std::wstring& folder) {
     DISPPARAMS params{&arg, nullptr, 1, 0};
     Expect(dispatch->Invoke(201, IID_NULL, 1033, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr) == S_OK,
            "Invoke AddPage");
+
+    // Named arguments: ApplyResource(Page, Resource) called as
+    // ApplyResource Resource:=1, Page:=2.
+    LPOLESTR apply[] = {const_cast<LPOLESTR>(L"ApplyResource"), const_cast<LPOLESTR>(L"resource"),
+                        const_cast<LPOLESTR>(L"PAGE")};
+    DISPID applyIds[3] = {};
+    Expect(dispatch->GetIDsOfNames(IID_NULL, apply, 3, 1033, applyIds) == S_OK && applyIds[0] == 204 &&
+               applyIds[1] == 1 && applyIds[2] == 0,
+           "GetIDsOfNames gives the member and its parameters' positions");
+    LPOLESTR wrong[] = {const_cast<LPOLESTR>(L"ApplyResource"), const_cast<LPOLESTR>(L"Colour")};
+    DISPID wrongIds[2] = {};
+    Expect(dispatch->GetIDsOfNames(IID_NULL, wrong, 2, 1033, wrongIds) == DISP_E_UNKNOWNNAME &&
+               wrongIds[0] == 204 && wrongIds[1] == DISPID_UNKNOWN,
+           "an unknown parameter name: DISP_E_UNKNOWNNAME and DISPID_UNKNOWN");
+    VARIANT namedArgs[2];
+    VariantInit(&namedArgs[0]);
+    VariantInit(&namedArgs[1]);
+    V_VT(&namedArgs[0]) = VT_I4;
+    V_I4(&namedArgs[0]) = 1;  // Resource
+    V_VT(&namedArgs[1]) = VT_I4;
+    V_I4(&namedArgs[1]) = 2;  // Page
+    DISPID positions[2] = {1, 0};
+    DISPPARAMS namedParams{namedArgs, positions, 2, 2};
+    VARIANT placed;
+    VariantInit(&placed);
+    Expect(dispatch->Invoke(204, IID_NULL, 1033, DISPATCH_METHOD, &namedParams, &placed, nullptr, nullptr) == S_OK &&
+               V_VT(&placed) == VT_I4 && V_I4(&placed) == 1,
+           "Invoke with named arguments in another order places resource 1 on page 2");
+    DISPID beyond[2] = {1, 5};
+    DISPPARAMS beyondParams{namedArgs, beyond, 2, 2};
+    UINT bad = 99;
+    Expect(dispatch->Invoke(204, IID_NULL, 1033, DISPATCH_METHOD, &beyondParams, &placed, nullptr, &bad) ==
+                   DISP_E_PARAMNOTFOUND && bad == 1,
+           "a named argument without its parameter: DISP_E_PARAMNOTFOUND");
     VARIANT value;
     VariantInit(&value);
     V_VT(&value) = VT_BSTR;
