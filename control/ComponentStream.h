@@ -25,11 +25,9 @@
 
 namespace vellumark {
 
-// The properties of the component stream, with the values of a new control.
-// Position and size are in pixels.
-struct TComponentProperties {
-    int32_t DefaultPageSize = psA4_P;
-    int32_t Units = umPoints;
+// The window properties a control keeps besides its engine's, with the
+// values of a new control. Position and size are in pixels.
+struct TWindowProperties {
     int32_t Tag = 0;
     int32_t Left = 0;
     int32_t Top = 0;
@@ -37,9 +35,18 @@ struct TComponentProperties {
     int32_t Height = 32;
     int16_t Cursor = 0;
     std::u16string Hint;
-    int32_t HelpType = 0;
+    int32_t HelpType = 0;  // 0: by context number, 1: by keyword
     std::u16string HelpKeyword;
     int32_t HelpContext = 0;
+
+    bool operator==(const TWindowProperties&) const = default;
+};
+
+// The properties of the component stream: the engine's page size and units
+// of new documents, and the window properties.
+struct TComponentProperties : TWindowProperties {
+    int32_t DefaultPageSize = psA4_P;
+    int32_t Units = umPoints;
 
     bool operator==(const TComponentProperties&) const = default;
 };

@@ -22,6 +22,7 @@
 #include <span>
 #include <string>
 
+#include "control/ComponentStream.h"
 #include "control/PDFDocImpl1.h"
 #include "control/com/ComUtil.h"
 
@@ -42,21 +43,6 @@ using TSlotFunction = void (*)();
 struct TDispFace {
     const TSlotFunction* vtable;
     TComControl* owner;
-};
-
-// The window properties that the component stream keeps besides the engine's
-// DefaultPageSize and Units. Position and size are in pixels.
-struct TWindowProperties {
-    int32_t Tag = 0;
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Width = 32;
-    int32_t Height = 32;
-    int16_t Cursor = 0;
-    std::u16string Hint;
-    int32_t HelpType = 0;  // 0: by context number, 1: by keyword
-    std::u16string HelpKeyword;
-    int32_t HelpContext = 0;
 };
 
 // The control's side length in pixels: its window is always this square.

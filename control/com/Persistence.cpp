@@ -117,34 +117,10 @@ int32_t DispIdOf(std::u16string_view name) { return FindDispId(name).value_or(DI
 
 TComponentProperties StreamPropertiesOf(TVellumark& engine, const TWindowProperties& window) {
     TComponentProperties p;
+    static_cast<TWindowProperties&>(p) = window;
     p.DefaultPageSize = engine.DefaultPageSize;
     p.Units = engine.Units;
-    p.Tag = window.Tag;
-    p.Left = window.Left;
-    p.Top = window.Top;
-    p.Width = window.Width;
-    p.Height = window.Height;
-    p.Cursor = window.Cursor;
-    p.Hint = window.Hint;
-    p.HelpType = window.HelpType;
-    p.HelpKeyword = window.HelpKeyword;
-    p.HelpContext = window.HelpContext;
     return p;
-}
-
-TWindowProperties WindowPropertiesOf(TComponentProperties& p) {
-    TWindowProperties w;
-    w.Tag = p.Tag;
-    w.Left = p.Left;
-    w.Top = p.Top;
-    w.Width = p.Width;
-    w.Height = p.Height;
-    w.Cursor = p.Cursor;
-    w.Hint = std::move(p.Hint);
-    w.HelpType = p.HelpType;
-    w.HelpKeyword = std::move(p.HelpKeyword);
-    w.HelpContext = p.HelpContext;
-    return w;
 }
 
 }  // namespace
@@ -187,7 +163,7 @@ STDMETHODIMP TComControl::Load(LPSTREAM stream) {
         if (!properties) return E_FAIL;
         const int32_t pageSize = properties->DefaultPageSize;
         const int32_t units = properties->Units;
-        TWindowProperties window = WindowPropertiesOf(*properties);
+        TWindowProperties window = std::move(static_cast<TWindowProperties&>(*properties));
         if (FAILED(PutProperty(doc_, DispIdOf(u"DefaultPageSize"), TVariant::Long(pageSize))) ||
             FAILED(PutProperty(doc_, DispIdOf(u"Units"), TVariant::Long(units))))
             return E_FAIL;
