@@ -180,9 +180,8 @@ uint64_t ComponentStreamSize(const TComponentProperties& properties) {
 std::vector<uint8_t> EncodeComponentStream(const TComponentProperties& properties) {
     const uint64_t records = RecordsSize(properties);
     if (records > std::numeric_limits<uint32_t>::max()) throw std::length_error("Component stream too long");
-    std::vector<uint8_t> out;
+    std::vector<uint8_t> out(std::begin(kSignature), std::end(kSignature));
     out.reserve(static_cast<size_t>(kComponentStreamHeaderSize + records));
-    out.insert(out.end(), std::begin(kSignature), std::end(kSignature));
     PutU16(out, kComponentStreamVersion);
     PutU32(out, static_cast<uint32_t>(records));
     ForEachWritten(properties, [&](std::string_view name, const auto& value) {
