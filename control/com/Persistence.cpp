@@ -123,6 +123,19 @@ TComponentProperties StreamPropertiesOf(TVellumark& engine, const TWindowPropert
     return p;
 }
 
+// Runs a method's body: a failed allocation gives E_OUTOFMEMORY, any other
+// failure E_FAIL.
+template <class F>
+HRESULT Guarded(F&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
 }  // namespace
 
 // --- IPersist and the state shared by the persistence interfaces ----------
@@ -155,7 +168,7 @@ STDMETHODIMP TComControl::InitNew() {
 // before any property is set.
 STDMETHODIMP TComControl::Load(LPSTREAM stream) {
     if (!stream) return E_POINTER;
-    try {
+    return Guarded([&]() -> HRESULT {
         std::vector<uint8_t> bytes;
         const HRESULT hr = ReadComponentStream(*stream, bytes);
         if (FAILED(hr)) return hr;
@@ -170,16 +183,12 @@ STDMETHODIMP TComControl::Load(LPSTREAM stream) {
         windowProperties_ = std::move(window);
         dirty_ = false;
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+    });
 }
 
 STDMETHODIMP TComControl::Save(LPSTREAM stream, BOOL clearDirty) {
     if (!stream) return E_POINTER;
-    try {
+    return Guarded([&]() -> HRESULT {
         const std::vector<uint8_t> bytes =
             EncodeComponentStream(StreamPropertiesOf(doc_.Engine(), windowProperties_));
         TBufferedWriter writer(*stream);
@@ -188,11 +197,7 @@ STDMETHODIMP TComControl::Save(LPSTREAM stream, BOOL clearDirty) {
         if (FAILED(hr)) return hr;
         if (clearDirty) dirty_ = false;
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+    });
 }
 
 STDMETHODIMP TComControl::GetSizeMax(ULARGE_INTEGER* size) {
@@ -245,7 +250,7 @@ STDMETHODIMP TComControl::HandsOffStorage() { return S_OK; }
 // written ends the save with that failure.
 STDMETHODIMP TComControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
     if (!bag) return E_POINTER;
-    try {
+    return Guarded([&]() -> HRESULT {
         for (const TMemberInfo* member : PersistentProperties()) {
             TVariant value;
             HRESULT hr = doc_.Invoke(member->dispid, dfPropertyGet, {}, &value);
@@ -258,11 +263,7 @@ STDMETHODIMP TComControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
         }
         if (clearDirty) dirty_ = false;
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+    });
 }
 
 // Every property the bag holds goes through its own put; one that the bag
