@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "control/com/ComUtil.h"
 #include "control/com/Module.h"
 
 namespace vellumark::com {
@@ -34,22 +35,6 @@ constexpr TPlace kPlaces[] = {
     {VMX_ABOUT_PICTURE, 16, 24, 26, 26},     {VMX_ABOUT_NAME, 48, 24, 173, 16},
     {VMX_ABOUT_DESCRIPTION, 48, 42, 207, 13}, {VMX_ABOUT_NOTICE, 104, 72, 160, 13},
     {VMX_ABOUT_LINK, 0, 0, 87, 13},          {IDOK, 144, 96, 75, 25},
-};
-
-// A font or bitmap, deleted when it goes out of scope.
-template <class H>
-class TGdiObject {
-public:
-    explicit TGdiObject(H handle = nullptr) noexcept : handle_(handle) {}
-    TGdiObject(const TGdiObject&) = delete;
-    TGdiObject& operator=(const TGdiObject&) = delete;
-    ~TGdiObject() {
-        if (handle_) DeleteObject(handle_);
-    }
-    H Get() const noexcept { return handle_; }
-
-private:
-    H handle_;
 };
 
 // A sans-serif font `pixels` high (the height of its characters).

@@ -1,6 +1,6 @@
 // Small owners for the system objects the Windows control handles: COM
-// references, BSTRs, safe-array locks and registry keys. Each releases what
-// it holds when it goes out of scope.
+// references, BSTRs, safe-array locks, GDI objects and registry keys. Each
+// releases what it holds when it goes out of scope.
 #pragma once
 
 #include <windows.h>
@@ -104,6 +104,22 @@ public:
 private:
     SAFEARRAY* array_;
     bool ok_;
+};
+
+// A GDI object (font, bitmap, brush), deleted when it goes out of scope.
+template <class H>
+class TGdiObject {
+public:
+    explicit TGdiObject(H handle = nullptr) noexcept : handle_(handle) {}
+    TGdiObject(const TGdiObject&) = delete;
+    TGdiObject& operator=(const TGdiObject&) = delete;
+    ~TGdiObject() {
+        if (handle_) DeleteObject(handle_);
+    }
+    H Get() const noexcept { return handle_; }
+
+private:
+    H handle_;
 };
 
 // An open registry key.

@@ -66,21 +66,6 @@ bool RegisterWindowClass() {
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-// The design-time picture, loaded for one paint.
-class TBitmap {
-public:
-    explicit TBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-    TBitmap(const TBitmap&) = delete;
-    TBitmap& operator=(const TBitmap&) = delete;
-    ~TBitmap() {
-        if (bitmap_) DeleteObject(bitmap_);
-    }
-    HBITMAP Get() const { return bitmap_; }
-
-private:
-    HBITMAP bitmap_;
-};
-
 }  // namespace
 
 SIZEL ControlExtent() noexcept {
@@ -154,7 +139,7 @@ void TComControl::Paint(HDC dc, int x, int y) noexcept {
     const RECT area{x, y, x + kControlPixels, y + kControlPixels};
     FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
     if (!designMode_) return;
-    const TBitmap picture(LoadBitmapW(ThisModule(), L"ICON32"));
+    const TGdiObject<HBITMAP> picture(LoadBitmapW(ThisModule(), L"ICON32"));
     if (!picture.Get()) return;
     if (HDC source = CreateCompatibleDC(dc)) {
         const HGDIOBJ old = SelectObject(source, picture.Get());
