@@ -427,17 +427,24 @@ HRESULT TComControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS*
             return hr;
         }
         if (FAILED(hr)) return hr;
-        if (put) dirty_ = true;
+        if (put) PropertyChanged();
         return result ? ToVariant(value, result) : S_OK;
     } catch (...) {
         return E_OUTOFMEMORY;
     }
 }
 
+// A property was put: the control has changed since it was last saved, and
+// its window follows Visible and Enabled.
+void TComControl::PropertyChanged() noexcept {
+    dirty_ = true;
+    ApplyWindowState();
+}
+
 HRESULT TComControl::CallSlot(int slot, std::span<const TVariant> args, TVariant* result) noexcept {
     vellumark::SetErrorInfo(std::nullopt);
     const HRESULT hr = doc_.CallSlot(slot, args, result);
-    if (SUCCEEDED(hr) && Member(slot).kind == TInvokeKind::PropertyPut) dirty_ = true;
+    if (SUCCEEDED(hr) && Member(slot).kind == TInvokeKind::PropertyPut) PropertyChanged();
     if (FAILED(hr)) PublishPendingErrorInfo();
     return hr;
 }

@@ -210,6 +210,8 @@ public:
     // Paints the control into dc at (x, y): the picture "ICON32" in design mode,
     // nothing at run time.
     void Paint(HDC dc, int x, int y) noexcept;
+    // Shows or hides, enables or disables the window as Visible and Enabled say.
+    void ApplyWindowState() noexcept;
     bool DesignMode() const noexcept { return designMode_; }
     HWND EngineWindow() const noexcept { return window_; }
 
@@ -218,6 +220,7 @@ private:
     ~TComControl();
 
     void* InterfaceFor(REFIID iid) noexcept;
+    void PropertyChanged() noexcept;
     HRESULT TypeInfoOf(REFGUID guid, ITypeInfo** info) noexcept;
     // In-place activation in the container of `site`: the window is created
     // (once) in the site's window at the site's position.

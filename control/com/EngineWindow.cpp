@@ -111,18 +111,26 @@ HRESULT TComControl::CreateEngineWindow(HWND parent, const RECT& pos) noexcept {
     if (window_) {
         SetParent(window_, parent);
         SetWindowPos(window_, nullptr, pos.left, pos.top, kControlPixels, kControlPixels,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyWindowState();
         return S_OK;
     }
     if (!parent) return E_UNEXPECTED;
     DecideDesignMode();
     if (!RegisterWindowClass()) return HRESULT_FROM_WIN32(GetLastError());
-    window_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pos.left, pos.top,
-                              kControlPixels, kControlPixels, parent, nullptr, ThisModule(), this);
+    window_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS, pos.left, pos.top, kControlPixels,
+                              kControlPixels, parent, nullptr, ThisModule(), this);
     if (!window_) return HRESULT_FROM_WIN32(GetLastError());
+    ApplyWindowState();
     windowProperties_.Left = pos.left;
     windowProperties_.Top = pos.top;
     return S_OK;
+}
+
+void TComControl::ApplyWindowState() noexcept {
+    if (!window_) return;
+    ShowWindow(window_, doc_.Window().Visible ? SW_SHOWNA : SW_HIDE);
+    EnableWindow(window_, doc_.Window().Enabled);
 }
 
 void TComControl::DestroyEngineWindow() noexcept {

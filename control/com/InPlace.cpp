@@ -7,7 +7,7 @@ namespace vellumark::com {
 
 HRESULT TComControl::InPlaceActivate(IOleClientSite* site) noexcept {
     if (inPlaceActive_) {
-        if (window_) ShowWindow(window_, SW_SHOWNA);
+        ApplyWindowState();
         return S_OK;
     }
     if (!site) return E_UNEXPECTED;

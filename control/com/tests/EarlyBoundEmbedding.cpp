@@ -308,6 +308,16 @@ void TestActivation(IUnknown* doc, bool userMode, bool ambient, const std::strin
     if (design) Expect(!AllOf(expected, ButtonFace()), what + ": the picture is not blank");
     Expect(container.ambientReads_ == (ambient ? 1 : 0), what + ": UserMode is asked once, when the window is made");
 
+    // Visible and Enabled act on the window (slots 67 and 61 are their puts).
+    Expect(IsWindowVisible(window) && IsWindowEnabled(window), what + ": visible and enabled");
+    Slot<PBool>(doc, 67)(doc, VARIANT_FALSE);
+    Slot<PBool>(doc, 61)(doc, VARIANT_FALSE);
+    const bool hidden = !IsWindowVisible(window) && !IsWindowEnabled(window);
+    Slot<PBool>(doc, 67)(doc, VARIANT_TRUE);
+    Slot<PBool>(doc, 61)(doc, VARIANT_TRUE);
+    Expect(hidden && IsWindowVisible(window) && IsWindowEnabled(window),
+           what + ": Visible and Enabled false hide and disable the window, true brings it back");
+
     // Activated again: the decision stays, no second window.
     Expect(object->DoVerb(OLEIVERB_SHOW, nullptr, &container, 0, form.Get(), &offered) == S_OK &&
                container.activations_ == 1,
