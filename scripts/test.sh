@@ -13,11 +13,11 @@ scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
-scripts/build.sh build-asan -DVELLUMARK_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+scripts/build.sh build-asan -DVELLUMARK_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMARK_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-echo "== fuzz each parser for ${FUZZ_SECONDS:-30} s"
+echo "== fuzz each parser for ${FUZZ_SECONDS:-20} s"
 CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DVELLUMARK_FUZZ=ON -DVELLUMARK_TESTS=OFF -DVELLUMARK_BENCH=OFF
 # One fuzzer per parser, as many at a time as there are processors.
 fuzz_one() {
@@ -25,7 +25,7 @@ fuzz_one() {
   mkdir -p "build-fuzz/corpus-$target"
   # The script fuzzer starts from the bundled examples.
   if [ "$target" = script ]; then seeds="examples"; else seeds="fuzz/corpus/$target"; fi
-  if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
+  if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-20}" -timeout=10 -rss_limit_mb=2048 \
       -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "$seeds" \
       >"build-fuzz/fuzz_$target.log" 2>&1; then
     tail -50 "build-fuzz/fuzz_$target.log"
