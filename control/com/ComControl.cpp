@@ -362,12 +362,12 @@ HRESULT TComControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID
         return name ? std::u16string_view(reinterpret_cast<const char16_t*>(name), std::wcslen(name))
                     : std::u16string_view();
     };
-    HRESULT hr = S_OK;
-    const std::optional<int32_t> member = FindDispId(text(names[0]));
-    ids[0] = member.value_or(DISPID_UNKNOWN);
-    if (!member) hr = DISP_E_UNKNOWNNAME;
+    int32_t member = DISPID_UNKNOWN;
+    const bool known = doc_.GetIDsOfNames(text(names[0]), member) >= 0;
+    HRESULT hr = known ? S_OK : DISP_E_UNKNOWNNAME;
+    ids[0] = member;
     for (UINT i = 1; i < count; ++i) {
-        const std::optional<int32_t> position = member ? FindParamIndex(*member, text(names[i])) : std::nullopt;
+        const std::optional<int32_t> position = known ? FindParamIndex(member, text(names[i])) : std::nullopt;
         ids[i] = position.value_or(DISPID_UNKNOWN);
         if (!position) hr = DISP_E_UNKNOWNNAME;
     }

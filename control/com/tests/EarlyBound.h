@@ -46,6 +46,23 @@ using PLong2LongOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG, LONG, LONG*);
 using PLongDoubleOut = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG, double*);
 using PVoid = HRESULT(STDMETHODCALLTYPE*)(IUnknown*);
 
+// A visible top-level window of the test, destroyed on scope exit.
+class TTestWindow {
+public:
+    TTestWindow(const wchar_t* title, int left, int top, int width, int height)
+        : window_(CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, left, top, width, height,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+    TTestWindow(const TTestWindow&) = delete;
+    TTestWindow& operator=(const TTestWindow&) = delete;
+    ~TTestWindow() {
+        if (window_) DestroyWindow(window_);
+    }
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_;
+};
+
 // A new control object from the module's class factory (null on failure).
 TComPtr<IUnknown> NewControl();
 

@@ -308,25 +308,14 @@ void ExpectReturnedAfterClose(TWatcher& watcher, HRESULT hr, const std::string& 
 }
 
 // A visible top-level window of the test, active while it lives.
-class TActiveWindow {
+class TActiveWindow : public TTestWindow {
 public:
-    TActiveWindow()
-        : window_(CreateWindowExW(0, L"STATIC", L"Owner of the About box", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 240,
-                                  120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {
-        if (window_) {
-            SetForegroundWindow(window_);
-            SetActiveWindow(window_);
+    TActiveWindow() : TTestWindow(L"Owner of the About box", 20, 20, 240, 120) {
+        if (Get()) {
+            SetForegroundWindow(Get());
+            SetActiveWindow(Get());
         }
     }
-    TActiveWindow(const TActiveWindow&) = delete;
-    TActiveWindow& operator=(const TActiveWindow&) = delete;
-    ~TActiveWindow() {
-        if (window_) DestroyWindow(window_);
-    }
-    HWND Get() const { return window_; }
-
-private:
-    HWND window_;
 };
 
 }  // namespace

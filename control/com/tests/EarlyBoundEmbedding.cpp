@@ -111,20 +111,9 @@ private:
 };
 
 // A top-level window standing in for the container's form.
-class TForm {
+class TForm : public TTestWindow {
 public:
-    TForm()
-        : window_(CreateWindowExW(0, L"STATIC", L"Container", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
-    TForm(const TForm&) = delete;
-    TForm& operator=(const TForm&) = delete;
-    ~TForm() {
-        if (window_) DestroyWindow(window_);
-    }
-    HWND Get() const { return window_; }
-
-private:
-    HWND window_;
+    TForm() : TTestWindow(L"Container", 0, 0, 300, 200) {}
 };
 
 // The 32 x 32 pixels of whatever `paint` draws into a memory bitmap, as
