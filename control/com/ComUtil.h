@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstring>
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -140,6 +142,15 @@ public:
 private:
     HKEY key_ = nullptr;
 };
+
+// A copy of `text` in task memory, for the receiver to free with
+// CoTaskMemFree; null when there is no memory.
+inline LPOLESTR TaskMemCopy(const wchar_t* text) noexcept {
+    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+    if (copy) memcpy(copy, text, bytes);
+    return copy;
+}
 
 // Wide strings of the Windows API from UTF-16 text and back.
 inline std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }

@@ -8,13 +8,12 @@
 #include <ocidl.h>
 #include <oleidl.h>
 
-#include <cstring>
-#include <cwchar>
-
 #include <atomic>
 #include <new>
 #include <utility>
 #include <vector>
+
+#include "control/com/ComUtil.h"
 
 namespace vellumark::com {
 
@@ -39,11 +38,7 @@ struct TEnumItem<CONNECTDATA> {
 template <>
 struct TEnumItem<OLEVERB> {
     static void Own(OLEVERB& item) {
-        if (!item.lpszVerbName) return;
-        const size_t bytes = (wcslen(item.lpszVerbName) + 1) * sizeof(wchar_t);
-        auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
-        if (copy) memcpy(copy, item.lpszVerbName, bytes);
-        item.lpszVerbName = copy;
+        if (item.lpszVerbName) item.lpszVerbName = TaskMemCopy(item.lpszVerbName);
     }
     static void Drop(OLEVERB& item) { CoTaskMemFree(std::exchange(item.lpszVerbName, nullptr)); }
 };

@@ -4,8 +4,6 @@
 
 #include <olectl.h>
 
-#include <cstring>
-#include <cwchar>
 #include <vector>
 
 #include "control/com/ConnectionPoints.h"
@@ -13,18 +11,6 @@
 #include "control/com/Guids.h"
 
 namespace vellumark::com {
-
-namespace {
-
-// A copy of `text` in task memory, for the caller to free.
-LPOLESTR TaskString(const wchar_t* text) {
-    const size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
-    auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
-    if (copy) std::memcpy(copy, text, bytes);
-    return copy;
-}
-
-}  // namespace
 
 // ---- IOleObject ----
 
@@ -105,7 +91,7 @@ STDMETHODIMP TComControl::GetUserClassID(CLSID* clsid) {
 
 STDMETHODIMP TComControl::GetUserType(DWORD form, LPOLESTR* userType) {
     if (!userType) return E_POINTER;
-    *userType = TaskString(form == USERCLASSTYPE_FULL ? kClassDescription
+    *userType = TaskMemCopy(form == USERCLASSTYPE_FULL ? kClassDescription
                            : form == USERCLASSTYPE_SHORT ? L"PDFDoc"
                                                         : L"VellumarkX");
     return *userType ? S_OK : E_OUTOFMEMORY;
