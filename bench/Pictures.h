@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark::bench {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "base/FormatReal.h"
 #include "bench/BenchCommon.h"
-#include "writer/FormatReal.h"
 
 namespace {
 

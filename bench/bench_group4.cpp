@@ -24,7 +24,7 @@
 
 #include "bench/BenchCommon.h"
 #include "bench/LibtiffMemory.h"
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 #include "images/Group4Encoder.h"
 
 namespace {

@@ -29,9 +29,9 @@
 
 #include "bench/BenchCommon.h"
 #include "bench/Pictures.h"
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 #include "images/ConvertBitmap.h"
-#include "images/PDFImageRes.h"
+#include "model/PDFImageRes.h"
 
 namespace {
 

@@ -43,9 +43,9 @@
 
 #include "bench/BenchCommon.h"
 #include "bench/Pictures.h"
+#include "decoders/BMPImage.h"
 #include "decoders/JPEGImage.h"
 #include "host/ImagesCommand.h"
-#include "images/BMPImage.h"
 
 extern char** environ;
 

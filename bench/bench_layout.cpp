@@ -24,8 +24,8 @@
 
 #include "bench/BenchCommon.h"
 #include "bench/Prose.h"
-#include "engine/TextLayout.h"
 #include "engine/Vellumark.h"
+#include "model/TextLayout.h"
 
 namespace {
 

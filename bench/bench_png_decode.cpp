@@ -18,8 +18,8 @@
 
 #include "bench/BenchCommon.h"
 #include "bench/Pictures.h"
+#include "decoders/BMPImage.h"
 #include "decoders/PNGImage.h"
-#include "images/BMPImage.h"
 
 namespace {
 

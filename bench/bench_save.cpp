@@ -29,11 +29,11 @@
 #include <string>
 #include <vector>
 
+#include "base/OutputBuffer.h"
 #include "bench/BenchCommon.h"
 #include "bench/ZlibAlone.h"
 #include "engine/Vellumark.h"
 #include "writer/DocumentWriter.h"
-#include "writer/OutputBuffer.h"
 
 namespace {
 

@@ -34,8 +34,8 @@
 #include "bench/HaruComparison.h"
 #include "bench/Prose.h"
 #include "bench/haru_text.h"
-#include "engine/TextLayout.h"
 #include "engine/Vellumark.h"
+#include "model/TextLayout.h"
 
 namespace {
 

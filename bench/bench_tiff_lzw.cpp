@@ -18,11 +18,11 @@
 #include <cstring>
 #include <vector>
 
+#include "base/InvalidGraphic.h"
 #include "bench/BenchCommon.h"
 #include "bench/LibtiffMemory.h"
-#include "decoders/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/TIFImage.h"
-#include "images/BMPImage.h"
 
 namespace {
 

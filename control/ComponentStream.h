@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Units.h"
+#include "model/Units.h"
 
 namespace vellumark {
 

@@ -1,3 +1,4 @@
+#include "base/NoCase.h"
 #include "control/Convert.h"
 
 #include <algorithm>
@@ -24,17 +25,6 @@ std::u16string_view Trim(std::u16string_view s) {
     return s;
 }
 
-bool EqualsNoCase(std::u16string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t c = a[i];
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-        char d = b[i];
-        if (d >= 'A' && d <= 'Z') d = static_cast<char>(d - 'A' + 'a');
-        if (c != static_cast<unsigned char>(d)) return false;
-    }
-    return true;
-}
 
 int DigitValue(char16_t c, int base) {
     int v = -1;

@@ -6,6 +6,7 @@
 #include <array>
 #include <iterator>
 
+#include "base/NoCase.h"
 #include "control/MemberTableData.h"
 
 namespace vellumark {
@@ -24,18 +25,7 @@ constexpr bool SlotsInOrder() {
 }
 static_assert(SlotsInOrder(), "every member sits at its function-table slot");
 
-bool SameNameNoCase(std::u16string_view a, const char* b) {
-    std::string_view bv(b);
-    if (a.size() != bv.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t c = a[i];
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-        char d = bv[i];
-        if (d >= 'A' && d <= 'Z') d = static_cast<char>(d - 'A' + 'a');
-        if (c != static_cast<unsigned char>(d)) return false;
-    }
-    return true;
-}
+bool SameNameNoCase(std::u16string_view a, const char* b) { return EqualsNoCase(a, std::string_view(b)); }
 
 // --- properties kept in a property bag ------------------------------------
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/EPDFError.h"
+#include "base/TextCodec.h"
 #include "control/MemberTable.h"
 #include "control/PDFDocImpl1.h"
-#include "engine/EPDFError.h"
-#include "engine/TextCodec.h"
 
 namespace vellumark::member_data {
 

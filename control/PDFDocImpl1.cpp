@@ -6,10 +6,10 @@
 #include <string>
 #include <type_traits>
 
+#include "base/EPDFError.h"
+#include "base/TextCodec.h"
 #include "control/Convert.h"
 #include "control/ErrorInfo.h"
-#include "engine/EPDFError.h"
-#include "engine/TextCodec.h"
 
 namespace vellumark {
 

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "decoders/InvalidGraphic.h"
-#include "images/BMPImage.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark::bmp {
 

@@ -42,8 +42,8 @@
 #include <optional>
 #include <span>
 
-#include "decoders/InvalidGraphic.h"
-#include "images/BMPImage.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark {
 

@@ -14,7 +14,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
 
 // How libjpeg errors are handled.
 //

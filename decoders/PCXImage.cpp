@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
 
 namespace vellumark {
 

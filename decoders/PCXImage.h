@@ -29,7 +29,7 @@
 #include <cstdint>
 #include <span>
 
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark {
 

@@ -8,7 +8,7 @@
 #include <new>
 #include <utility>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
 
 namespace vellumark {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
 #include "decoders/PackBits.h"
 
 namespace vellumark {

@@ -37,7 +37,7 @@
 #include <cstdint>
 #include <span>
 
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "base/InvalidGraphic.h"
 #include "decoders/CCITTDecoder.h"
-#include "decoders/InvalidGraphic.h"
 #include "decoders/LZWDecoder.h"
 #include "decoders/PackBits.h"
 

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark {
 

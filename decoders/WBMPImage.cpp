@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
 
 namespace vellumark {
 

@@ -24,7 +24,7 @@
 #include <cstdint>
 #include <span>
 
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark {
 

@@ -4,22 +4,14 @@
 #include <cmath>
 #include <numbers>
 
-#include "engine/TextCodec.h"
-#include "engine/TextLayout.h"
+#include "base/TextCodec.h"
+#include "model/TextLayout.h"
 #include "writer/SaveToFile.h"
 
 namespace vellumark {
 
-TVellumark::TVellumark()
-    : pages_(std::make_unique<TObjList<TPDFPage>>()),
-      resources_(std::make_unique<TObjList<TPDFResource>>()),
-      fonts_(std::make_unique<TObjList<TPDFFontRes>>()) {}
-
-TVellumark::~TVellumark() {
-    pages_.reset();
-    resources_.reset();
-    fonts_.reset();
-}
+TVellumark::TVellumark() = default;
+TVellumark::~TVellumark() = default;
 
 // --- pages and placements -------------------------------------------------
 
@@ -75,9 +67,7 @@ void TVellumark::SetImageLink(int32_t page, int32_t index, const std::u16string&
 }
 
 void TVellumark::Clear() {
-    pages_ = std::make_unique<TObjList<TPDFPage>>();
-    resources_ = std::make_unique<TObjList<TPDFResource>>();
-    fonts_ = std::make_unique<TObjList<TPDFFontRes>>();
+    ClearLists();
     CurrentGraphic = 0;
     CurrentText = 0;
     Title.clear();

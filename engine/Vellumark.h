@@ -10,20 +10,21 @@
 #include <span>
 #include <string>
 
-#include "engine/EPDFError.h"
-#include "engine/FontRes.h"
-#include "engine/GraphicRes.h"
-#include "engine/ObjList.h"
-#include "engine/PDFObj.h"
-#include "engine/PDFPage.h"
-#include "engine/Resource.h"
-#include "engine/TextRes.h"
-#include "engine/Units.h"
-#include "images/PDFImageRes.h"
+#include "base/EPDFError.h"
+#include "model/Document.h"
+#include "model/FontRes.h"
+#include "model/GraphicRes.h"
+#include "model/ObjList.h"
+#include "model/PDFImageRes.h"
+#include "model/PDFObj.h"
+#include "model/PDFPage.h"
+#include "model/Resource.h"
+#include "model/TextRes.h"
+#include "model/Units.h"
 
 namespace vellumark {
 
-class TVellumark {
+class TVellumark : public TPDFDocument {
 public:
     TVellumark();
     ~TVellumark();
@@ -125,12 +126,7 @@ public:
     double ToPoints(double value) const noexcept { return vellumark::ToPoints(Units, value); }
     double FromPoints(double value) const noexcept { return vellumark::FromPoints(Units, value); }
 
-    // The model, for the writer and the tests.
-    const TObjList<TPDFPage>& Pages() const noexcept { return *pages_; }
-    const TObjList<TPDFResource>& Resources() const noexcept { return *resources_; }
-    const TObjList<TPDFFontRes>& Fonts() const noexcept { return *fonts_; }
-    TPDFPage* Page(int32_t page) const { return pages_->Get(page); }
-    TPDFResource* Resource(int32_t resource) const { return resources_->Get(resource); }
+    // The model (pages, resources and fonts are TPDFDocument's).
     TPDFObj* Placement(int32_t page, int32_t index) const;
     TPDFGraphicRes* CurrentGraphicRes() const;
     TPDFTextRes* CurrentTextRes() const;
@@ -146,7 +142,6 @@ public:
     uint8_t Units = umPoints;
     bool UseSourceCompression = true;
     bool ReleaseBMPHandle = true;
-    std::u16string Title, Subject, Author, Keywords;
     bool LinkBorder = false;
     bool LinkStandardFormat = true;
     bool LinkUnderline = true;
@@ -155,12 +150,8 @@ public:
     bool MergeAlpha = false;
     uint32_t MergeAlphaColor = 0xFFFFFF;
     bool AppendText = false;
-    bool CompressContents = true;
 
 private:
-    std::unique_ptr<TObjList<TPDFPage>> pages_;
-    std::unique_ptr<TObjList<TPDFResource>> resources_;
-    std::unique_ptr<TObjList<TPDFFontRes>> fonts_;
     uint8_t compressionBW_ = cfGroup4;
     uint8_t compressionIndexed_ = cfZIP;
     uint8_t compressionRGB_ = cfZIP;

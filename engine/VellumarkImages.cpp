@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 #include "engine/Vellumark.h"
 #include "images/Handles.h"
 #include "images/ImageImport.h"

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "decoders/InvalidGraphic.h"
-#include "images/BMPImage.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 
 namespace {
 

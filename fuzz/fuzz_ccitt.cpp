@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "decoders/BMPImage.h"
 #include "decoders/CCITTDecoder.h"
-#include "images/BMPImage.h"
 #include "images/Group4Encoder.h"
 
 namespace {

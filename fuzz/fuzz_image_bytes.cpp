@@ -7,10 +7,10 @@
 #include <exception>
 #include <span>
 
+#include "base/OutputBuffer.h"
 #include "decoders/JPEGImage.h"
 #include "engine/Vellumark.h"
 #include "writer/DocumentWriter.h"
-#include "writer/OutputBuffer.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include <span>
 #include <vector>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/JPEGImage.h"
-#include "images/BMPImage.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <span>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/PCXImage.h"
-#include "images/BMPImage.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 
 #include <zlib.h>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/PNGImage.h"
 #include "images/AlphaMerge.h"
-#include "images/BMPImage.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <span>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/PSDImage.h"
-#include "images/BMPImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <span>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/TIFImage.h"
-#include "images/BMPImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

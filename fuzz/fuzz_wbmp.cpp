@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
 #include "decoders/WBMPImage.h"
 
 namespace {

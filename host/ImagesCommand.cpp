@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 #include "engine/Vellumark.h"
 
 namespace vellumark::host {

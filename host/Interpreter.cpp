@@ -13,18 +13,19 @@
 #include <system_error>
 #include <vector>
 
+#include "base/InvalidGraphic.h"
+#include "base/NoCase.h"
+#include "base/OutputBuffer.h"
+#include "base/TextCodec.h"
 #include "control/Convert.h"
 #include "control/HResult.h"
 #include "control/MemberTable.h"
 #include "control/PDFDocImpl1.h"
-#include "decoders/InvalidGraphic.h"
-#include "engine/TextCodec.h"
+#include "decoders/BMPImage.h"
 #include "host/Parser.h"
-#include "images/BMPImage.h"
-#include "images/Handles.h"
 #include "host/Value.h"
+#include "images/Handles.h"
 #include "writer/DocumentWriter.h"
-#include "writer/OutputBuffer.h"
 
 namespace vellumark::host {
 
@@ -32,16 +33,6 @@ namespace {
 
 enum class TFlow { Normal, ExitFor, Stop };
 
-bool SameNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t c = a[i], d = b[i];
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-        if (d >= u'A' && d <= u'Z') d = static_cast<char16_t>(d - u'A' + u'a');
-        if (c != d) return false;
-    }
-    return true;
-}
 
 int32_t DispIdOf(std::u16string_view name) { return FindDispId(name).value_or(std::numeric_limits<int32_t>::min()); }
 
@@ -408,7 +399,7 @@ private:
     TValue CallBuiltin(const TExpr& e) {
         if (e.builtin == TBuiltin::CreateObject) {
             std::u16string progID = ToText(DataOf(Eval(*e.args[0])));
-            if (!SameNoCase(progID, kProgID)) throw ERuntimeError::Host(rt::kCannotCreate, progID);
+            if (!EqualsNoCase(progID, kProgID)) throw ERuntimeError::Host(rt::kCannotCreate, progID);
             return TValue::Object(std::make_shared<TPDFDoc>());
         }
         std::vector<TVariant> args;

@@ -1,3 +1,4 @@
+#include "base/NoCase.h"
 #include "host/Lexer.h"
 
 #include <charconv>
@@ -251,12 +252,7 @@ private:
 
 }  // namespace
 
-std::u16string LowerName(std::u16string_view name) {
-    std::u16string out(name);
-    for (char16_t& c : out)
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    return out;
-}
+std::u16string LowerName(std::u16string_view name) { return LowerAscii(name); }
 
 std::vector<TToken> Tokenize(std::u16string_view source) { return TLexer(source).Run(); }
 

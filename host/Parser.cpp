@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/TextCodec.h"
 #include "control/MemberTable.h"
-#include "engine/TextCodec.h"
 #include "host/Lexer.h"
 
 namespace vellumark::host {

@@ -1,6 +1,6 @@
 #include "host/ScriptSource.h"
 
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace vellumark::host {
 

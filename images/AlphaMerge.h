@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "decoders/BMPImage.h"
 #include "decoders/PNGImage.h"
-#include "images/BMPImage.h"
 
 namespace vellumark {
 

@@ -5,9 +5,9 @@
 
 #include <zlib.h>
 
+#include "base/FlateWriter.h"
 #include "decoders/JPEGImage.h"
 #include "images/Group4Encoder.h"
-#include "writer/FlateWriter.h"
 
 namespace vellumark {
 

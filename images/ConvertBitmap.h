@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "images/BMPImage.h"
-#include "images/PDFImageRes.h"
+#include "decoders/BMPImage.h"
+#include "model/PDFImageRes.h"
 
 namespace vellumark {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark {
 

@@ -30,7 +30,7 @@
 #include <optional>
 #include <vector>
 
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark::handles {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <utility>
 
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
 
 namespace vellumark::handles {
 

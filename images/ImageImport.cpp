@@ -2,15 +2,15 @@
 
 #include <unordered_set>
 
+#include "base/EPDFError.h"
+#include "base/InvalidGraphic.h"
 #include "decoders/GIFImage.h"
-#include "decoders/InvalidGraphic.h"
 #include "decoders/JPEGImage.h"
 #include "decoders/PCXImage.h"
 #include "decoders/PNGImage.h"
 #include "decoders/PSDImage.h"
 #include "decoders/TIFImage.h"
 #include "decoders/WBMPImage.h"
-#include "engine/EPDFError.h"
 #include "images/AlphaMerge.h"
 
 namespace vellumark {

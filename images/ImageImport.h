@@ -7,9 +7,9 @@
 #include <span>
 #include <string>
 
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 #include "images/ConvertBitmap.h"
-#include "images/PDFImageRes.h"
+#include "model/PDFImageRes.h"
 
 namespace vellumark {
 

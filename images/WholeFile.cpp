@@ -9,7 +9,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 #else
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -17,7 +17,7 @@
 #include <unistd.h>
 #endif
 
-#include "engine/EPDFError.h"
+#include "base/EPDFError.h"
 
 namespace vellumark {
 

@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "decoders/InvalidGraphic.h"
-#include "images/BMPImage.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark::test {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "TestUtil.h"
+#include "base/TextCodec.h"
 #include "control/ErrorInfo.h"
 #include "control/PDFDocImpl1.h"
-#include "engine/TextCodec.h"
 
 namespace vellumark {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "control/MemberTable.h"
-#include "engine/TextRes.h"
-#include "engine/Units.h"
-#include "images/PDFImageRes.h"
+#include "model/PDFImageRes.h"
+#include "model/TextRes.h"
+#include "model/Units.h"
 
 namespace vellumark {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "engine/ObjList.h"
+#include "model/ObjList.h"
 
 using vellumark::TObjList;
 

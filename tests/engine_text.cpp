@@ -1,8 +1,8 @@
 // Text resources: written lines, link counting, formatting and the layout.
 #include <gtest/gtest.h>
 
-#include "engine/TextLayout.h"
 #include "engine/Vellumark.h"
+#include "model/TextLayout.h"
 
 using namespace vellumark;
 

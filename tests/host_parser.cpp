@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 #include "host/Interpreter.h"
 #include "host/Parser.h"
 

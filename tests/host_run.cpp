@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TestUtil.h"
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 #include "host/Interpreter.h"
 
 namespace vellumark::host {

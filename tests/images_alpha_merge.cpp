@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "TestUtil.h"
+#include "decoders/BMPImage.h"
 #include "decoders/PNGImage.h"
 #include "engine/Vellumark.h"
 #include "images/AlphaMerge.h"
-#include "images/BMPImage.h"
-#include "images/PDFImageRes.h"
+#include "model/PDFImageRes.h"
 
 namespace vellumark {
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "TestUtil.h"
-#include "decoders/InvalidGraphic.h"
-#include "images/BMPImage.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 
 namespace vellumark {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 #include "images/Group4Encoder.h"
 #include "tests/TestUtil.h"
 

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "TestUtil.h"
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "base/TextCodec.h"
 #include "control/ErrorInfo.h"
 #include "control/PDFDocImpl1.h"
 #include "decoders/JPEGImage.h"
-#include "engine/TextCodec.h"
 #include "engine/Vellumark.h"
 #include "images/Handles.h"
 #include "images/ImageImport.h"

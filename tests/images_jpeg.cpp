@@ -28,9 +28,9 @@
 #include <jpeglib.h>
 
 #include "TestUtil.h"
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/JPEGImage.h"
-#include "images/BMPImage.h"
 
 using namespace vellumark;
 using vellumark::test::CommandResult;

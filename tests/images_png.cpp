@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "TestUtil.h"
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/PNGImage.h"
-#include "images/BMPImage.h"
 
 namespace vellumark {
 namespace {

@@ -14,9 +14,9 @@
 
 #include "ReaderTestUtil.h"
 #include "TestUtil.h"
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/PSDImage.h"
-#include "images/BMPImage.h"
 
 using namespace vellumark;
 using namespace vellumark::test;

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "TestUtil.h"
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/LZWDecoder.h"
 #include "decoders/TIFImage.h"
-#include "images/BMPImage.h"
 
 namespace vellumark {
 namespace {

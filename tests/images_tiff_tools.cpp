@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "TestUtil.h"
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
+#include "decoders/BMPImage.h"
 #include "decoders/TIFImage.h"
 #include "engine/Vellumark.h"
-#include "images/BMPImage.h"
 
 namespace vellumark {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "ReaderTestUtil.h"
 #include "TestUtil.h"
-#include "decoders/InvalidGraphic.h"
+#include "base/InvalidGraphic.h"
 #include "decoders/WBMPImage.h"
 #include "images/ImageImport.h"
 

@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "writer/ColorWriter.h"
-#include "writer/FormatReal.h"
+#include "base/ColorWriter.h"
+#include "base/FormatReal.h"
 
 using vellumark::FormatReal;
 

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "TestUtil.h"
-#include "writer/OutputBuffer.h"
+#include "base/OutputBuffer.h"
 
 using namespace vellumark;
 using namespace vellumark::test;

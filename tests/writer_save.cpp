@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "TestUtil.h"
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 #include "engine/Vellumark.h"
 #include "writer/SaveToFile.h"
 

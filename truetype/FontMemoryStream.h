@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/EPDFError.h"
+#include "base/EPDFError.h"
 
 namespace vellumark {
 

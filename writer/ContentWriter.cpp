@@ -3,9 +3,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "engine/TextLayout.h"
-#include "writer/ColorWriter.h"
-#include "writer/FormatReal.h"
+#include "base/ColorWriter.h"
+#include "base/FormatReal.h"
+#include "model/TextLayout.h"
 #include "writer/PDFString.h"
 
 namespace vellumark {
@@ -38,8 +38,8 @@ void WriteRotation(Out& out, double c, double s) {
 
 }  // namespace
 
-TContentWriter::TContentWriter(TVellumark& engine, TFlateWriter& out, std::vector<TLink>& links)
-    : engine_(engine), out_(out), links_(links) {}
+TContentWriter::TContentWriter(TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links)
+    : doc_(doc), out_(out), links_(links) {}
 
 void TContentWriter::AddLink(TLink link) {
     // The table has exactly the room the numbering pass counted; a surplus
@@ -49,7 +49,7 @@ void TContentWriter::AddLink(TLink link) {
 }
 
 void TContentWriter::WritePlacement(const TPDFObj& obj) {
-    TPDFResource* res = engine_.Resource(obj.Resource);
+    TPDFResource* res = doc_.Resource(obj.Resource);
     if (!res) return;
     switch (obj.Kind) {
         case okGraphic:
@@ -108,7 +108,7 @@ void TContentWriter::WriteText(const TPDFObj& obj, TPDFTextRes& text) {
         e = obj.X * c + obj.Y * s;
         f = obj.Y * c - obj.X * s;
     }
-    LayoutText(text, engine_.Fonts(), obj.Scale);
+    LayoutText(text, doc_.Fonts(), obj.Scale);
     const std::vector<TTextRun>& runs = text.Runs;
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const TTextRun& run = runs[r];

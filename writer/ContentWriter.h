@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/Vellumark.h"
-#include "writer/FlateWriter.h"
+#include "base/FlateWriter.h"
+#include "model/Document.h"
+#include "model/GraphicRes.h"
+#include "model/PDFImageRes.h"
+#include "model/TextRes.h"
 #include "writer/Link.h"
 
 namespace vellumark {
@@ -15,7 +18,7 @@ namespace vellumark {
 class TContentWriter {
 public:
     // links has room for the page's annotations at 1..size-1 (entry 0 unused).
-    TContentWriter(TVellumark& engine, TFlateWriter& out, std::vector<TLink>& links);
+    TContentWriter(TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links);
 
     void WritePlacement(const TPDFObj& obj);
     void WriteUnderlines();
@@ -25,7 +28,7 @@ private:
     void WriteText(const TPDFObj& obj, TPDFTextRes& text);
     void AddLink(TLink link);
 
-    TVellumark& engine_;
+    TPDFDocument& doc_;
     TFlateWriter& out_;
     std::vector<TLink>& links_;
     int32_t linkCount_ = 0;

@@ -9,11 +9,11 @@
 
 #include <zlib.h>
 
-#include "engine/TextCodec.h"
-#include "engine/TextLayout.h"
+#include "base/FlateWriter.h"
+#include "base/FormatReal.h"
+#include "base/TextCodec.h"
+#include "model/TextLayout.h"
 #include "writer/ContentWriter.h"
-#include "writer/FlateWriter.h"
-#include "writer/FormatReal.h"
 #include "writer/Link.h"
 #include "writer/PDFString.h"
 
@@ -33,14 +33,14 @@ struct TFontRecord {
     int32_t FontNumber = 0;
     int32_t ObjectNumber = 0;
     bool Embed = false;
-    const TPDFFontRes* Font = nullptr;  // the engine's entry, for TrueType fonts
+    const TPDFFontRes* Font = nullptr;  // the document's entry, for TrueType fonts
 };
 
 
 class TDocumentWriter {
 public:
-    TDocumentWriter(TVellumark& engine, TOutputBuffer& out, std::time_t created)
-        : engine_(engine), out_(out), created_(created) {}
+    TDocumentWriter(TPDFDocument& doc, TOutputBuffer& out, std::time_t created)
+        : doc_(doc), out_(out), created_(created) {}
 
     void Write() {
         NumberObjects();
@@ -48,7 +48,7 @@ public:
         WriteCatalog();
         WritePageTree();
         counter_ = 3;
-        for (TPDFPage& page : engine_.Pages()) WritePageGroup(page);
+        for (TPDFPage& page : doc_.Pages()) WritePageGroup(page);
         WriteInfo();
         WriteXref();
     }
@@ -65,11 +65,11 @@ private:
     static int32_t ImageObjectCount(const TPDFImageRes& image) { return image.Indexed ? 3 : 1; }
 
     void NumberObjects() {
-        for (TPDFResource& res : engine_.Resources()) res.ObjectNumber = 0;
+        for (TPDFResource& res : doc_.Resources()) res.ObjectNumber = 0;
         fonts_.clear();
-        fontIndex_.assign(static_cast<std::size_t>(kStandardFontCount + engine_.Fonts().Count() + 1), -1);
+        fontIndex_.assign(static_cast<std::size_t>(kStandardFontCount + doc_.Fonts().Count() + 1), -1);
         int32_t counter = 3;
-        for (TPDFPage& page : engine_.Pages()) {
+        for (TPDFPage& page : doc_.Pages()) {
             page.ObjectNumber = counter;
             page.AnnotationCount = 0;
             if (page.Placements.Empty()) {
@@ -80,7 +80,7 @@ private:
             counter += 3;
             for (const TPDFObj& obj : page.Placements) {
                 if (obj.Kind != okImage) continue;
-                auto* image = dynamic_cast<TPDFImageRes*>(engine_.Resource(obj.Resource));
+                auto* image = dynamic_cast<TPDFImageRes*>(doc_.Resource(obj.Resource));
                 if (image && image->ObjectNumber == 0) {
                     image->ObjectNumber = counter;
                     counter += ImageObjectCount(*image);
@@ -90,7 +90,7 @@ private:
                 if (obj.Kind == okImage) {
                     if (!obj.Link.empty() && obj.Angle == 0) ++page.AnnotationCount;
                 } else if (obj.Kind == okText) {
-                    auto* text = dynamic_cast<TPDFTextRes*>(engine_.Resource(obj.Resource));
+                    auto* text = dynamic_cast<TPDFTextRes*>(doc_.Resource(obj.Resource));
                     if (!text) continue;
                     // One annotation per laid-out run that carries a link.
                     if (obj.Angle == 0) page.AnnotationCount += LinkedRuns(*text, obj.Scale);
@@ -105,7 +105,7 @@ private:
 
     int32_t LinkedRuns(TPDFTextRes& text, double scale) {
         if (text.LinkCount == 0) return 0;
-        LayoutText(text, engine_.Fonts(), scale);
+        LayoutText(text, doc_.Fonts(), scale);
         return static_cast<int32_t>(
             std::count_if(text.Runs.begin(), text.Runs.end(),
                           [&](const TTextRun& r) { return !text.LineOf(r).Link.empty(); }));
@@ -120,7 +120,7 @@ private:
         if (fontNumber <= kStandardFontCount) {
             counter += 1;
         } else {
-            rec.Font = engine_.Fonts().Get(fontNumber - kStandardFontCount);
+            rec.Font = doc_.Fonts().Get(fontNumber - kStandardFontCount);
             rec.Embed = rec.Font && rec.Font->Embed;
             counter += rec.Embed ? 3 : 2;
             if (!usedCharsKnown_) MarkUsedCharacters();
@@ -147,12 +147,12 @@ private:
     void WritePageTree() {
         BeginObject(2);
         AppendText(out_, "<<\r/Type /Pages\r/Kids [");
-        for (const TPDFPage& page : engine_.Pages()) {
+        for (const TPDFPage& page : doc_.Pages()) {
             AppendInt(out_, page.ObjectNumber);
             AppendText(out_, " 0 R ");
         }
         AppendText(out_, "]\r/Count ");
-        AppendInt(out_, engine_.Pages().Count());
+        AppendInt(out_, doc_.Pages().Count());
         AppendText(out_, "\r>>\rendobj\r");
     }
 
@@ -174,7 +174,7 @@ private:
                     if (obj.Kind != okImage) continue;
                     if (std::find(named.begin(), named.end(), obj.Resource) != named.end()) continue;
                     named.push_back(obj.Resource);
-                    const TPDFResource* image = engine_.Resource(obj.Resource);
+                    const TPDFResource* image = doc_.Resource(obj.Resource);
                     AppendText(out_, "/Im");
                     AppendInt(out_, obj.Resource);
                     AppendText(out_, " ");
@@ -206,7 +206,7 @@ private:
         std::vector<bool> listed(fontIndex_.size(), false);
         for (const TPDFObj& obj : page.Placements) {
             if (obj.Kind != okText) continue;
-            auto* text = dynamic_cast<const TPDFTextRes*>(engine_.Resource(obj.Resource));
+            auto* text = dynamic_cast<const TPDFTextRes*>(doc_.Resource(obj.Resource));
             if (!text) continue;
             for (const TTextLine& line : text->Lines) {
                 const TFontRecord* rec = FontRecord(line.FontNumber);
@@ -237,12 +237,12 @@ private:
             counter_ += 2;
             for (const TPDFObj& obj : page.Placements) {
                 if (obj.Kind != okImage) continue;
-                auto* image = dynamic_cast<const TPDFImageRes*>(engine_.Resource(obj.Resource));
+                auto* image = dynamic_cast<const TPDFImageRes*>(doc_.Resource(obj.Resource));
                 if (image && image->ObjectNumber == counter_) WriteImageObjects(*image);
             }
             for (const TPDFObj& obj : page.Placements) {
                 if (obj.Kind != okText) continue;
-                auto* text = dynamic_cast<const TPDFTextRes*>(engine_.Resource(obj.Resource));
+                auto* text = dynamic_cast<const TPDFTextRes*>(doc_.Resource(obj.Resource));
                 if (!text) continue;
                 for (const TTextLine& line : text->Lines) {
                     const TFontRecord* rec = FontRecord(line.FontNumber);
@@ -262,8 +262,8 @@ private:
         AppendText(out_, "<< /Length ");
         AppendInt(out_, n + 1);
         AppendText(out_, " 0 R /Filter /FlateDecode >>\rstream\r\n");
-        if (!flate_) flate_ = std::make_unique<TFlateWriter>(out_, engine_.CompressContents ? -1 : 0);
-        TContentWriter content(engine_, *flate_, links);
+        if (!flate_) flate_ = std::make_unique<TFlateWriter>(out_, doc_.CompressContents ? -1 : 0);
+        TContentWriter content(doc_, *flate_, links);
         for (const TPDFObj& obj : page.Placements) content.WritePlacement(obj);
         content.WriteUnderlines();
         const uint64_t length = flate_->Finish();
@@ -370,10 +370,10 @@ private:
     // its font: the codes that get real widths in every TrueType font.
     void MarkUsedCharacters() {
         usedChars_.fill(false);
-        for (const TPDFPage& page : engine_.Pages())
+        for (const TPDFPage& page : doc_.Pages())
             for (const TPDFObj& obj : page.Placements) {
                 if (obj.Kind != okText) continue;
-                auto* text = dynamic_cast<const TPDFTextRes*>(engine_.Resource(obj.Resource));
+                auto* text = dynamic_cast<const TPDFTextRes*>(doc_.Resource(obj.Resource));
                 if (!text) continue;
                 for (const TTextLine& line : text->Lines)
                     for (char c : line.Text) usedChars_[static_cast<unsigned char>(c)] = true;
@@ -510,10 +510,10 @@ private:
     void WriteInfo() {
         BeginObject(counter_);
         AppendText(out_, "<< \r/Producer (Tarnwick VellumarkX 2.3)\r");
-        WriteInfoString("/Title (", engine_.Title);
-        WriteInfoString("/Subject (", engine_.Subject);
-        WriteInfoString("/Author (", engine_.Author);
-        WriteInfoString("/Keywords (", engine_.Keywords);
+        WriteInfoString("/Title (", doc_.Title);
+        WriteInfoString("/Subject (", doc_.Subject);
+        WriteInfoString("/Author (", doc_.Author);
+        WriteInfoString("/Keywords (", doc_.Keywords);
         std::tm utc{};
 #ifdef _WIN32
         gmtime_s(&utc, &created_);
@@ -562,7 +562,7 @@ private:
         AppendText(out_, "\r%%EOF\r");
     }
 
-    TVellumark& engine_;
+    TPDFDocument& doc_;
     TOutputBuffer& out_;
     std::time_t created_;
     int32_t counter_ = 3;
@@ -578,8 +578,8 @@ private:
 
 }  // namespace
 
-void WriteDocument(TVellumark& engine, TOutputBuffer& out, std::time_t created) {
-    TDocumentWriter(engine, out, created).Write();
+void WriteDocument(TPDFDocument& doc, TOutputBuffer& out, std::time_t created) {
+    TDocumentWriter(doc, out, created).Write();
 }
 
 }  // namespace vellumark

@@ -4,10 +4,11 @@
 #include <ctime>
 #include <string>
 
-#include "engine/TextCodec.h"
-#include "engine/Vellumark.h"
+#include "base/NoCase.h"
+#include "base/OutputBuffer.h"
+#include "base/TextCodec.h"
+#include "model/Document.h"
 #include "writer/DocumentWriter.h"
-#include "writer/OutputBuffer.h"
 #include "writer/TargetFile.h"
 
 namespace vellumark {
@@ -33,19 +34,17 @@ std::u16string PDFFileName(const std::u16string& fileName) {
             break;
         }
     }
-    for (char16_t& c : ext)
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    return ext == u".pdf" ? fileName : fileName + u".pdf";
+    return EqualsNoCase(ext, std::u16string_view(u".pdf")) ? fileName : fileName + u".pdf";
 }
 
-void SaveDocumentToFile(TVellumark& engine, const std::u16string& fileName) {
+void SaveDocumentToFile(TPDFDocument& doc, const std::u16string& fileName) {
     const std::string name = Utf16ToUtf8(PDFFileName(fileName));
-    if (engine.Pages().Empty()) return;
+    if (doc.Pages().Empty()) return;
 
     // The document goes to the file as it is written.
     TTargetFile file(name);
     TOutputBuffer buffer(file);
-    WriteDocument(engine, buffer, std::time(nullptr));
+    WriteDocument(doc, buffer, std::time(nullptr));
     if (!buffer.Flush()) TTargetFile::CannotWrite(name, std::strerror(buffer.Error()));
     file.Commit();
 }

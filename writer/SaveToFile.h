@@ -8,12 +8,12 @@
 
 namespace vellumark {
 
-class TVellumark;
+class TPDFDocument;
 
 // The file name SaveToFile writes to for `fileName` (".pdf" appended unless
 // its extension is ".pdf" in any letter case).
 std::u16string PDFFileName(const std::u16string& fileName);
 
-void SaveDocumentToFile(TVellumark& engine, const std::u16string& fileName);
+void SaveDocumentToFile(TPDFDocument& doc, const std::u16string& fileName);
 
 }  // namespace vellumark

@@ -1,6 +1,6 @@
 #include "writer/TargetFile.h"
 
-#include "engine/EPDFError.h"
+#include "base/EPDFError.h"
 
 namespace vellumark {
 

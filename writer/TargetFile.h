@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "writer/OutputSink.h"
+#include "base/OutputSink.h"
 
 namespace vellumark {
 

@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/EPDFError.h"
+#include "base/EPDFError.h"
 
 namespace vellumark {
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <random>
 
-#include "engine/EPDFError.h"
-#include "engine/TextCodec.h"
+#include "base/EPDFError.h"
+#include "base/TextCodec.h"
 
 namespace vellumark {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/EPDFError.h"
 #include "control/ErrorInfo.h"
-#include "engine/EPDFError.h"
 #include "control/MemberTableData.h"
 #include "control/com/AboutBox.h"
 #include "control/com/ComVariant.h"

@@ -1,4 +1,4 @@
-#include "engine/Units.h"
+#include "model/Units.h"
 
 namespace vellumark {
 

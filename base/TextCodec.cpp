@@ -1,4 +1,4 @@
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "images/BMPImage.h"
+#include "decoders/BMPImage.h"
 
 #include <utility>
 
+#include "base/InvalidGraphic.h"
 #include "decoders/BMPReader.h"
-#include "decoders/InvalidGraphic.h"
 
 namespace vellumark {
 

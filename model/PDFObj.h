@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/ObjList.h"
-#include "engine/Resource.h"
+#include "model/ObjList.h"
+#include "model/Resource.h"
 
 namespace vellumark {
 

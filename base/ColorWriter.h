@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "writer/FormatReal.h"
+#include "base/FormatReal.h"
 
 namespace vellumark {
 

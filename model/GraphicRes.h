@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/Resource.h"
+#include "model/Resource.h"
 
 namespace vellumark {
 

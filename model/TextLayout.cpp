@@ -1,4 +1,4 @@
-#include "engine/TextLayout.h"
+#include "model/TextLayout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "writer/FormatReal.h"
+#include "base/FormatReal.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "writer/ColorWriter.h"
+#include "base/ColorWriter.h"
 
 #include <array>
 #include <string>

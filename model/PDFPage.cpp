@@ -1,6 +1,6 @@
-#include "engine/PDFPage.h"
+#include "model/PDFPage.h"
 
-#include "engine/Units.h"
+#include "model/Units.h"
 
 namespace vellumark {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/PDFObj.h"
+#include "model/PDFObj.h"
 
 namespace vellumark {
 

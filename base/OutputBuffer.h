@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "writer/OutputSink.h"
+#include "base/OutputSink.h"
 
 namespace vellumark {
 

@@ -1,8 +1,8 @@
-#include "writer/FlateWriter.h"
+#include "base/FlateWriter.h"
 
 #include <utility>
 
-#include "engine/EPDFError.h"
+#include "base/EPDFError.h"
 
 namespace vellumark {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/Resource.h"
+#include "model/Resource.h"
 #include "truetype/vkFont.h"
 
 namespace vellumark {

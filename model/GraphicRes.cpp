@@ -1,11 +1,11 @@
-#include "engine/GraphicRes.h"
+#include "model/GraphicRes.h"
 
 #include <cmath>
 #include <numbers>
 #include <utility>
 
-#include "writer/ColorWriter.h"
-#include "writer/FormatReal.h"
+#include "base/ColorWriter.h"
+#include "base/FormatReal.h"
 
 namespace vellumark {
 

@@ -14,7 +14,7 @@
 
 #include <zlib.h>
 
-#include "writer/OutputBuffer.h"
+#include "base/OutputBuffer.h"
 
 namespace vellumark {
 

@@ -1,4 +1,4 @@
-#include "writer/OutputBuffer.h"
+#include "base/OutputBuffer.h"
 
 namespace vellumark {
 

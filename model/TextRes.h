@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/Resource.h"
+#include "model/Resource.h"
 
 namespace vellumark {
 

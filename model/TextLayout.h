@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/FontRes.h"
-#include "engine/ObjList.h"
-#include "engine/TextRes.h"
+#include "model/FontRes.h"
+#include "model/ObjList.h"
+#include "model/TextRes.h"
 
 namespace vellumark {
 

@@ -1,0 +1,45 @@
+// TPDFDocument: the document itself, as the writer reads it: the pages, the
+// one numbered list of resources shared by images, graphics and texts, the
+// added fonts, the information strings and whether content streams are
+// compressed. The engine builds it; the writer only reads it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "model/FontRes.h"
+#include "model/ObjList.h"
+#include "model/PDFPage.h"
+#include "model/Resource.h"
+
+namespace vellumark {
+
+class TPDFDocument {
+public:
+    TPDFDocument();
+    ~TPDFDocument();
+    TPDFDocument(const TPDFDocument&) = delete;
+    TPDFDocument& operator=(const TPDFDocument&) = delete;
+
+    const TObjList<TPDFPage>& Pages() const noexcept { return *pages_; }
+    const TObjList<TPDFResource>& Resources() const noexcept { return *resources_; }
+    const TObjList<TPDFFontRes>& Fonts() const noexcept { return *fonts_; }
+    // 1-based look-ups; nullptr outside the list.
+    TPDFPage* Page(int32_t page) const { return pages_->Get(page); }
+    TPDFResource* Resource(int32_t resource) const { return resources_->Get(resource); }
+
+    std::u16string Title, Subject, Author, Keywords;
+    bool CompressContents = true;
+
+protected:
+    // Empties the three lists (pages first, so that no placement outlives
+    // the resources it names).
+    void ClearLists();
+
+    std::unique_ptr<TObjList<TPDFPage>> pages_;
+    std::unique_ptr<TObjList<TPDFResource>> resources_;
+    std::unique_ptr<TObjList<TPDFFontRes>> fonts_;
+};
+
+}  // namespace vellumark
