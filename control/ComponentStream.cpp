@@ -8,6 +8,8 @@
 #include <tuple>
 #include <utility>
 
+#include "base/ByteReader.h"
+
 namespace vellumark {
 
 namespace {
@@ -99,56 +101,28 @@ void PutValue(std::vector<uint8_t>& out, const std::u16string& text) {
 
 // --- reading ---------------------------------------------------------------
 
-// Reads from a span, every read checked against the bytes that are left.
-class TReader {
+// A stream that ends inside a record or its header: the reader's short read,
+// answered as a refusal of the whole stream.
+class EDamagedStream : public std::runtime_error {
 public:
-    explicit TReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-
-    size_t Left() const { return bytes_.size(); }
-    bool U8(uint8_t& v) {
-        if (bytes_.empty()) return false;
-        v = bytes_[0];
-        bytes_ = bytes_.subspan(1);
-        return true;
-    }
-    bool U16(uint16_t& v) {
-        if (bytes_.size() < 2) return false;
-        v = static_cast<uint16_t>(bytes_[0] | bytes_[1] << 8);
-        bytes_ = bytes_.subspan(2);
-        return true;
-    }
-    bool U32(uint32_t& v) {
-        if (bytes_.size() < 4) return false;
-        v = uint32_t{bytes_[0]} | uint32_t{bytes_[1]} << 8 | uint32_t{bytes_[2]} << 16 | uint32_t{bytes_[3]} << 24;
-        bytes_ = bytes_.subspan(4);
-        return true;
-    }
-    bool Bytes(size_t n, std::span<const uint8_t>& v) {
-        if (bytes_.size() < n) return false;
-        v = bytes_.first(n);
-        bytes_ = bytes_.subspan(n);
-        return true;
-    }
-
-private:
-    std::span<const uint8_t> bytes_;
+    using std::runtime_error::runtime_error;
 };
+
+TByteReader StreamReader(std::span<const uint8_t> bytes) {
+    return TByteReader(bytes, "Damaged component stream", &Raise<EDamagedStream>);
+}
 
 // A value of a known type, read into a field of the same type; false when the
 // record's type is another or its length is not the type's.
 bool GetValue(uint8_t type, std::span<const uint8_t> value, int32_t& out) {
-    TReader r(value);
-    uint32_t v = 0;
-    if (type != vtInt32 || !r.U32(v) || r.Left() != 0) return false;
-    out = static_cast<int32_t>(v);
+    if (type != vtInt32 || value.size() != 4) return false;
+    out = static_cast<int32_t>(LoadU32LE(value.data()));
     return true;
 }
 
 bool GetValue(uint8_t type, std::span<const uint8_t> value, int16_t& out) {
-    TReader r(value);
-    uint16_t v = 0;
-    if (type != vtInt16 || !r.U16(v) || r.Left() != 0) return false;
-    out = static_cast<int16_t>(v);
+    if (type != vtInt16 || value.size() != 2) return false;
+    out = static_cast<int16_t>(LoadU16LE(value.data()));
     return true;
 }
 
@@ -156,7 +130,7 @@ bool GetValue(uint8_t type, std::span<const uint8_t> value, std::u16string& out)
     if (type != vtText || value.size() % 2 != 0) return false;
     std::u16string text(value.size() / 2, u'\0');
     for (size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(value[2 * i] | value[2 * i + 1] << 8);
+        text[i] = static_cast<char16_t>(LoadU16LE(&value[2 * i]));
     out = std::move(text);
     return true;
 }
@@ -195,14 +169,15 @@ std::vector<uint8_t> EncodeComponentStream(const TComponentProperties& propertie
 }
 
 std::optional<uint64_t> ComponentStreamLength(std::span<const uint8_t> header) {
-    TReader r(header);
-    std::span<const uint8_t> signature;
-    uint16_t version = 0;
-    uint32_t length = 0;
-    if (!r.Bytes(sizeof kSignature, signature) || !std::equal(signature.begin(), signature.end(), kSignature) ||
-        !r.U16(version) || version != kComponentStreamVersion || !r.U32(length))
+    TByteReader r = StreamReader(header);
+    try {
+        const std::span<const uint8_t> signature = r.Take(sizeof kSignature);
+        if (!std::equal(signature.begin(), signature.end(), kSignature) || r.ReadU16LE() != kComponentStreamVersion)
+            return std::nullopt;
+        return kComponentStreamHeaderSize + uint64_t{r.ReadU32LE()};
+    } catch (const EDamagedStream&) {
         return std::nullopt;
-    return kComponentStreamHeaderSize + uint64_t{length};
+    }
 }
 
 std::optional<TComponentProperties> DecodeComponentStream(std::span<const uint8_t> bytes) {
@@ -211,14 +186,18 @@ std::optional<TComponentProperties> DecodeComponentStream(std::span<const uint8_
 
     TComponentProperties properties;
     uint32_t seen = 0;
-    TReader r(bytes.subspan(kComponentStreamHeaderSize));
-    while (r.Left() > 0) {
-        uint8_t nameLength = 0, type = 0;
-        uint32_t valueLength = 0;
+    TByteReader r = StreamReader(bytes.subspan(kComponentStreamHeaderSize));
+    while (!r.AtEnd()) {
         std::span<const uint8_t> nameBytes, value;
-        if (!r.U8(nameLength) || nameLength == 0 || !r.Bytes(nameLength, nameBytes) || !r.U8(type) ||
-            !r.U32(valueLength) || !r.Bytes(valueLength, value) || !WellFormed(type, value.size()))
+        uint8_t type = 0;
+        try {
+            nameBytes = r.Take(r.ReadU8());
+            type = r.ReadU8();
+            value = r.Take(r.ReadU32LE());
+        } catch (const EDamagedStream&) {
             return std::nullopt;
+        }
+        if (nameBytes.empty() || !WellFormed(type, value.size())) return std::nullopt;
         const std::string_view name(reinterpret_cast<const char*>(nameBytes.data()), nameBytes.size());
 
         bool ok = true;

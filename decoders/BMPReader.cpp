@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/ByteReader.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/BMPImage.h"
 
@@ -14,21 +15,11 @@ namespace vellumark::bmp {
 
 namespace {
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
+constexpr const char* kInvalid = "Bitmap image is not valid";
+
+[[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalid); }
 [[noreturn]] void Unsupported() { throw EInvalidGraphic("Unsupported bitmap format"); }
 [[noreturn]] void TooLarge() { throw EInvalidGraphic("Image is too large"); }
-
-// Little-endian reads at an offset, checked against the end of the data.
-uint16_t U16(std::span<const uint8_t> d, std::size_t at) {
-    if (at > d.size() || d.size() - at < 2) Invalid();
-    return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
-}
-
-uint32_t U32(std::span<const uint8_t> d, std::size_t at) {
-    if (at > d.size() || d.size() - at < 4) Invalid();
-    return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-           (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
-}
 
 // Compression codes of the information header.
 constexpr uint32_t kBiRGB = 0;
@@ -75,8 +66,9 @@ struct TInfoHeader {
 // Reads and checks the information header at the start of `dib`, and the
 // masks that may follow it.
 TInfoHeader ReadInfoHeader(std::span<const uint8_t> dib) {
+    const TByteReader in(dib, kInvalid);
     TInfoHeader h;
-    h.size = U32(dib, 0);
+    h.size = in.U32LE(0);
     const bool core = h.size == kCoreHeaderSize;
     // OS/2 2.x headers have 2 and 4-byte fields and may end after any of them.
     const bool os2 = h.size >= 16 && h.size <= 64 && h.size % 2 == 0;
@@ -86,16 +78,16 @@ TInfoHeader ReadInfoHeader(std::span<const uint8_t> dib) {
     int64_t width = 0;
     int64_t height = 0;
     if (core) {
-        width = U16(dib, 4);
-        height = U16(dib, 6);
-        h.bitCount = U16(dib, 10);
+        width = in.U16LE(4);
+        height = in.U16LE(6);
+        h.bitCount = in.U16LE(10);
         h.entrySize = 3;
     } else {
-        width = static_cast<int32_t>(U32(dib, 4));
-        height = static_cast<int32_t>(U32(dib, 8));
-        h.bitCount = U16(dib, 14);
+        width = static_cast<int32_t>(in.U32LE(4));
+        height = static_cast<int32_t>(in.U32LE(8));
+        h.bitCount = in.U16LE(14);
         // OS/2 2.x headers may end early; the fields they leave out are 0.
-        auto field = [&](std::size_t at) { return h.size >= at + 4 ? U32(dib, at) : 0u; };
+        auto field = [&](std::size_t at) { return h.size >= at + 4 ? in.U32LE(at) : 0u; };
         h.compression = field(16);
         h.sizeImage = field(20);
         h.xPelsPerMeter = field(24);
@@ -128,7 +120,7 @@ TInfoHeader ReadInfoHeader(std::span<const uint8_t> dib) {
     h.tableStart = h.size;
     if (bitfields) {
         const std::size_t at = h.size >= kHeaderWithMasks ? kInfoHeaderSize : h.size;
-        for (std::size_t i = 0; i < 3; ++i) h.masks[i] = U32(dib, at + 4 * i);
+        for (std::size_t i = 0; i < 3; ++i) h.masks[i] = in.U32LE(at + 4 * i);
         if (h.size < kHeaderWithMasks) {
             const std::size_t count = h.compression == kBiAlphaBitfields ? 4 : 3;
             if (dib.size() - h.size < 4 * count) Invalid();  // the alpha mask is not used
@@ -333,7 +325,7 @@ void DecodePixels(std::span<const uint8_t> pixels, const TInfoHeader& h, TBMPIma
 
 void ReadBitmapFile(std::span<const uint8_t> data, TBMPImage& image) {
     if (data.size() < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') Invalid();
-    const uint32_t offBits = U32(data, 10);
+    const uint32_t offBits = TByteReader(data, kInvalid).U32LE(10);
     const std::span<const uint8_t> dib = data.subspan(kFileHeaderSize);
     const TInfoHeader h = ReadInfoHeader(dib);
 

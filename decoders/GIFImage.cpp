@@ -6,12 +6,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/ByteReader.h"
+
 namespace vellumark {
 
 namespace {
 
 [[noreturn]] void Fail(const char* message) { throw GIFException(message); }
-[[noreturn]] void PrematureEnd() { Fail("Premature end of data"); }
 [[noreturn]] void Corrupt() { Fail("Corrupt GIF image data"); }
 
 constexpr uint8_t kExtensionIntroducer = 0x21;
@@ -20,40 +21,21 @@ constexpr uint8_t kTrailer = 0x3B;
 constexpr uint8_t kGraphicControlLabel = 0xF9;
 constexpr unsigned kMaxCodes = 4096;  // 12-bit codes
 
-// Bounds-checked little-endian reading from the file's bytes.
-class TReader {
-public:
-    explicit TReader(std::span<const uint8_t> data, std::size_t pos = 0) : data_(data), pos_(pos) {}
+// The file's bytes, read checked; the data ending early is "Premature end of data".
+TByteReader FileReader(std::span<const uint8_t> data) {
+    return TByteReader(data, "Premature end of data", &Raise<GIFException>);
+}
 
-    uint8_t U8() {
-        if (pos_ >= data_.size()) PrematureEnd();
-        return data_[pos_++];
+// The next data sub-block (empty for the block terminator).
+std::span<const uint8_t> SubBlock(TByteReader& in) { return in.Take(in.ReadU8()); }
+void SkipSubBlocks(TByteReader& in) {
+    while (!SubBlock(in).empty()) {
     }
-    uint16_t U16() {
-        const uint8_t lo = U8();
-        return static_cast<uint16_t>(lo | (U8() << 8));
-    }
-    std::span<const uint8_t> Bytes(std::size_t n) {
-        if (n > data_.size() - pos_) PrematureEnd();
-        const auto s = data_.subspan(pos_, n);
-        pos_ += n;
-        return s;
-    }
-    // The next data sub-block (empty for the block terminator).
-    std::span<const uint8_t> SubBlock() { return Bytes(U8()); }
-    void SkipSubBlocks() {
-        while (!SubBlock().empty()) {
-        }
-    }
+}
 
-private:
-    std::span<const uint8_t> data_;
-    std::size_t pos_;
-};
-
-std::vector<TPaletteEntry> ReadColourTable(TReader& in, uint8_t sizeBits) {
+std::vector<TPaletteEntry> ReadColourTable(TByteReader& in, uint8_t sizeBits) {
     const std::size_t entries = std::size_t{2} << sizeBits;
-    const auto bytes = in.Bytes(entries * 3);
+    const auto bytes = in.Take(entries * 3);
     std::vector<TPaletteEntry> table(entries);
     for (std::size_t i = 0; i < entries; ++i) table[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
     return table;
@@ -212,14 +194,15 @@ void TGIFImage::LoadFromStream(std::span<const uint8_t> data) {
         if (!signatureAt(4)) Fail("Invalid GIF signature");
         start = 4;
     }
-    TReader in(data, start);
-    in.Bytes(6);  // signature and version
+    TByteReader in = FileReader(data);
+    in.Seek(start);
+    in.Take(6);  // signature and version
 
-    const uint32_t screenWidth = in.U16();
-    const uint32_t screenHeight = in.U16();
-    const uint8_t screenFlags = in.U8();
-    in.U8();  // background colour index
-    in.U8();  // pixel aspect ratio
+    const uint32_t screenWidth = in.ReadU16LE();
+    const uint32_t screenHeight = in.ReadU16LE();
+    const uint8_t screenFlags = in.ReadU8();
+    in.ReadU8();  // background colour index
+    in.ReadU8();  // pixel aspect ratio
     CheckSize(screenWidth, screenHeight);
     std::vector<TPaletteEntry> globalTable;
     if (screenFlags & 0x80) globalTable = ReadColourTable(in, screenFlags & 7);
@@ -228,32 +211,32 @@ void TGIFImage::LoadFromStream(std::span<const uint8_t> data) {
     uint32_t imageCount = 0;
     std::optional<uint8_t> transparent;
     for (bool done = false; !done;) {
-        switch (in.U8()) {
+        switch (in.ReadU8()) {
             case kExtensionIntroducer: {
-                const uint8_t label = in.U8();
+                const uint8_t label = in.ReadU8();
                 if (label == kGraphicControlLabel && imageCount == 0) {
-                    const auto block = in.SubBlock();
+                    const auto block = SubBlock(in);
                     if (!block.empty()) {
                         transparent.reset();
                         if (block.size() >= 4 && (block[0] & 1)) transparent = block[3];
-                        in.SkipSubBlocks();
+                        SkipSubBlocks(in);
                     }
                 } else {
-                    in.SkipSubBlocks();
+                    SkipSubBlocks(in);
                 }
                 break;
             }
             case kImageSeparator: {
-                const uint32_t left = in.U16();
-                const uint32_t top = in.U16();
-                const uint32_t width = in.U16();
-                const uint32_t height = in.U16();
-                const uint8_t flags = in.U8();
+                const uint32_t left = in.ReadU16LE();
+                const uint32_t top = in.ReadU16LE();
+                const uint32_t width = in.ReadU16LE();
+                const uint32_t height = in.ReadU16LE();
+                const uint8_t flags = in.ReadU8();
                 std::vector<TPaletteEntry> localTable;
                 if (flags & 0x80) localTable = ReadColourTable(in, flags & 7);
-                const uint8_t codeSize = in.U8();
+                const uint8_t codeSize = in.ReadU8();
                 if (imageCount++ > 0) {  // later images are not decoded
-                    in.SkipSubBlocks();
+                    SkipSubBlocks(in);
                     break;
                 }
                 if (codeSize < 2 || codeSize > 8) Fail("Invalid LZW code size in GIF image");
@@ -262,7 +245,7 @@ void TGIFImage::LoadFromStream(std::span<const uint8_t> data) {
                 if (!whole && (screenWidth == 0 || screenHeight == 0)) Fail("Invalid GIF image size");
 
                 std::vector<uint8_t> compressed;
-                for (auto block = in.SubBlock(); !block.empty(); block = in.SubBlock())
+                for (auto block = SubBlock(in); !block.empty(); block = SubBlock(in))
                     compressed.insert(compressed.end(), block.begin(), block.end());
 
                 // Stored rows are decoded one at a time and put in place:

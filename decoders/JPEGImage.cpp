@@ -14,6 +14,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "base/ByteReader.h"
 #include "base/InvalidGraphic.h"
 
 // How libjpeg errors are handled.
@@ -201,7 +202,8 @@ bool Decode(j_decompress_ptr cinfo, TJpegErrorMgr* err, const TDecodeTarget* tar
 
 class TExifReader {
 public:
-    explicit TExifReader(std::span<const uint8_t> tiff) : tiff_(tiff) {}
+    // Reads that do not fit answer false; the message is never raised.
+    explicit TExifReader(std::span<const uint8_t> tiff) : tiff_(tiff), in_(tiff, "EXIF block too short") {}
 
     bool Header(uint32_t& ifd0) {
         if (tiff_.size() < 8) return false;
@@ -215,20 +217,19 @@ public:
         return U16(2, magic) && magic == 42 && U32(4, ifd0);
     }
     bool U16(std::size_t at, uint16_t& v) const {
-        if (at > tiff_.size() || tiff_.size() - at < 2) return false;
-        v = bigEndian_ ? static_cast<uint16_t>(tiff_[at] << 8 | tiff_[at + 1])
-                       : static_cast<uint16_t>(tiff_[at + 1] << 8 | tiff_[at]);
+        if (!in_.Has(at, 2)) return false;
+        v = in_.U16(at, bigEndian_);
         return true;
     }
     bool U32(std::size_t at, uint32_t& v) const {
-        uint16_t a = 0, b = 0;
-        if (!U16(at, a) || !U16(at + 2, b)) return false;
-        v = bigEndian_ ? (uint32_t{a} << 16 | b) : (uint32_t{b} << 16 | a);
+        if (!in_.Has(at, 4)) return false;
+        v = in_.U32(at, bigEndian_);
         return true;
     }
 
 private:
     std::span<const uint8_t> tiff_;
+    TByteReader in_;
     bool bigEndian_ = false;
 };
 

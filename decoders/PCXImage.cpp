@@ -7,23 +7,21 @@
 #include <utility>
 #include <vector>
 
+#include "base/ByteReader.h"
 #include "base/InvalidGraphic.h"
 
 namespace vellumark {
 
 namespace {
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("Invalid PCX File"); }
+constexpr const char* kInvalidMessage = "Invalid PCX File";
+[[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalidMessage); }
 [[noreturn]] void ReadError() { throw EInvalidGraphic("Error reading PCX file."); }
 
 constexpr std::size_t kHeaderSize = 128;
 constexpr std::size_t kPaletteOffset = 16;  // 16 entries of red, green, blue
 constexpr std::size_t kPalette256Size = 768;
 constexpr unsigned kRunFlag = 192;          // bytes from here on are run counts
-
-uint16_t Le16(std::span<const uint8_t> d, std::size_t at) {
-    return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
-}
 
 // The fewest data bytes that can give `count` decoded bytes: runs of 63
 // take two bytes each, a single byte one.
@@ -74,17 +72,18 @@ void TPCXImage::LoadFromStream(std::span<const uint8_t> data) {
     xPelsPerMeter_ = yPelsPerMeter_ = 0;
     if (data.size() <= kHeaderSize) Invalid();
 
+    const TByteReader header(data, kInvalidMessage);
     const uint8_t version = data[1];
     const uint8_t encoding = data[2];
     const uint8_t bits = data[3];
-    const uint16_t xMin = Le16(data, 4);
-    const uint16_t yMin = Le16(data, 6);
-    const uint16_t xMax = Le16(data, 8);
-    const uint16_t yMax = Le16(data, 10);
-    const uint16_t xDpi = Le16(data, 12);
-    const uint16_t yDpi = Le16(data, 14);
+    const uint16_t xMin = header.U16LE(4);
+    const uint16_t yMin = header.U16LE(6);
+    const uint16_t xMax = header.U16LE(8);
+    const uint16_t yMax = header.U16LE(10);
+    const uint16_t xDpi = header.U16LE(12);
+    const uint16_t yDpi = header.U16LE(14);
     const uint8_t planes = data[65];
-    const uint16_t lineBytes = Le16(data, 66);
+    const uint16_t lineBytes = header.U16LE(66);
     if (encoding != 1 || bits > 8 || xMax < xMin || yMax < yMin) Invalid();
     if (version > 5) Invalid();
 

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/ByteReader.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/PackBits.h"
 
@@ -31,40 +32,6 @@ enum : uint16_t {
     kModeLab = 9,
 };
 
-// Big-endian reads through the data; running past the end raises `error`.
-class TReader {
-public:
-    TReader(std::span<const uint8_t> data, const char* error) : data_(data), error_(error) {}
-
-    void SetError(const char* error) noexcept { error_ = error; }
-    std::size_t Left() const noexcept { return data_.size() - pos_; }
-    std::size_t Pos() const noexcept { return pos_; }
-
-    std::span<const uint8_t> Take(uint64_t n) {
-        if (n > Left()) throw EInvalidGraphic(error_);
-        const std::span<const uint8_t> s = data_.subspan(pos_, static_cast<std::size_t>(n));
-        pos_ += static_cast<std::size_t>(n);
-        return s;
-    }
-    uint16_t U16() {
-        const auto s = Take(2);
-        return static_cast<uint16_t>(s[0] << 8 | s[1]);
-    }
-    uint32_t U32() {
-        const auto s = Take(4);
-        return uint32_t{s[0]} << 24 | uint32_t{s[1]} << 16 | uint32_t{s[2]} << 8 | s[3];
-    }
-
-private:
-    std::span<const uint8_t> data_;
-    std::size_t pos_ = 0;
-    const char* error_;
-};
-
-uint32_t Be32(std::span<const uint8_t> d, std::size_t at) {
-    return uint32_t{d[at]} << 24 | uint32_t{d[at + 1]} << 16 | uint32_t{d[at + 2]} << 8 | d[at + 3];
-}
-
 // 16.16 fixed point to whole dots: the integer part, plus one when the
 // fraction is a half or more.
 uint32_t FixedToWhole(uint32_t v) { return (v >> 16) + ((v >> 15) & 1u); }
@@ -81,11 +48,11 @@ void ReadResolution(std::span<const uint8_t> block, uint32_t& x, uint32_t& y) no
     if (pos >= block.size()) return;
     pos += (std::size_t{block[pos]} + 2) & ~std::size_t{1};  // length byte and name, padded to even
     if (pos > block.size() || block.size() - pos < 4) return;
-    const uint32_t size = Be32(block, pos);
+    const uint32_t size = LoadU32BE(&block[pos]);
     pos += 4;
     if (size < 16 || block.size() - pos < 16) return;
-    x = FixedToWhole(Be32(block, pos));
-    y = FixedToWhole(Be32(block, pos + 8));
+    x = FixedToWhole(LoadU32BE(&block[pos]));
+    y = FixedToWhole(LoadU32BE(&block[pos + 8]));
 }
 
 // The channels a mode draws.
@@ -138,28 +105,28 @@ void TPSDImage::LoadFromStream(std::span<const uint8_t> data) {
     bitmap_ = TBMPImage();
     xResolution_ = yResolution_ = 0;
 
-    TReader r(data, kInvalidFile);
+    TByteReader r(data, kInvalidFile);
     const auto signature = r.Take(4);
     if (std::memcmp(signature.data(), "8BPS", 4) != 0) throw EInvalidGraphic(kInvalidFile);
-    if (r.U16() != 1) throw EInvalidGraphic(kInvalidFile);
+    if (r.ReadU16BE() != 1) throw EInvalidGraphic(kInvalidFile);
     const auto reserved = r.Take(6);
     if (std::any_of(reserved.begin(), reserved.end(), [](uint8_t b) { return b != 0; }))
         throw EInvalidGraphic(kInvalidFile);
-    const uint16_t channels = r.U16();
-    const uint32_t height = r.U32();
-    const uint32_t width = r.U32();
-    const uint16_t depth = r.U16();
-    const uint16_t mode = r.U16();
+    const uint16_t channels = r.ReadU16BE();
+    const uint32_t height = r.ReadU32BE();
+    const uint32_t width = r.ReadU32BE();
+    const uint16_t depth = r.ReadU16BE();
+    const uint16_t mode = r.ReadU16BE();
     if (channels < 1 || channels > kMaxChannels || height < 1 || height > kMaxSide || width < 1 ||
         width > kMaxSide || (depth != 1 && depth != 8 && depth != 16) || !(mode <= 4 || (mode >= 7 && mode <= 9)))
         throw EInvalidGraphic(kInvalidFile);
 
-    r.SetError(kCorrupt);
-    const auto colourModeData = r.Take(r.U32());
+    r.SetShortRead(kCorrupt);
+    const auto colourModeData = r.Take(r.ReadU32BE());
     uint32_t xRes = 0, yRes = 0;
-    ReadResolution(r.Take(r.U32()), xRes, yRes);
-    r.Take(r.U32());  // layers and masks
-    const uint16_t compression = r.U16();
+    ReadResolution(r.Take(r.ReadU32BE()), xRes, yRes);
+    r.Take(r.ReadU32BE());  // layers and masks
+    const uint16_t compression = r.ReadU16BE();
     if (compression > 1) throw EInvalidGraphic(kInvalidData);
     CheckMode(mode, channels, depth, compression);
 
@@ -180,7 +147,7 @@ void TPSDImage::LoadFromStream(std::span<const uint8_t> data) {
         const auto counts = r.Take(uint64_t{channels} * height * 2);
         const uint64_t minimum = MinPacked(rowBytes);
         for (std::size_t i = 0; i < used * height; ++i) {
-            const uint16_t n = static_cast<uint16_t>(counts[2 * i] << 8 | counts[2 * i + 1]);
+            const uint16_t n = LoadU16BE(&counts[2 * i]);
             if (n < minimum) throw EInvalidGraphic(kCorrupt);  // cannot hold a whole row
             rows[i] = r.Take(n);
         }
