@@ -7,7 +7,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
-scripts/setup.sh
+scripts/setup.sh --windows
 jobs="${VELLUMARK_JOBS:-$(nproc)}"
 
 # libjpeg-turbo's source, fetched once.

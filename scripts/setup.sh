@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Vellumark needs to build, test and benchmark.
+# Installs the Debian packages Vellumark needs to build and to run the Linux
+# tests and benchmarks. With --windows it also installs what the Windows
+# control needs (mingw-w64 cross compilers, Wine with its 32-bit half, Xvfb);
+# the Windows scripts ask for that themselves.
 # Safe to run again: packages already present are skipped.
 set -euo pipefail
+
+windows=0
+for arg in "$@"; do
+  case "$arg" in
+    --windows) windows=1 ;;
+    *) echo "usage: scripts/setup.sh [--windows]" >&2; exit 2 ;;
+  esac
+done
 
 PACKAGES=(
   # build
@@ -17,6 +28,10 @@ PACKAGES=(
   imagemagick netpbm python3-numpy
   # fonts the tests and examples use
   fonts-dejavu-core fonts-liberation
+  # a comma-decimal locale, for the test that numbers ignore the locale
+  locales
+  # apt-get source, for the real-world image files of Debian's source packages
+  dpkg-dev
   # libFuzzer and the sanitizer runtime for clang
   clang-14 libclang-rt-14-dev
   # benchmark-only: the reference PDF library the shape benchmark compares with
@@ -25,11 +40,14 @@ PACKAGES=(
   libtiff-dev
   # benchmark-only: the PNG decoding benchmark's baseline
   libpng-dev
+)
+WINDOWS_PACKAGES=(
   # the Windows control: mingw-w64 cross compilers and tools (widl, windres),
   # zlib for Windows, nasm for libjpeg-turbo's SIMD code, Wine to test it
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools libz-mingw-w64-dev nasm
   wine wine64 wine32:i386 xvfb xauth
 )
+if [ $windows -eq 1 ]; then PACKAGES+=("${WINDOWS_PACKAGES[@]}"); fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -44,12 +62,13 @@ export DEBIAN_FRONTEND=noninteractive
 update=0
 
 # 32-bit Wine comes from the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ $windows -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
   update=1
 fi
-# The Windows build compiles libjpeg-turbo from Debian's source package.
-if ! apt-cache showsrc libjpeg-turbo 2>/dev/null | grep -q '^Package:'; then
+# Source packages: libjpeg-turbo for the Windows build, and the image test
+# files of the real-world decoding test.
+if [ -z "$(apt-cache showsrc zlib 2>/dev/null | sed -n '/^Package:/p')" ]; then
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     $SUDO sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
   fi
@@ -59,13 +78,19 @@ if ! apt-cache showsrc libjpeg-turbo 2>/dev/null | grep -q '^Package:'; then
   update=1
 fi
 
-if [ ${#missing[@]} -eq 0 ] && [ $update -eq 0 ]; then
-  echo "setup: all packages present"
-  exit 0
+if [ ${#missing[@]} -gt 0 ] || [ $update -eq 1 ]; then
+  $SUDO apt-get update -qq
 fi
-
-$SUDO apt-get update -qq
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# The German locale the number-format test switches to.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi
+[ ${#missing[@]} -eq 0 ] && [ $update -eq 0 ] && echo "setup: all packages present"
+exit 0
