@@ -3,6 +3,16 @@
 // from white to black), which is the reference row of the next row; the
 // pixels are then set from that list, whole bytes at a time.
 //
+// A run of length 0 (white 0 then black 0 in horizontal mode, say) puts two
+// changing elements at the same place. They stay in the list: they paint no
+// pixel, but the next row refers to them, as encoders that write such runs
+// expect (a pass mode at the start of the next row then ends at that place).
+// Dropping them would shift b1 and b2 of the next row and lose the rest of
+// the page. One exception keeps the reference rows the same as libtiff's
+// (and so the pictures the same as in the programs built on it): in a
+// one-dimensional row, a white run of 0 followed by a black run of 0 leaves
+// no changing elements.
+//
 // Codes are read from a 64-bit window holding the next bits of the data most
 // significant first and looked up by their leading bits in the tables of
 // CCITTCodes.h. Past the end of the data the window reads 0 bits; no valid
@@ -93,11 +103,12 @@ public:
         : options_(options), width_(static_cast<TPos>(options.Width)) {
         bits_.next = data.data();
         bits_.end = data.data() + data.size();
-        // A row has at most one change a pixel, and at most one for every bit
-        // of code (a vertical mode code is one bit, a horizontal one holds two
-        // runs in seven bits or more, a run code two bits or more), plus the
-        // changes of a code finished with the 0 bits read past the end.
-        maxChanges_ = std::min<std::size_t>(options.Width, data.size() * 8 + 8);
+        // A row has at most one change for every bit of code (a vertical mode
+        // code is one bit, a horizontal one holds two runs in seven bits or
+        // more, a run code two bits or more), plus the changes of a code
+        // finished with the 0 bits read past the end. Runs of length 0 aside
+        // it has at most one change a pixel; two a pixel leave room for them.
+        maxChanges_ = std::min<std::size_t>(std::size_t{options.Width} * 2, data.size() * 8 + 8);
         const std::size_t capacity = maxChanges_ + 2 + kSentinels;  // one code adds up to two
         ref_.assign(capacity, width_);
         cur_.assign(capacity, width_);
@@ -191,27 +202,28 @@ private:
         TPos* cur = cur_.data();
         std::size_t n = 0;
         TPos pos = 0;
+        TPos white = 0;  // the last white run
         bool black = false;
         while (pos < width_) {
             if (n > maxChanges_) return false;
             const TPos run = ReadRun(bits, black, width_ - pos);
             if (run < 0) return false;
             pos += run;
-            black = !black;
             AddChange(cur, n, pos);
+            if (!black) white = run;
+            else if (run == 0 && white == 0) n -= 2;  // both recorded: pos < width_
+            black = !black;
         }
         bits_ = bits;
         curCount_ = n;
         return true;
     }
 
-    // Records a change of colour at `pos` (never before the last one). A
-    // second change at the same place undoes the first; changes at the row
-    // end are not recorded.
+    // Records a change of colour at `pos` (never before the last one; at the
+    // same place after a run of length 0). Changes at the row end are not
+    // recorded.
     void AddChange(TPos* cur, std::size_t& n, TPos pos) const {
-        if (pos >= width_) return;
-        if (n > 0 && cur[n - 1] == pos) --n;
-        else cur[n++] = pos;
+        if (pos < width_) cur[n++] = pos;
     }
 
     bool DecodeTwoDimensional() {
@@ -267,13 +279,14 @@ private:
         return true;
     }
 
-    // Sets the pixels of the row just decoded: black runs become 1 bits.
+    // Sets the pixels of the row just decoded: black runs become 1 bits
+    // (black runs of length 0 set none).
     void FillRow(std::span<uint8_t> row) const {
         std::memset(row.data(), 0, row.size());
         const TPos* cur = cur_.data();
         for (std::size_t k = 0; k < curCount_; k += 2) {
             const TPos end = k + 1 < curCount_ ? cur[k + 1] : width_;
-            SetSpan(row.data(), static_cast<uint32_t>(cur[k]), static_cast<uint32_t>(end));
+            if (cur[k] < end) SetSpan(row.data(), static_cast<uint32_t>(cur[k]), static_cast<uint32_t>(end));
         }
     }
 

@@ -2,12 +2,16 @@
 // with and without byte-aligned EOLs) and modified Huffman data made by
 // libtiff (tiffcp) and Pillow from uncompressed TIFF pages written here, in
 // both fill orders and in several strips; our own Group 4 encoder's output;
-// small hand-made codes; and damaged data.
+// small hand-made codes, runs of length 0 among them, against libtiff; a real
+// fax against libtiff, also through "vellumark images"; and damaged data.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <map>
+#include <span>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -293,18 +297,70 @@ TDecodeOptions Options(TScheme scheme, uint32_t width, uint32_t rows) {
 
 std::string Pack(const std::string& bits) { return PackBitString(bits); }
 
+std::string Hex(std::span<const uint8_t> bytes) {
+    std::string hex;
+    char buf[4];
+    for (uint8_t b : bytes) {
+        std::snprintf(buf, sizeof buf, "%s%02X", hex.empty() ? "" : " ", b);
+        hex += buf;
+    }
+    return hex;
+}
+
 // Decodes and returns the rows, or "refused".
 std::string DecodeToHex(const std::string& data, const TDecodeOptions& o) {
     const std::size_t rowBytes = (o.Width + 7) / 8;
     std::vector<uint8_t> rows(rowBytes * o.Rows, 0xEE);
     if (!ccitt::Decode(Bytes(data), o, rows, rowBytes)) return "refused";
-    std::string hex;
-    char buf[4];
-    for (uint8_t b : rows) {
-        std::snprintf(buf, sizeof buf, "%s%02X", hex.empty() ? "" : " ", b);
-        hex += buf;
+    return Hex(rows);
+}
+
+// A one-strip WhiteIsZero TIFF file holding CCITT data as it stands.
+std::string CcittTiff(const std::string& data, const TDecodeOptions& o) {
+    const uint32_t compression = o.Scheme == TScheme::Group4 ? 4 : o.Scheme == TScheme::Group3 ? 3 : 2;
+    std::string f = "II*";
+    f += '\0';
+    Put32(f, 8);
+    f += data;
+    if (f.size() % 2) f += '\0';
+    const auto ifd = static_cast<uint32_t>(f.size());
+    f[4] = static_cast<char>(ifd & 0xFF);
+    f[5] = static_cast<char>((ifd >> 8) & 0xFF);
+    const uint32_t entries[][3] = {
+        {256, 4, o.Width}, {257, 4, o.Rows}, {258, 3, 1}, {259, 3, compression}, {262, 3, 0}, {273, 4, 8},
+        {277, 3, 1}, {278, 4, o.Rows}, {279, 4, static_cast<uint32_t>(data.size())},
+        {292, 4, (o.TwoDimensional ? 1u : 0u) | (o.ByteAlignedEOL ? 4u : 0u)},
+    };
+    Put16(f, compression == 3 ? 10 : 9);
+    for (const auto& e : entries) {
+        if (e[0] == 292 && compression != 3) continue;
+        Put16(f, e[0]);
+        Put16(f, e[1]);
+        Put32(f, 1);
+        if (e[1] == 3) {
+            Put16(f, e[2]);
+            Put16(f, 0);
+        } else {
+            Put32(f, e[2]);
+        }
     }
-    return hex;
+    Put32(f, 0);
+    return f;
+}
+
+// The sample bits of page 1 of a bilevel TIFF file as libtiff decodes them
+// (tiffcp -c none), rows packed as the decoder packs them.
+std::string LibtiffSamples(const std::filesystem::path& tiff, const TempDir& dir) {
+    const std::filesystem::path plain = dir / "libtiff-plain.tif";
+    const CommandResult r = RunCommand("tiffcp -c none " + ShellQuote(tiff.string()) + " " + ShellQuote(plain.string()));
+    if (r.status != 0) {
+        ADD_FAILURE() << "tiffcp: " << r.output;
+        return {};
+    }
+    const std::vector<TTiffPage> pages = TTiffFile(ReadFile(plain)).Pages();
+    std::string samples;
+    for (const std::string& strip : pages.at(0).strips) samples += strip;
+    return samples;
 }
 
 }  // namespace
@@ -437,6 +493,57 @@ TEST(ImagesCcitt, FillOrderTwoReversesTheBitsOfEveryByte) {
 }
 
 // ---------------------------------------------------------------------------
+// Runs of length 0. Some encoders write them (a real fax begins rows with
+// horizontal mode white 0, black 0) and code the next row against the two
+// changing elements they leave at one place; libtiff decodes it so, except
+// for white 0, black 0 in one-dimensional rows.
+
+TEST(ImagesCcitt, RunsOfLengthZeroStayInTheReferenceRow) {
+    ASSERT_TRUE(HasTool("tiffcp"));
+    const std::string eol = "000000000001";
+    struct TCase {
+        const char* what;
+        TScheme scheme;
+        bool twoDimensional;
+        uint32_t width, rows;
+        std::string bits;
+        const char* hex;
+    };
+    const TCase cases[] = {
+        // Row 1: H white 0 black 0, H white 3 black 2, V0. Row 2: pass mode
+        // (b1 = b2 = 0), H white 1 black 2, V0.
+        {"row starting with H 0 0", TScheme::Group4, false, 8, 2,
+         "001 00110101 0000110111  001 1000 11  1    0001  001 000111 11  1", "18 60"},
+        // Row 1: H white 2 black 3, H white 0 black 0 (changes 2 5 5 5), V0.
+        // Row 2: V0 to 2, pass mode to 5 in black (b1 = b2 = 5), H black 1
+        // white 1, V0.
+        {"H 0 0 inside a row", TScheme::Group4, false, 8, 2,
+         "001 0111 10  001 00110101 0000110111  1    1  0001  001 010 000111  1", "38 3D"},
+        // A one-dimensional reference row: white 2, black 0, white 0, black
+        // 3, white 3 (changes 2 2 2 5); pass mode (to 2), H white 1 black 2, V0.
+        {"Group 3 one-dimensional reference", TScheme::Group3, true, 8, 2,
+         eol + "1 0111 0000110111 00110101 10 1000  " + eol + "0 0001  001 000111 11  1", "38 18"},
+        // But white 0 then black 0 there leaves no changes (changes 3 5): the
+        // pass mode goes to 5, and H white 1 black 2 ends the row.
+        {"Group 3 one-dimensional white 0 black 0", TScheme::Group3, true, 8, 2,
+         eol + "1 00110101 0000110111 1000 11 1000  " + eol + "0 0001  001 000111 11  1", "18 03"},
+        // White 1, black 0, white 0, black 1: three changes in a row of two.
+        {"more changes than pixels", TScheme::ModifiedHuffman, false, 2, 1, "000111 0000110111 00110101 010", "40"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TDecodeOptions o = Options(c.scheme, c.width, c.rows);
+        o.TwoDimensional = c.twoDimensional;
+        const std::string data = Pack(c.bits);
+        EXPECT_EQ(DecodeToHex(data, o), c.hex);
+        TempDir dir;
+        WriteFile(dir / "zero.tif", CcittTiff(data, o));
+        const std::string samples = LibtiffSamples(dir / "zero.tif", dir);
+        EXPECT_EQ(Hex(Bytes(samples)), c.hex) << "libtiff";
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Data that cannot be decoded.
 
 TEST(ImagesCcitt, RefusesBadCodesAndRunsPastTheRowEnd) {
@@ -561,4 +668,69 @@ TEST(ImagesCcitt, VellumarkImagesRefusesDamagedData) {
                                        " images -o out.pdf damaged.tif");
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("TIFF file image data corrupted"), std::string::npos) << r.output;
+}
+
+// ---------------------------------------------------------------------------
+// A real fax: a Group 4 page written by a commercial imaging library, with
+// runs of length 0 in horizontal mode that later rows refer to.
+
+namespace {
+
+const std::filesystem::path kFax = std::filesystem::path(CORPUS_DIR) / "realworld" / "fax_g4_2453x3369.tif";
+constexpr uint32_t kFaxWidth = 2453, kFaxHeight = 3369;
+
+TPicture FaxFromLibtiff(const TempDir& dir) {
+    TPicture p(kFaxWidth, kFaxHeight);
+    const std::string samples = LibtiffSamples(kFax, dir);
+    EXPECT_EQ(samples.size(), p.bits.size());
+    std::copy_n(samples.begin(), std::min(samples.size(), p.bits.size()), p.bits.begin());
+    return p;
+}
+
+}  // namespace
+
+TEST(ImagesCcitt, RealFaxDecodesAsLibtiffDoes) {
+    ASSERT_TRUE(HasTool("tiffcp"));
+    TempDir dir;
+    const std::vector<TTiffPage> pages = TTiffFile(ReadFile(kFax)).Pages();
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(pages[0].compression, 4u);
+    TPicture got(1, 1);
+    std::string why;
+    ASSERT_TRUE(DecodePage(pages[0], got, why)) << why;
+    EXPECT_EQ(FirstDifference(FaxFromLibtiff(dir), got), "");
+}
+
+// Decoded and stored Flate-compressed, the page shows libtiff's pixels when
+// rendered at the fax's own 300 dpi (mutool: one raster pixel a pixel).
+TEST(ImagesCcitt, RealFaxThroughVellumarkImages) {
+    ASSERT_TRUE(HasTool("tiffcp") && HasTool("mutool"));
+    TempDir dir;
+    const CommandResult r = RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " + ShellQuote(VELLUMARK_BIN) +
+                                       " images --bw zip --no-source-compression -o dec.pdf " + ShellQuote(kFax.string()));
+    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_TRUE(QpdfCheck(dir / "dec.pdf"));
+    const std::string pdf = ReadFile(dir / "dec.pdf");
+    EXPECT_EQ(pdf.find("/CCITTFaxDecode"), std::string::npos);
+
+    ASSERT_EQ(RunCommand("mutool draw -q -r 300 -c gray -o " + ShellQuote((dir / "page.pgm").string()) + " " +
+                         ShellQuote((dir / "dec.pdf").string()))
+                  .status,
+              0);
+    const std::string pgm = ReadFile(dir / "page.pgm");
+    std::istringstream header(pgm);
+    std::string magic;
+    uint32_t w = 0, h = 0, maxval = 0;
+    header >> magic >> w >> h >> maxval;
+    ASSERT_EQ(magic, "P5");
+    ASSERT_GE(w, kFaxWidth);
+    ASSERT_GE(h, kFaxHeight);
+    const std::size_t start = static_cast<std::size_t>(header.tellg()) + 1;
+    ASSERT_EQ(pgm.size(), start + std::size_t{w} * h);
+    const TPicture want = FaxFromLibtiff(dir);
+    uint64_t wrong = 0;
+    for (uint32_t y = 0; y < kFaxHeight; ++y)
+        for (uint32_t x = 0; x < kFaxWidth; ++x)
+            if (static_cast<uint8_t>(pgm[start + std::size_t{y} * w + x]) != (want.At(x, y) ? 0 : 255)) ++wrong;
+    EXPECT_EQ(wrong, 0u);
 }
