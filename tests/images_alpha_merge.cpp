@@ -168,13 +168,13 @@ TEST(ImagesAlphaMerge, MergeAlphaSettingsOnPngData) {
     e.MergeAlphaColor = 0x404040;
     EXPECT_NE(stored, AddedPixels(e, greyAlpha));
 
-    // 16-bit RGB with tRNS: a mask, merged; 8-bit RGB with tRNS: a key, not merged.
+    // A key colour, of 16 or of 8 bits, is merged too.
     e.MergeAlphaColor = 0x0000FF;
     const std::string rgb16 =
         Png(2, 16, 2, B({1, 1, 2, 2, 3, 3, 9, 9, 9, 9, 9, 9}), Chunk("tRNS", B({1, 1, 2, 2, 3, 3})));
     EXPECT_EQ(AddedPixels(e, rgb16), B({255, 0, 0, 9, 9, 9}));
     const std::string rgb8 = Png(2, 8, 2, B({1, 2, 3, 9, 9, 9}), Chunk("tRNS", B({0, 1, 0, 2, 0, 3})));
-    EXPECT_EQ(AddedPixels(e, rgb8), B({1, 2, 3, 9, 9, 9}));
+    EXPECT_EQ(AddedPixels(e, rgb8), B({255, 0, 0, 9, 9, 9}));
 }
 
 }  // namespace
