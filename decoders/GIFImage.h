@@ -18,7 +18,7 @@
 //   no global table).
 // A file with no colour table at all gets a gray ramp over the image's code
 // size. Transparent pixels keep their index; the transparent index is
-// reported by TransparentIndex() and not merged with any colour.
+// reported by TransparentIndex() (the import merges it under MergeAlpha).
 //
 // Tolerated: an LZW stream that stops (end code or end of its data blocks)
 // before every pixel is set leaves the rest at index 0; data after the end

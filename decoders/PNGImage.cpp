@@ -415,11 +415,16 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
             if (h.colorType == 0 && length == 2) {
                 alpha.KeyGray = Be16(body.data());
                 alpha.Kind = h.depth == 16 ? TAlpha::kMask : TAlpha::kGrayKey;
+                alpha.KeyMask = h.depth == 16;
+                // The palette index Emit gives a sample of the key's value.
+                const uint32_t level = alpha.KeyGray & ((1u << std::min<uint32_t>(h.depth, 8)) - 1);
+                alpha.KeyIndex = static_cast<uint8_t>(h.depth == 2 ? 5 * level : level);
             } else if (h.colorType == 2 && length == 6) {
                 alpha.KeyRed = Be16(body.data());
                 alpha.KeyGreen = Be16(body.data() + 2);
                 alpha.KeyBlue = Be16(body.data() + 4);
                 alpha.Kind = h.depth == 16 ? TAlpha::kMask : TAlpha::kRGBKey;
+                alpha.KeyMask = h.depth == 16;
             } else if (h.colorType == 3 && length <= 256) {
                 alpha.PaletteAlpha.assign(body.begin(), body.end());
                 alpha.Kind = TAlpha::kPalette;

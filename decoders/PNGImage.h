@@ -55,8 +55,14 @@ struct TAlpha {
     uint32_t Width = 0;
     uint32_t Height = 0;
     std::vector<uint8_t> Mask;
+    // kMask of a 16-bit grey or RGB image: made from its tRNS key, so every
+    // byte is 0 or 255.
+    bool KeyMask = false;
     // kGrayKey, kRGBKey: the transparent sample values as stored.
     uint16_t KeyRed = 0, KeyGreen = 0, KeyBlue = 0, KeyGray = 0;
+    // kGrayKey: the bitmap's palette index of the key level (the key's bits
+    // beyond the bit depth are ignored).
+    uint8_t KeyIndex = 0;
     // kPalette: the alpha of each palette entry (entries beyond are opaque).
     std::vector<uint8_t> PaletteAlpha;
 };

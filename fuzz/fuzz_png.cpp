@@ -2,8 +2,8 @@
 // CRC of every chunk made right (so that mutations reach past the CRC check
 // into the chunk handling and the image data). Only EInvalidGraphic may
 // come out; a decoded bitmap must be consistent with its header, an alpha
-// mask must match the bitmap, and a mask must merge over a grey and a
-// coloured background.
+// mask must match the bitmap, and any transparency must merge over a grey
+// and a coloured background into a bitmap of the same size.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -40,11 +40,14 @@ void Decode(std::span<const uint8_t> bytes) {
         vellumark::TBMPImage img;
         png.AssignTo(img);
         Check(png, img);
-        if (png.Alpha().Kind == vellumark::TAlpha::kMask) {
-            vellumark::TBMPImage copy = img;
-            vellumark::MergeAlphaWithColor(img, png.Alpha(), 0x808080);
-            vellumark::MergeAlphaWithColor(copy, png.Alpha(), 0x0000FF);
-            if (img.Pixels().size() != copy.Pixels().size()) std::abort();
+        for (uint32_t colour : {0x808080u, 0x0000FFu}) {
+            vellumark::TBMPImage merged = img;
+            vellumark::MergeTransparency(merged, png.Alpha(), colour);
+            const uint8_t bpp = merged.BitsPerPixel();
+            if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24) std::abort();
+            if (merged.Width() != img.Width() || merged.Height() != img.Height()) std::abort();
+            if (merged.Pixels().size() != merged.RowBytes() * merged.Height()) std::abort();
+            if (bpp != 24 && merged.Palette().size() > (std::size_t{1} << bpp)) std::abort();
         }
         img.ConvertTo24Bit();
     } catch (const vellumark::EInvalidGraphic&) {

@@ -78,8 +78,17 @@ std::unique_ptr<TPDFImageRes> FromPNG(std::span<const uint8_t> data, const TImpo
     png.LoadFromStream(data);
     TBMPImage bitmap;
     png.AssignTo(bitmap);
-    if (settings.MergeAlpha && png.Alpha().Kind == TAlpha::kMask)
-        MergeAlphaWithColor(bitmap, png.Alpha(), settings.MergeAlphaColor);
+    if (settings.MergeAlpha) MergeTransparency(bitmap, png.Alpha(), settings.MergeAlphaColor);
+    return FromBitmap(bitmap, settings);
+}
+
+std::unique_ptr<TPDFImageRes> FromGIF(std::span<const uint8_t> data, const TImportSettings& settings) {
+    TGIFImage gif;
+    gif.LoadFromStream(data);
+    TBMPImage bitmap;
+    gif.AssignTo(bitmap);
+    if (settings.MergeAlpha && gif.TransparentIndex())
+        MergeTransparentIndex(bitmap, *gif.TransparentIndex(), settings.MergeAlphaColor);
     return FromBitmap(bitmap, settings);
 }
 
@@ -156,7 +165,7 @@ std::unique_ptr<TPDFImageRes> LoadImage(std::span<const uint8_t> data, const TIm
         case 0x4238:  // "8B"
             return FromDecoder<TPSDImage>(data, settings);
         case 0x4947:  // "GI"
-            return FromDecoder<TGIFImage>(data, settings);
+            return FromGIF(data, settings);
         case 0x5089:
             return FromPNG(data, settings);
         case 0x4949:  // "II"
