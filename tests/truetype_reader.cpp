@@ -275,6 +275,7 @@ bool Loads(const FontDesc& desc) { return Loads(BuildFont(desc)); }
 
 void ExpectNotLoaded(const TvkFont& font) {
     EXPECT_FALSE(font.Loaded());
+    EXPECT_FALSE(font.UnicodeMap());
     EXPECT_EQ(font.GlyphIndex(0x41), 0);
     EXPECT_EQ(font.CharWidth('A'), 0);
     EXPECT_EQ(font.CharWidth(0), 0);
@@ -457,25 +458,45 @@ TEST(TrueTypeReader, ItalicAngleIsSixteenDotSixteen) {
 
 TEST(TrueTypeReader, CharWidthTakesCharAsByte) {
     FontDesc desc;
-    desc.subtables = {Format4Map({{0xE9, 2}, {0x80, 3}})};
+    desc.subtables = {Format4Map({{0xE9, 2}, {0xFF, 3}})};
     TvkFont font;
     ASSERT_TRUE(Load(font, BuildFont(desc)));
     const char e = '\xE9';  // a negative char on most platforms
     EXPECT_EQ(font.CharWidth(e), 556);
-    EXPECT_EQ(font.StringWidth("\xE9\x80"), 556 + 667);
+    EXPECT_EQ(font.StringWidth("\xE9\xFF"), 556 + 667);
 }
 
-TEST(TrueTypeReader, NarrowCodesAreLookedUpAsCodePoints) {
-    // A Unicode map with the euro sign at U+20AC: byte 0x80 (the euro sign in
-    // Windows-1252) is looked up as U+0080 and finds nothing.
+TEST(TrueTypeReader, NarrowCodesAreWindows1252InAUnicodeMapOnly) {
+    // Glyph widths 500 (missing), 100 .. 600, mapped from C1 controls and
+    // from the characters Windows-1252 puts at the same bytes.
     FontDesc desc;
-    desc.subtables = {Format4Map({{0x41, 2}, {0xE9, 3}, {0x20AC, 4}})};
-    TvkFont font;
-    ASSERT_TRUE(Load(font, BuildFont(desc)));
-    EXPECT_EQ(font.GlyphIndex(0x80), 0);
-    EXPECT_EQ(font.CharWidth(0x80), 600);
-    EXPECT_EQ(font.GlyphIndex(0x20AC), 4);
-    EXPECT_EQ(font.CharWidth(0xE9), 667);
+    desc.unitsPerEm = 1000;
+    desc.advances = {500, 100, 200, 300, 400, 600};
+    desc.subtables = {Format4Map({{0x92, 1}, {0x2019, 2}, {0x81, 3}, {0x20AC, 4}, {0xE9, 5}})};
+    const struct {
+        uint16_t encoding;
+        uint8_t byte;
+        int32_t width;
+    } cases[] = {
+        {1, 0x92, 200},  // U+2019, not U+0092
+        {1, 0x80, 400},  // U+20AC
+        {1, 0x93, 500},  // U+201C, not in the map
+        {1, 0x81, 300},  // undefined in Windows-1252: looked up as U+0081
+        {1, 0xE9, 600},
+        {0, 0x92, 100},  // a symbol map takes every code unchanged
+        {0, 0x80, 500},
+        {0, 0x81, 300},
+        {0, 0xE9, 600},
+    };
+    for (const auto& c : cases) {
+        desc.cmapRecords = {{3, c.encoding, 0}};
+        TvkFont font;
+        ASSERT_TRUE(Load(font, BuildFont(desc)));
+        EXPECT_EQ(font.UnicodeMap(), c.encoding == 1);
+        EXPECT_EQ(font.CharWidth(c.byte), c.width) << "(3," << c.encoding << ") byte " << int{c.byte};
+        // GlyphIndex answers for the code as it is.
+        EXPECT_EQ(font.GlyphIndex(0x92), 1);
+    }
 }
 
 TEST(TrueTypeReader, GlyphsBeyondTheLongMetricsTakeTheLastAdvance) {

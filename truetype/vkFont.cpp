@@ -1,5 +1,7 @@
 #include "truetype/vkFont.h"
 
+#include "engine/TextCodec.h"
+
 #include <optional>
 #include <utility>
 
@@ -73,7 +75,10 @@ bool TvkFont::ReadTables() noexcept {
         if (ReadName() && ReadHead() && ReadHhea() && ReadHmtx() && ReadCmap() && ReadPost()) {
             loaded_ = true;
             for (unsigned code = 0; code < widths_.size(); ++code) {
-                const uint16_t glyph = LookUp(static_cast<uint16_t>(code));
+                // A Unicode map is asked for the byte's Windows-1252 character.
+                const uint16_t key = unicodeMap_ ? FromAnsiChar(static_cast<unsigned char>(code))
+                                                 : static_cast<uint16_t>(code);
+                const uint16_t glyph = LookUp(key);
                 uint16_t advance = 0;
                 if (glyph < advanceWidths_.size())
                     advance = advanceWidths_[glyph];
@@ -108,6 +113,7 @@ void TvkFont::ResetParsed() noexcept {
     segments_.clear();
     glyphArrayPos_ = 0;
     segmentCount_ = 0;
+    unicodeMap_ = false;
     xMin_ = yMin_ = xMax_ = yMax_ = 0;
     ascender_ = descender_ = 0;
     postScriptName_.clear();
@@ -229,7 +235,10 @@ bool TvkFont::ReadCmap() {
         const uint16_t platformId = ReadUInt16BE(data_);
         const uint16_t encodingId = ReadUInt16BE(data_);
         const uint32_t offset = ReadUInt32BE(data_);
-        if (platformId == 3 && (encodingId == 1 || encodingId == 0)) subtable = offset;
+        if (platformId == 3 && (encodingId == 1 || encodingId == 0)) {
+            subtable = offset;
+            unicodeMap_ = encodingId == 1;
+        }
     }
     if (!subtable) return false;
 

@@ -13,8 +13,13 @@ The rules applied are the reader's own:
 - the font loads only with a Macintosh Roman English PostScript name record
   (1, 0, 0, 6), a first Windows (3, 1) or (3, 0) cmap record whose subtable
   is format 4, and unitsPerEm > 0;
-- a character code n (0..255, a byte of Windows-1252 text) is looked up as
-  the code point n, unchanged;
+- the glyph of a code n (GlyphIndex, "glyphs" below) is the subtable's
+  entry for n, unchanged;
+- the width of a byte n of Windows-1252 text (CharWidth, "widths" below) is
+  that of the glyph of the character the byte stands for in Windows-1252
+  when the subtable is (3, 1), which differs from n only for the 27 bytes of
+  0x80..0x9F that have a character; in a (3, 0) subtable it is that of the
+  glyph of n;
 - a value v in font units becomes (v * 1000 + 500) / unitsPerEm for v >= 0
   and (v * 1000 - 500) / unitsPerEm for v < 0, truncated toward zero.
 """
@@ -44,6 +49,16 @@ def fnv1a64(data):
         h ^= b
         h = (h * 0x100000001B3) & 0xFFFFFFFFFFFFFFFF
     return h
+
+
+def byte_key(n, encoding_id):
+    """The code a Windows (3, encoding_id) subtable is asked for, for byte n."""
+    if encoding_id != 1:
+        return n
+    try:
+        return ord(bytes([n]).decode("cp1252"))
+    except UnicodeDecodeError:  # 0x81, 0x8D, 0x8F, 0x90, 0x9D
+        return n
 
 
 def scale(v, upem):
@@ -103,7 +118,7 @@ def describe(label, path, out):
     out.append("italic-angle %r" % float(font["post"].italicAngle))
     glyphs = [glyph(c) for c in range(256)]
     out.append("glyphs " + " ".join(str(g) for g in glyphs))
-    out.append("widths " + " ".join(str(width(g)) for g in glyphs))
+    out.append("widths " + " ".join(str(width(glyph(byte_key(c, sub.platEncID)))) for c in range(256)))
     # The glyph of every BMP code, as 16-bit little-endian values, hashed.
     bmp = bytearray()
     for c in range(65536):

@@ -84,7 +84,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
 
     # A Latin font: widths at 2048 units per em, an italic angle of -11.5,
-    # the euro sign mapped at U+20AC (so byte 0x80 finds nothing), and the
+    # the euro sign mapped at U+20AC only (not at U+0080), and the
     # last glyphs sharing one advance so that hmtx ends in bearings only.
     # The digits 0 to 4 map to glyphs out of order.
     glyphs = [".notdef", "space", "A", "B", "C", "eacute", "Euro", "period", "comma"]
