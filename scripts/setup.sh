@@ -15,8 +15,8 @@ PACKAGES=(
   libtiff-tools libjpeg-turbo-progs python3 python3-pil
   # independent decoders and writers of the image readers' test files
   imagemagick netpbm python3-numpy
-  # fonts the tests and examples use
-  fonts-dejavu-core fonts-liberation
+  # fonts the tests and examples use (FreeSans.otf: CFF outlines, refused)
+  fonts-dejavu-core fonts-liberation fonts-freefont-otf
   # libFuzzer and the sanitizer runtime for clang
   clang-14 libclang-rt-14-dev
   # benchmark-only: the reference PDF library the shape benchmark compares with

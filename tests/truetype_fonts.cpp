@@ -181,6 +181,10 @@ TEST(TrueTypeFonts, DejaVuSansMono) { CheckFont(std::string(kDejaVu) + "DejaVuSa
 TEST(TrueTypeFonts, LiberationSerif) { CheckFont(std::string(kLiberation) + "LiberationSerif-Regular.ttf"); }
 TEST(TrueTypeFonts, LiberationSerifItalic) { CheckFont(std::string(kLiberation) + "LiberationSerif-Italic.ttf"); }
 TEST(TrueTypeFonts, LiberationSansBold) { CheckFont(std::string(kLiberation) + "LiberationSans-Bold.ttf"); }
+// PostScript outlines, which cannot be embedded as a TrueType font file.
+TEST(TrueTypeFonts, FreeSansOpenTypeDoesNotLoad) {
+    CheckFont("system/usr/share/fonts/opentype/freefont/FreeSans.otf");
+}
 
 // The values that text layout and the writer rely on, spelled out for the
 // committed test font (2048 units per em).

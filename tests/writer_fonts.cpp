@@ -18,6 +18,7 @@ namespace {
 
 const char* const kSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const kSerif = "/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf";
+const char* const kOpenTypeCFF = "/usr/share/fonts/opentype/freefont/FreeSans.otf";
 
 #define REQUIRE_FONT(path) \
     if (!fs::exists(path)) GTEST_SKIP() << path << " is not installed"
@@ -43,6 +44,11 @@ TEST(WriterFonts, AddFontNumbersOnlySuccesses) {
     TVellumark e;
     EXPECT_EQ(e.AddFont(u"/no/such/font.ttf"), 0);
     EXPECT_EQ(e.AddFont(Utf8ToUtf16(SOURCE_DIR "/README.md")), 0);
+    // An OpenType font with PostScript outlines cannot be embedded as a
+    // TrueType font file and is refused like any unreadable font.
+    if (fs::exists(kOpenTypeCFF)) {
+        EXPECT_EQ(e.AddFont(Utf8ToUtf16(kOpenTypeCFF)), 0);
+    }
     EXPECT_EQ(e.AddFont(Utf8ToUtf16(kSans)), 15);
     EXPECT_EQ(e.AddFont(Utf8ToUtf16(kSans)), 16);
     e.Clear();

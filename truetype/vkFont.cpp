@@ -27,6 +27,8 @@ constexpr std::size_t kDirectoryRecordSize = 16;
 // Exact lengths of the two fixed-size tables we accept.
 constexpr uint32_t kHeadLength = 54;
 constexpr uint32_t kHheaLength = 36;
+// The sfnt version of an OpenType font with PostScript outlines, "OTTO".
+constexpr uint32_t kPostScriptOutlines = 0x4F54544F;
 
 }  // namespace
 
@@ -72,7 +74,8 @@ bool TvkFont::ReadTables() noexcept {
         ReadDirectory();
         // Each table reader runs only when the ones before it succeeded, so
         // the first failing table ends the parse.
-        if (ReadName() && ReadHead() && ReadHhea() && ReadHmtx() && ReadCmap() && ReadPost()) {
+        if (HasTrueTypeOutlines() && ReadName() && ReadHead() && ReadHhea() && ReadHmtx() && ReadCmap() &&
+            ReadPost()) {
             loaded_ = true;
             for (unsigned code = 0; code < widths_.size(); ++code) {
                 // A Unicode map is asked for the byte's Windows-1252 character.
@@ -143,6 +146,15 @@ void TvkFont::ReadDirectory() {
         if (uint64_t{t.Offset} + t.Length > size) throw EReadError();
         tables_.push_back(t);
     }
+}
+
+bool TvkFont::HasTrueTypeOutlines() const noexcept {
+    // An OpenType font with PostScript outlines says so with the signature
+    // "OTTO" and keeps them in a CFF or CFF2 table; viewers do not open it as
+    // a TrueType font file, and without glyf there is nothing to draw anyway.
+    uint32_t version = 0;
+    if (!PeekUInt32BE(data_.Bytes(), 0, version) || version == kPostScriptOutlines) return false;
+    return FindTable("glyf") && FindTable("loca");
 }
 
 bool TvkFont::ReadName() {

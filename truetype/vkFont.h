@@ -10,7 +10,11 @@
 //         must be format 4
 //   post  the italic angle
 // Metrics are given out in thousandths of an em (PDF glyph space), the italic
-// angle in degrees. No outlines are read and nothing is subset.
+// angle in degrees. No outlines are read and nothing is subset, but the font
+// must have TrueType outlines (glyf and loca tables, and a signature other
+// than "OTTO"), since the writer embeds it as a TrueType font file: an
+// OpenType font with PostScript outlines (signature "OTTO", a CFF table
+// instead of glyf) or a font with bitmaps only does not load.
 //
 // Font files are untrusted: every read is checked against the end of the
 // data, and a font that cannot be read completely does not load. Such a font
@@ -90,7 +94,8 @@ public:
     // value; the file is not read again.
     void Assign(const TvkFont& source);
 
-    // True when the last load parsed all six tables.
+    // True when the last load found TrueType outlines and parsed all six
+    // tables.
     bool Loaded() const noexcept { return loaded_; }
 
     // The glyph of a code of the character map (a code point in a Unicode
@@ -143,6 +148,9 @@ private:
     // The per-table readers; each answers false when its table is missing or
     // cannot be read completely. Reads past the data raise EReadError.
     void ReadDirectory();
+    // True when the font has TrueType outlines: the directory lists glyf and
+    // loca (which are not read) and the signature is not "OTTO".
+    bool HasTrueTypeOutlines() const noexcept;
     bool ReadName();
     bool ReadHead();
     bool ReadHhea();

@@ -5,14 +5,16 @@ fonts, computed with fontTools as an independent reference.
     /usr/bin/python3 tests/data/fonts/make_expectations.py > tests/data/fonts/expected_metrics.txt
 
 Covers the test fonts of this folder and, when installed, system fonts from
-the Debian packages fonts-dejavu-core and fonts-liberation. Each block
+the Debian packages fonts-dejavu-core, fonts-liberation and
+fonts-freefont-otf (an OpenType font with CFF outlines). Each block
 records the font file's size and FNV-1a hash, so a test can tell that an
 installed font is not the file the values were computed from and skip it.
 
 The rules applied are the reader's own:
-- the font loads only with a Macintosh Roman English PostScript name record
-  (1, 0, 0, 6), a first Windows (3, 1) or (3, 0) cmap record whose subtable
-  is format 4, and unitsPerEm > 0;
+- the font loads only with TrueType outlines (glyf and loca tables and a
+  signature other than "OTTO"), a Macintosh Roman English PostScript name
+  record (1, 0, 0, 6), a first Windows (3, 1) or (3, 0) cmap record whose
+  subtable is format 4, and unitsPerEm > 0;
 - the glyph of a code n (GlyphIndex, "glyphs" below) is the subtable's
   entry for n, unchanged;
 - the width of a byte n of Windows-1252 text (CharWidth, "widths" below) is
@@ -40,6 +42,8 @@ SYSTEM_FONTS = [
     "/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf",
     "/usr/share/fonts/truetype/liberation/LiberationSerif-Italic.ttf",
     "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf",
+    # PostScript (CFF) outlines: does not load (fonts-freefont-otf)
+    "/usr/share/fonts/opentype/freefont/FreeSans.otf",
 ]
 
 
@@ -92,7 +96,8 @@ def describe(label, path, out):
             sub = t
             break
     upem = font["head"].unitsPerEm
-    loaded = ps is not None and sub is not None and sub.format == 4 and upem > 0
+    outlines = font.sfntVersion != "OTTO" and "glyf" in font and "loca" in font
+    loaded = outlines and ps is not None and sub is not None and sub.format == 4 and upem > 0
     out.append("loaded %d" % (1 if loaded else 0))
     if not loaded:
         out.append("end")

@@ -112,10 +112,10 @@ def main():
           "VkWindowsNames", glyphs, advances, [format4(3, 1, latin)],
           windows_names_only=True)
 
-    # The Latin font cut down to the six tables the reader uses, and maxp,
-    # without which fontTools cannot read it.
+    # The Latin font cut down to the six tables the reader uses, the glyf and
+    # loca tables it requires, and maxp, without which fontTools cannot read it.
     keep_tables(os.path.join(out, "VkTest-Italic.ttf"), os.path.join(out, "VkMinimal.ttf"),
-                {"name", "head", "hhea", "hmtx", "cmap", "post", "maxp"})
+                {"name", "head", "hhea", "hmtx", "cmap", "post", "glyf", "loca", "maxp"})
 
 
 if __name__ == "__main__":
