@@ -15,6 +15,8 @@ PACKAGES=(
   libtiff-tools libjpeg-turbo-progs python3 python3-pil
   # independent decoders and writers of the image readers' test files
   imagemagick netpbm python3-numpy
+  # fontTools: glyph advance widths the font tests compare with
+  python3-fonttools
   # fonts the tests and examples use (FreeSans.otf: CFF outlines, refused)
   fonts-dejavu-core fonts-liberation fonts-freefont-otf
   # libFuzzer and the sanitizer runtime for clang
