@@ -67,13 +67,14 @@ std::string ToAnsi(std::u16string_view text) {
     return out;
 }
 
+char16_t FromAnsiChar(unsigned char byte) noexcept {
+    return (byte >= 0x80 && byte < 0xA0) ? kHighControls[byte - 0x80] : static_cast<char16_t>(byte);
+}
+
 std::u16string FromAnsi(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    for (char ch : text) {
-        auto b = static_cast<unsigned char>(ch);
-        out += (b >= 0x80 && b < 0xA0) ? kHighControls[b - 0x80] : static_cast<char16_t>(b);
-    }
+    for (char ch : text) out += FromAnsiChar(static_cast<unsigned char>(ch));
     return out;
 }
 

@@ -13,6 +13,10 @@ namespace vellumark {
 std::string ToAnsi(std::u16string_view text);
 // Windows-1252 to UTF-16.
 std::u16string FromAnsi(std::string_view text);
+// The UTF-16 value of one Windows-1252 byte; the five bytes the code page
+// leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) give the C1 control of the
+// same value.
+char16_t FromAnsiChar(unsigned char byte) noexcept;
 
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);

@@ -26,8 +26,10 @@ PACKAGES=(
   libtiff-tools libjpeg-turbo-progs python3 python3-pil
   # independent decoders and writers of the image readers' test files
   imagemagick netpbm python3-numpy
-  # fonts the tests and examples use
-  fonts-dejavu-core fonts-liberation
+  # fontTools: glyph advance widths the font tests compare with
+  python3-fonttools
+  # fonts the tests and examples use (FreeSans.otf: CFF outlines, refused)
+  fonts-dejavu-core fonts-liberation fonts-freefont-otf
   # a comma-decimal locale, for the test that numbers ignore the locale
   locales
   # apt-get source, for the real-world image files of Debian's source packages

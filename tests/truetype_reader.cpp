@@ -123,6 +123,7 @@ struct FontDesc {
     std::vector<CmapRecord> cmapRecords = {{3, 1, 0}};
     int16_t italicWhole = 0;
     uint16_t italicFraction = 0;
+    uint32_t sfntVersion = 0x00010000;
     uint32_t headLength = 54;
     uint32_t hheaLength = 36;
     // Tables to leave out, tables to add or replace (tag -> bytes).
@@ -213,10 +214,15 @@ std::string PostTable(const FontDesc& f) {
 // Offset of the directory record for table i.
 constexpr std::size_t DirRecord(std::size_t i) { return 12 + 16 * i; }
 
+// glyf and loca are never read; they only have to be there: short loca
+// offsets, all 0 (every glyph empty), and a glyf table of 4 bytes.
+std::string LocaTable(const FontDesc& f) { return std::string(2 * (f.advances.size() + 1), '\0'); }
+
 std::string BuildFont(const FontDesc& f) {
     std::vector<std::pair<std::string, std::string>> tables = {
-        {"cmap", CmapTable(f)}, {"head", HeadTable(f)}, {"hhea", HheaTable(f)},
-        {"hmtx", HmtxTable(f)}, {"name", NameTable(f.names)}, {"post", PostTable(f)}};
+        {"cmap", CmapTable(f)}, {"glyf", std::string(4, '\0')}, {"head", HeadTable(f)},
+        {"hhea", HheaTable(f)}, {"hmtx", HmtxTable(f)}, {"loca", LocaTable(f)},
+        {"name", NameTable(f.names)}, {"post", PostTable(f)}};
     std::vector<std::pair<std::string, std::string>> kept;
     for (auto& [tag, bytes] : tables) {
         if (std::find(f.omit.begin(), f.omit.end(), tag) != f.omit.end()) continue;
@@ -226,7 +232,7 @@ std::string BuildFont(const FontDesc& f) {
     for (const auto& e : f.extra) kept.push_back(e);
 
     std::string font;
-    Put32(font, 0x00010000);
+    Put32(font, f.sfntVersion);
     Put16(font, static_cast<uint32_t>(kept.size()));
     Put16(font, 0);
     Put16(font, 0);
@@ -275,6 +281,7 @@ bool Loads(const FontDesc& desc) { return Loads(BuildFont(desc)); }
 
 void ExpectNotLoaded(const TvkFont& font) {
     EXPECT_FALSE(font.Loaded());
+    EXPECT_FALSE(font.UnicodeMap());
     EXPECT_EQ(font.GlyphIndex(0x41), 0);
     EXPECT_EQ(font.CharWidth('A'), 0);
     EXPECT_EQ(font.CharWidth(0), 0);
@@ -421,7 +428,7 @@ TEST(TrueTypeReader, ReadsAllSixTables) {
     EXPECT_EQ(font.NumberOfHMetrics(), 5);
     EXPECT_EQ(font.AdvanceWidths(), (std::vector<uint16_t>{1229, 569, 1139, 1366, 1479}));
     EXPECT_EQ(font.EncodingCount(), 1);
-    EXPECT_EQ(font.TableCount(), 6);
+    EXPECT_EQ(font.TableCount(), 8);
     EXPECT_EQ(font.Segments().size(), 5u);
     EXPECT_EQ(font.DataSize(), bytes.size());
     EXPECT_EQ(std::memcmp(font.Data().Memory(), bytes.data(), bytes.size()), 0);
@@ -457,25 +464,45 @@ TEST(TrueTypeReader, ItalicAngleIsSixteenDotSixteen) {
 
 TEST(TrueTypeReader, CharWidthTakesCharAsByte) {
     FontDesc desc;
-    desc.subtables = {Format4Map({{0xE9, 2}, {0x80, 3}})};
+    desc.subtables = {Format4Map({{0xE9, 2}, {0xFF, 3}})};
     TvkFont font;
     ASSERT_TRUE(Load(font, BuildFont(desc)));
     const char e = '\xE9';  // a negative char on most platforms
     EXPECT_EQ(font.CharWidth(e), 556);
-    EXPECT_EQ(font.StringWidth("\xE9\x80"), 556 + 667);
+    EXPECT_EQ(font.StringWidth("\xE9\xFF"), 556 + 667);
 }
 
-TEST(TrueTypeReader, NarrowCodesAreLookedUpAsCodePoints) {
-    // A Unicode map with the euro sign at U+20AC: byte 0x80 (the euro sign in
-    // Windows-1252) is looked up as U+0080 and finds nothing.
+TEST(TrueTypeReader, NarrowCodesAreWindows1252InAUnicodeMapOnly) {
+    // Glyph widths 500 (missing), 100 .. 600, mapped from C1 controls and
+    // from the characters Windows-1252 puts at the same bytes.
     FontDesc desc;
-    desc.subtables = {Format4Map({{0x41, 2}, {0xE9, 3}, {0x20AC, 4}})};
-    TvkFont font;
-    ASSERT_TRUE(Load(font, BuildFont(desc)));
-    EXPECT_EQ(font.GlyphIndex(0x80), 0);
-    EXPECT_EQ(font.CharWidth(0x80), 600);
-    EXPECT_EQ(font.GlyphIndex(0x20AC), 4);
-    EXPECT_EQ(font.CharWidth(0xE9), 667);
+    desc.unitsPerEm = 1000;
+    desc.advances = {500, 100, 200, 300, 400, 600};
+    desc.subtables = {Format4Map({{0x92, 1}, {0x2019, 2}, {0x81, 3}, {0x20AC, 4}, {0xE9, 5}})};
+    const struct {
+        uint16_t encoding;
+        uint8_t byte;
+        int32_t width;
+    } cases[] = {
+        {1, 0x92, 200},  // U+2019, not U+0092
+        {1, 0x80, 400},  // U+20AC
+        {1, 0x93, 500},  // U+201C, not in the map
+        {1, 0x81, 300},  // undefined in Windows-1252: looked up as U+0081
+        {1, 0xE9, 600},
+        {0, 0x92, 100},  // a symbol map takes every code unchanged
+        {0, 0x80, 500},
+        {0, 0x81, 300},
+        {0, 0xE9, 600},
+    };
+    for (const auto& c : cases) {
+        desc.cmapRecords = {{3, c.encoding, 0}};
+        TvkFont font;
+        ASSERT_TRUE(Load(font, BuildFont(desc)));
+        EXPECT_EQ(font.UnicodeMap(), c.encoding == 1);
+        EXPECT_EQ(font.CharWidth(c.byte), c.width) << "(3," << c.encoding << ") byte " << int{c.byte};
+        // GlyphIndex answers for the code as it is.
+        EXPECT_EQ(font.GlyphIndex(0x92), 1);
+    }
 }
 
 TEST(TrueTypeReader, GlyphsBeyondTheLongMetricsTakeTheLastAdvance) {
@@ -777,8 +804,8 @@ TEST(TrueTypeCmap, SubtableOffsetPastTheEndFails) {
 // ---------------------------------------------------------------------------
 // Missing and malformed tables
 
-TEST(TrueTypeTables, EachOfTheSixIsRequired) {
-    for (const char* tag : {"name", "head", "hhea", "hmtx", "cmap", "post"}) {
+TEST(TrueTypeTables, EachOfTheSixAndTheOutlinesAreRequired) {
+    for (const char* tag : {"name", "head", "hhea", "hmtx", "cmap", "post", "glyf", "loca"}) {
         FontDesc desc;
         desc.omit = {tag};
         TvkFont font;
@@ -815,9 +842,40 @@ TEST(TrueTypeTables, ExtraTablesAreIgnored) {
     desc.extra = {{"glyf", std::string(100, 'x')}, {"OS/2", std::string(96, '\0')}};
     TvkFont font;
     ASSERT_TRUE(Load(font, BuildFont(desc)));
-    EXPECT_EQ(font.TableCount(), 8);
+    EXPECT_EQ(font.TableCount(), 10);
     ASSERT_TRUE(font.FindTable("glyf"));
     EXPECT_EQ(font.FindTable("glyf")->Length, 100u);
+}
+
+TEST(TrueTypeTables, OnlyTrueTypeOutlinesLoad) {
+    // The writer embeds the font as a TrueType font file, which viewers draw
+    // from glyf outlines and open only without the signature "OTTO".
+    const std::string cff(64, '\x01');
+    const struct {
+        const char* what;
+        uint32_t version;
+        std::vector<std::string> omit;
+        std::vector<std::pair<std::string, std::string>> extra;
+        bool loads;
+    } cases[] = {
+        {"OpenType with CFF outlines", 0x4F54544F, {"glyf", "loca"}, {{"CFF ", cff}}, false},
+        {"OpenType with CFF2 outlines", 0x4F54544F, {"glyf", "loca"}, {{"CFF2", cff}}, false},
+        {"CFF outlines under a TrueType signature", 0x00010000, {"glyf", "loca"}, {{"CFF ", cff}}, false},
+        {"signature OTTO with glyf", 0x4F54544F, {}, {}, false},
+        {"glyf without loca", 0x00010000, {"loca"}, {}, false},
+        {"TrueType", 0x00010000, {}, {}, true},
+        {"TrueType, Apple signature", 0x74727565, {}, {}, true},
+        {"TrueType with an extra CFF table", 0x00010000, {}, {{"CFF ", cff}}, true},
+    };
+    for (const auto& c : cases) {
+        FontDesc desc;
+        desc.sfntVersion = c.version;
+        desc.omit = c.omit;
+        desc.extra = c.extra;
+        TvkFont font;
+        EXPECT_EQ(Load(font, BuildFont(desc)), c.loads) << c.what;
+        if (!c.loads) ExpectNotLoaded(font);
+    }
 }
 
 TEST(TrueTypeTables, HeadMustBeFiftyFourBytes) {
@@ -889,7 +947,7 @@ TEST(TrueTypeDamage, EveryTruncationFails) {
 
 TEST(TrueTypeDamage, TablesPointingOutsideTheFileFail) {
     const std::string good = BuildFont();
-    for (const char* tag : {"name", "head", "hhea", "hmtx", "cmap", "post"}) {
+    for (const char* tag : {"name", "head", "hhea", "hmtx", "cmap", "post", "glyf", "loca"}) {
         std::string bytes = good;
         const std::size_t rec = FindRecord(bytes, tag);
         Set32(bytes, rec + 8, static_cast<uint32_t>(bytes.size()));  // offset at the end, length > 0
@@ -906,9 +964,9 @@ TEST(TrueTypeDamage, TablesPointingOutsideTheFileFail) {
     }
     // An unused table pointing outside means a damaged file too.
     FontDesc desc;
-    desc.extra = {{"glyf", std::string(8, 'x')}};
+    desc.extra = {{"OS/2", std::string(8, 'x')}};
     std::string bytes = BuildFont(desc);
-    Set32(bytes, FindRecord(bytes, "glyf") + 12, 0x7FFFFFFF);
+    Set32(bytes, FindRecord(bytes, "OS/2") + 12, 0x7FFFFFFF);
     EXPECT_FALSE(Loads(bytes));
 }
 

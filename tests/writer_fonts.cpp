@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "TestUtil.h"
 #include "base/TextCodec.h"
@@ -18,6 +21,7 @@ namespace {
 
 const char* const kSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const kSerif = "/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf";
+const char* const kOpenTypeCFF = "/usr/share/fonts/opentype/freefont/FreeSans.otf";
 
 #define REQUIRE_FONT(path) \
     if (!fs::exists(path)) GTEST_SKIP() << path << " is not installed"
@@ -43,6 +47,11 @@ TEST(WriterFonts, AddFontNumbersOnlySuccesses) {
     TVellumark e;
     EXPECT_EQ(e.AddFont(u"/no/such/font.ttf"), 0);
     EXPECT_EQ(e.AddFont(Utf8ToUtf16(SOURCE_DIR "/README.md")), 0);
+    // An OpenType font with PostScript outlines cannot be embedded as a
+    // TrueType font file and is refused like any unreadable font.
+    if (fs::exists(kOpenTypeCFF)) {
+        EXPECT_EQ(e.AddFont(Utf8ToUtf16(kOpenTypeCFF)), 0);
+    }
     EXPECT_EQ(e.AddFont(Utf8ToUtf16(kSans)), 15);
     EXPECT_EQ(e.AddFont(Utf8ToUtf16(kSans)), 16);
     e.Clear();
@@ -158,4 +167,132 @@ TEST(WriterFonts, RightAlignedLineEndsWhereTheLayoutSaysOnThePage) {
     // capitals sit on row 166.
     EXPECT_NEAR(maxY, 842 - 700 + 24, 2);
     EXPECT_NEAR(minY, 842 - 700 + 24 - 17.5, 2);
+}
+
+namespace {
+
+// Advance widths of characters in a font file, in font units, as fontTools
+// reads them; the first value is unitsPerEm.
+std::vector<double> FontToolsAdvances(const std::string& font, const std::u16string& chars) {
+    std::string args;
+    for (const char16_t c : chars) args.append(" ").append(std::to_string(static_cast<unsigned>(c)));
+    const CommandResult r = RunCommand(
+        "/usr/bin/python3 -c " +
+        ShellQuote("import sys\nfrom fontTools.ttLib import TTFont\n"
+                   "f = TTFont(sys.argv[1])\ncmap = f.getBestCmap()\n"
+                   "print(f['head'].unitsPerEm, *(f['hmtx'][cmap[int(c)]][0] for c in sys.argv[2:]))") +
+        " " + ShellQuote(font) + args);
+    std::vector<double> v;
+    EXPECT_EQ(r.status, 0) << r.output;
+    std::istringstream in(r.output);
+    for (double x; in >> x;) v.push_back(x);
+    EXPECT_EQ(v.size(), chars.size() + 1) << r.output;
+    return v;
+}
+
+struct TWordBox {
+    std::string text;
+    double xMin = 0, xMax = 0;
+};
+
+// The words of page 1 as pdftotext -bbox finds them, in reading order.
+std::vector<TWordBox> PdftotextWords(const fs::path& pdf) {
+    const CommandResult r = RunCommand("pdftotext -bbox " + ShellQuote(pdf.string()) + " -");
+    EXPECT_EQ(r.status, 0) << r.output;
+    std::vector<TWordBox> words;
+    std::size_t at = 0;
+    while ((at = r.output.find("<word ", at)) != std::string::npos) {
+        const auto attr = [&](const std::string& key) {
+            const std::size_t p = r.output.find(key + "=\"", at);
+            return std::stod(r.output.substr(p + key.size() + 2));
+        };
+        TWordBox w;
+        w.xMin = attr("xMin");
+        w.xMax = attr("xMax");
+        const std::size_t open = r.output.find('>', at) + 1;
+        const std::size_t close = r.output.find("</word>", open);
+        w.text = r.output.substr(open, close - open);
+        words.push_back(w);
+        at = close;
+    }
+    return words;
+}
+
+}  // namespace
+
+// Quotes, dashes and the other characters Windows-1252 keeps at 0x80-0x9F,
+// in an embedded font: /Widths, the layout and a viewer's glyph positions
+// agree with the font's own advance widths, so no glyph overlaps the next or
+// leaves a gap.
+TEST(WriterFonts, Windows1252PunctuationTakesTheWidthsOfItsGlyphs) {
+    REQUIRE_FONT(kSans);
+    if (!HasTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    if (!HavePython("fontTools.ttLib")) GTEST_SKIP() << "fontTools (python3-fonttools) is not installed";
+    // All 27 characters, in words of the two runs of one line: the second
+    // run continues the first and is placed by the layout's width of it.
+    const std::vector<std::u16string> first = {u"‘a’", u"“b”", u"x–y", u"p—q", u"end…", u"€5", u"™•"};
+    const std::vector<std::u16string> second = {u"‚„‹›", u"Œœ", u"Šš", u"Žž", u"Ÿƒ", u"ˆ˜", u"†‡‰"};
+    std::u16string firstText, secondText;
+    for (const auto& w : first) firstText.append(w).append(u" ");
+    for (const auto& w : second) {
+        if (!secondText.empty()) secondText.append(u" ");
+        secondText.append(w);
+    }
+    const std::u16string all = firstText + secondText;
+    const std::vector<double> advances = FontToolsAdvances(kSans, all);
+    ASSERT_EQ(advances.size(), all.size() + 1);
+    const double unitsPerEm = advances[0];
+    auto advanceOf = [&](char16_t c) { return advances[all.find(c) + 1] / unitsPerEm; };  // in ems
+
+    const double size = 12, left = 40;
+    TempDir dir;
+    TVellumark e;
+    ASSERT_EQ(e.AddFont(Utf8ToUtf16(kSans)), 15);
+    e.SetEmbedFont(15, true);
+    e.AddPage(0);
+    e.CreateText();
+    e.SetTextFont(15);
+    e.SetTextSize(static_cast<int32_t>(size));
+    e.WriteText(firstText);
+    e.AppendText = true;
+    e.SetTextColor(0x0000C0);
+    e.WriteText(secondText);
+    e.ApplyResource(1, 1);
+    e.Locate(1, 1, left, 700);
+    double expectedLine = 0;
+    for (const char16_t c : all) expectedLine += advanceOf(c) * size;
+    EXPECT_NEAR(e.TextLineWidth(all), expectedLine, 0.1);
+    EXPECT_NEAR(e.TextLineWidth(u"’"), advanceOf(u'’') * size, 0.02);
+    e.SaveToFile(Utf8ToUtf16((dir / "quotes.pdf").string()));
+    ASSERT_TRUE(QpdfCheck(dir / "quotes.pdf"));
+
+    // /Widths: each used code's entry is the glyph's advance in thousandths.
+    const std::string pdf = ReadFile(dir / "quotes.pdf");
+    const int firstChar = std::stoi(LineAfter(pdf, "/FirstChar "));
+    std::istringstream widths(LineAfter(pdf, "/Widths [ "));
+    std::vector<int> entries;
+    for (int w; widths >> w;) entries.push_back(w);
+    const std::string bytes = ToAnsi(all);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const int code = static_cast<unsigned char>(bytes[i]);
+        ASSERT_LT(code - firstChar, static_cast<int>(entries.size()));
+        EXPECT_NEAR(entries[static_cast<std::size_t>(code - firstChar)], advanceOf(all[i]) * 1000, 1)
+            << "code " << code;
+    }
+
+    // The words where a viewer puts them: each as wide as its glyphs, each
+    // starting one space after the end of the one before.
+    const std::vector<TWordBox> words = PdftotextWords(dir / "quotes.pdf");
+    std::vector<std::u16string> expected = first;
+    expected.insert(expected.end(), second.begin(), second.end());
+    ASSERT_EQ(words.size(), expected.size());
+    double x = left;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        EXPECT_EQ(words[i].text, Utf16ToUtf8(expected[i]));
+        double width = 0;
+        for (const char16_t c : expected[i]) width += advanceOf(c) * size;
+        EXPECT_NEAR(words[i].xMin, x, 0.1) << Utf16ToUtf8(expected[i]);
+        EXPECT_NEAR(words[i].xMax - words[i].xMin, width, 0.05) << Utf16ToUtf8(expected[i]);
+        x = words[i].xMax + advanceOf(u' ') * size;
+    }
 }

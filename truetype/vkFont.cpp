@@ -1,5 +1,7 @@
 #include "truetype/vkFont.h"
 
+#include "engine/TextCodec.h"
+
 #include <optional>
 #include <utility>
 
@@ -25,6 +27,8 @@ constexpr std::size_t kDirectoryRecordSize = 16;
 // Exact lengths of the two fixed-size tables we accept.
 constexpr uint32_t kHeadLength = 54;
 constexpr uint32_t kHheaLength = 36;
+// The sfnt version of an OpenType font with PostScript outlines, "OTTO".
+constexpr uint32_t kPostScriptOutlines = 0x4F54544F;
 
 }  // namespace
 
@@ -70,10 +74,14 @@ bool TvkFont::ReadTables() noexcept {
         ReadDirectory();
         // Each table reader runs only when the ones before it succeeded, so
         // the first failing table ends the parse.
-        if (ReadName() && ReadHead() && ReadHhea() && ReadHmtx() && ReadCmap() && ReadPost()) {
+        if (HasTrueTypeOutlines() && ReadName() && ReadHead() && ReadHhea() && ReadHmtx() && ReadCmap() &&
+            ReadPost()) {
             loaded_ = true;
             for (unsigned code = 0; code < widths_.size(); ++code) {
-                const uint16_t glyph = LookUp(static_cast<uint16_t>(code));
+                // A Unicode map is asked for the byte's Windows-1252 character.
+                const uint16_t key = unicodeMap_ ? FromAnsiChar(static_cast<unsigned char>(code))
+                                                 : static_cast<uint16_t>(code);
+                const uint16_t glyph = LookUp(key);
                 uint16_t advance = 0;
                 if (glyph < advanceWidths_.size())
                     advance = advanceWidths_[glyph];
@@ -108,6 +116,7 @@ void TvkFont::ResetParsed() noexcept {
     segments_.clear();
     glyphArrayPos_ = 0;
     segmentCount_ = 0;
+    unicodeMap_ = false;
     xMin_ = yMin_ = xMax_ = yMax_ = 0;
     ascender_ = descender_ = 0;
     postScriptName_.clear();
@@ -137,6 +146,15 @@ void TvkFont::ReadDirectory() {
         if (uint64_t{t.Offset} + t.Length > size) throw EReadError();
         tables_.push_back(t);
     }
+}
+
+bool TvkFont::HasTrueTypeOutlines() const noexcept {
+    // An OpenType font with PostScript outlines says so with the signature
+    // "OTTO" and keeps them in a CFF or CFF2 table; viewers do not open it as
+    // a TrueType font file, and without glyf there is nothing to draw anyway.
+    uint32_t version = 0;
+    if (!PeekUInt32BE(data_.Bytes(), 0, version) || version == kPostScriptOutlines) return false;
+    return FindTable("glyf") && FindTable("loca");
 }
 
 bool TvkFont::ReadName() {
@@ -229,7 +247,10 @@ bool TvkFont::ReadCmap() {
         const uint16_t platformId = ReadUInt16BE(data_);
         const uint16_t encodingId = ReadUInt16BE(data_);
         const uint32_t offset = ReadUInt32BE(data_);
-        if (platformId == 3 && (encodingId == 1 || encodingId == 0)) subtable = offset;
+        if (platformId == 3 && (encodingId == 1 || encodingId == 0)) {
+            subtable = offset;
+            unicodeMap_ = encodingId == 1;
+        }
     }
     if (!subtable) return false;
 

@@ -10,15 +10,23 @@
 //         must be format 4
 //   post  the italic angle
 // Metrics are given out in thousandths of an em (PDF glyph space), the italic
-// angle in degrees. No outlines are read and nothing is subset.
+// angle in degrees. No outlines are read and nothing is subset, but the font
+// must have TrueType outlines (glyf and loca tables, and a signature other
+// than "OTTO"), since the writer embeds it as a TrueType font file: an
+// OpenType font with PostScript outlines (signature "OTTO", a CFF table
+// instead of glyf) or a font with bitmaps only does not load.
 //
 // Font files are untrusted: every read is checked against the end of the
 // data, and a font that cannot be read completely does not load. Such a font
 // answers 0 (or an empty name) from every getter.
 //
-// Character codes are the bytes of the engine's narrow (Windows-1252) text,
-// looked up unchanged as code points: byte n finds the glyph of U+00nn in a
-// Unicode subtable, and code n in a symbol subtable.
+// Character codes are the bytes of the engine's narrow (Windows-1252) text.
+// In a Unicode subtable a byte is looked up as the character it stands for in
+// Windows-1252: byte n finds the glyph of U+00nn, except that the bytes
+// 0x80..0x9F with a character of their own find it (0x80 the euro sign
+// U+20AC, 0x92 the right single quotation mark U+2019, ...); PDF viewers
+// reach the same glyphs through WinAnsiEncoding. In a symbol subtable code n
+// is looked up unchanged.
 #pragma once
 
 #include <array>
@@ -86,15 +94,17 @@ public:
     // value; the file is not read again.
     void Assign(const TvkFont& source);
 
-    // True when the last load parsed all six tables.
+    // True when the last load found TrueType outlines and parsed all six
+    // tables.
     bool Loaded() const noexcept { return loaded_; }
 
-    // The glyph of a character code from the character map; 0 (the missing
-    // glyph) when the code is not mapped or the reader is not loaded.
+    // The glyph of a code of the character map (a code point in a Unicode
+    // subtable, taken as it is); 0 (the missing glyph) when the code is not
+    // mapped or the reader is not loaded.
     uint16_t GlyphIndex(uint16_t code) const noexcept;
-    // The advance width of the glyph of a character code 0..255, in
-    // thousandths of an em; 0 when not loaded. A char argument is taken as
-    // its byte value.
+    // The advance width, in thousandths of an em, of the glyph of a byte of
+    // narrow text (Windows-1252 in a Unicode subtable, see above); 0 when not
+    // loaded. A char argument is taken as its byte value.
     int32_t CharWidth(uint8_t code) const noexcept;
     // The sum of CharWidth over the bytes of a narrow string.
     int64_t StringWidth(std::string_view text) const noexcept;
@@ -130,11 +140,17 @@ public:
     const std::vector<uint16_t>& AdvanceWidths() const noexcept { return advanceWidths_; }
     uint16_t EncodingCount() const noexcept { return encodingCount_; }
     const std::vector<TCmapSegment>& Segments() const noexcept { return segments_; }
+    // True when the character map is the Windows Unicode BMP subtable (3,1),
+    // false for the symbol subtable (3,0) or when not loaded.
+    bool UnicodeMap() const noexcept { return unicodeMap_; }
 
 private:
     // The per-table readers; each answers false when its table is missing or
     // cannot be read completely. Reads past the data raise EReadError.
     void ReadDirectory();
+    // True when the font has TrueType outlines: the directory lists glyf and
+    // loca (which are not read) and the signature is not "OTTO".
+    bool HasTrueTypeOutlines() const noexcept;
     bool ReadName();
     bool ReadHead();
     bool ReadHhea();
@@ -156,6 +172,7 @@ private:
     std::vector<TCmapSegment> segments_;
     uint32_t glyphArrayPos_ = 0;
     uint16_t segmentCount_ = 0;
+    bool unicodeMap_ = false;
     bool loaded_ = false;
     int16_t xMin_ = 0;
     int16_t yMin_ = 0;

@@ -5,16 +5,23 @@ fonts, computed with fontTools as an independent reference.
     /usr/bin/python3 tests/data/fonts/make_expectations.py > tests/data/fonts/expected_metrics.txt
 
 Covers the test fonts of this folder and, when installed, system fonts from
-the Debian packages fonts-dejavu-core and fonts-liberation. Each block
+the Debian packages fonts-dejavu-core, fonts-liberation and
+fonts-freefont-otf (an OpenType font with CFF outlines). Each block
 records the font file's size and FNV-1a hash, so a test can tell that an
 installed font is not the file the values were computed from and skip it.
 
 The rules applied are the reader's own:
-- the font loads only with a Macintosh Roman English PostScript name record
-  (1, 0, 0, 6), a first Windows (3, 1) or (3, 0) cmap record whose subtable
-  is format 4, and unitsPerEm > 0;
-- a character code n (0..255, a byte of Windows-1252 text) is looked up as
-  the code point n, unchanged;
+- the font loads only with TrueType outlines (glyf and loca tables and a
+  signature other than "OTTO"), a Macintosh Roman English PostScript name
+  record (1, 0, 0, 6), a first Windows (3, 1) or (3, 0) cmap record whose
+  subtable is format 4, and unitsPerEm > 0;
+- the glyph of a code n (GlyphIndex, "glyphs" below) is the subtable's
+  entry for n, unchanged;
+- the width of a byte n of Windows-1252 text (CharWidth, "widths" below) is
+  that of the glyph of the character the byte stands for in Windows-1252
+  when the subtable is (3, 1), which differs from n only for the 27 bytes of
+  0x80..0x9F that have a character; in a (3, 0) subtable it is that of the
+  glyph of n;
 - a value v in font units becomes (v * 1000 + 500) / unitsPerEm for v >= 0
   and (v * 1000 - 500) / unitsPerEm for v < 0, truncated toward zero.
 """
@@ -35,6 +42,8 @@ SYSTEM_FONTS = [
     "/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf",
     "/usr/share/fonts/truetype/liberation/LiberationSerif-Italic.ttf",
     "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf",
+    # PostScript (CFF) outlines: does not load (fonts-freefont-otf)
+    "/usr/share/fonts/opentype/freefont/FreeSans.otf",
 ]
 
 
@@ -44,6 +53,16 @@ def fnv1a64(data):
         h ^= b
         h = (h * 0x100000001B3) & 0xFFFFFFFFFFFFFFFF
     return h
+
+
+def byte_key(n, encoding_id):
+    """The code a Windows (3, encoding_id) subtable is asked for, for byte n."""
+    if encoding_id != 1:
+        return n
+    try:
+        return ord(bytes([n]).decode("cp1252"))
+    except UnicodeDecodeError:  # 0x81, 0x8D, 0x8F, 0x90, 0x9D
+        return n
 
 
 def scale(v, upem):
@@ -77,7 +96,8 @@ def describe(label, path, out):
             sub = t
             break
     upem = font["head"].unitsPerEm
-    loaded = ps is not None and sub is not None and sub.format == 4 and upem > 0
+    outlines = font.sfntVersion != "OTTO" and "glyf" in font and "loca" in font
+    loaded = outlines and ps is not None and sub is not None and sub.format == 4 and upem > 0
     out.append("loaded %d" % (1 if loaded else 0))
     if not loaded:
         out.append("end")
@@ -103,7 +123,7 @@ def describe(label, path, out):
     out.append("italic-angle %r" % float(font["post"].italicAngle))
     glyphs = [glyph(c) for c in range(256)]
     out.append("glyphs " + " ".join(str(g) for g in glyphs))
-    out.append("widths " + " ".join(str(width(g)) for g in glyphs))
+    out.append("widths " + " ".join(str(width(glyph(byte_key(c, sub.platEncID)))) for c in range(256)))
     # The glyph of every BMP code, as 16-bit little-endian values, hashed.
     bmp = bytearray()
     for c in range(65536):

@@ -84,7 +84,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
 
     # A Latin font: widths at 2048 units per em, an italic angle of -11.5,
-    # the euro sign mapped at U+20AC (so byte 0x80 finds nothing), and the
+    # the euro sign mapped at U+20AC only (not at U+0080), and the
     # last glyphs sharing one advance so that hmtx ends in bearings only.
     # The digits 0 to 4 map to glyphs out of order.
     glyphs = [".notdef", "space", "A", "B", "C", "eacute", "Euro", "period", "comma"]
@@ -112,10 +112,10 @@ def main():
           "VkWindowsNames", glyphs, advances, [format4(3, 1, latin)],
           windows_names_only=True)
 
-    # The Latin font cut down to the six tables the reader uses, and maxp,
-    # without which fontTools cannot read it.
+    # The Latin font cut down to the six tables the reader uses, the glyf and
+    # loca tables it requires, and maxp, without which fontTools cannot read it.
     keep_tables(os.path.join(out, "VkTest-Italic.ttf"), os.path.join(out, "VkMinimal.ttf"),
-                {"name", "head", "hhea", "hmtx", "cmap", "post", "maxp"})
+                {"name", "head", "hhea", "hmtx", "cmap", "post", "glyf", "loca", "maxp"})
 
 
 if __name__ == "__main__":
