@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "TestUtil.h"
+#include "base/TextCodec.h"
 #include "decoders/BMPImage.h"
 #include "decoders/PNGImage.h"
-#include "engine/TextCodec.h"
 #include "engine/Vellumark.h"
 #include "images/AlphaMerge.h"
 #include "model/PDFImageRes.h"

@@ -1,6 +1,6 @@
 #include "truetype/vkFont.h"
 
-#include "engine/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <optional>
 #include <utility>
