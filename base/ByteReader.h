@@ -33,6 +33,12 @@ inline uint32_t LoadU32BE(const uint8_t* p) noexcept {
            static_cast<uint32_t>(p[3]);
 }
 
+// Whether count bytes starting at offset lie inside data of `size` bytes
+// (no overflow for any 64-bit values).
+constexpr bool FitsIn(uint64_t size, uint64_t offset, uint64_t count) noexcept {
+    return offset <= size && count <= size - offset;
+}
+
 // Raises an exception of type E with the message: the usual way to say what a
 // short read means.
 template <class E>
@@ -65,9 +71,7 @@ public:
     // --- at an absolute offset --------------------------------------------
 
     // Whether count bytes start at offset inside the data.
-    bool Has(uint64_t offset, uint64_t count) const noexcept {
-        return offset <= data_.size() && count <= data_.size() - offset;
-    }
+    bool Has(uint64_t offset, uint64_t count) const noexcept { return FitsIn(data_.size(), offset, count); }
     // The count bytes at offset.
     std::span<const uint8_t> Bytes(uint64_t offset, uint64_t count) const {
         Need(offset, count);

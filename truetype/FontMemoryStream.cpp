@@ -7,6 +7,8 @@
 #include <limits>
 #include <system_error>
 
+#include "base/ByteReader.h"
+
 namespace vellumark {
 
 void TFontMemoryStream::Skip(std::size_t count) noexcept {
@@ -64,7 +66,7 @@ std::size_t TFontMemoryStream::Read(void* buffer, std::size_t count) noexcept {
 }
 
 void TFontMemoryStream::ReadBuffer(void* buffer, std::size_t count) {
-    if (position_ > bytes_.size() || count > bytes_.size() - position_) throw EReadError();
+    if (!FitsIn(bytes_.size(), position_, count)) throw EReadError();
     if (count > 0) std::memcpy(buffer, bytes_.data() + position_, count);
     position_ += count;
 }
@@ -87,27 +89,24 @@ uint8_t TFontMemoryStream::ReadUInt8() {
 uint16_t ReadUInt16BE(TFontMemoryStream& stream) {
     uint8_t b[2];
     stream.ReadBuffer(b, 2);
-    return static_cast<uint16_t>((b[0] << 8) | b[1]);
+    return LoadU16BE(b);
 }
 
 uint32_t ReadUInt32BE(TFontMemoryStream& stream) {
     uint8_t b[4];
     stream.ReadBuffer(b, 4);
-    return (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | uint32_t{b[3]};
+    return LoadU32BE(b);
 }
 
 bool PeekUInt16BE(std::span<const uint8_t> bytes, uint64_t offset, uint16_t& value) noexcept {
-    if (bytes.size() < 2 || offset > bytes.size() - 2) return false;
-    const auto i = static_cast<std::size_t>(offset);
-    value = static_cast<uint16_t>((bytes[i] << 8) | bytes[i + 1]);
+    if (!FitsIn(bytes.size(), offset, 2)) return false;
+    value = LoadU16BE(&bytes[static_cast<std::size_t>(offset)]);
     return true;
 }
 
 bool PeekUInt32BE(std::span<const uint8_t> bytes, uint64_t offset, uint32_t& value) noexcept {
-    if (bytes.size() < 4 || offset > bytes.size() - 4) return false;
-    const auto i = static_cast<std::size_t>(offset);
-    value = (uint32_t{bytes[i]} << 24) | (uint32_t{bytes[i + 1]} << 16) | (uint32_t{bytes[i + 2]} << 8) |
-            uint32_t{bytes[i + 3]};
+    if (!FitsIn(bytes.size(), offset, 4)) return false;
+    value = LoadU32BE(&bytes[static_cast<std::size_t>(offset)]);
     return true;
 }
 
