@@ -8,13 +8,15 @@
 #include <new>
 #include <utility>
 
+#include "base/ByteReader.h"
 #include "base/InvalidGraphic.h"
 
 namespace vellumark {
 
 namespace {
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("Image is not a valid PNG."); }
+constexpr const char* kNotValid = "Image is not a valid PNG.";
+[[noreturn]] void Invalid() { throw EInvalidGraphic(kNotValid); }
 [[noreturn]] void TooLarge() { throw EInvalidGraphic("Image is too large"); }
 
 constexpr std::array<uint8_t, 8> kSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
@@ -23,12 +25,6 @@ constexpr std::array<uint8_t, 8> kSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0
 constexpr uint64_t kMaxInflateRatio = 1032;
 // Scan lines are inflated this many bytes at a time (at least one line).
 constexpr std::size_t kBlockBytes = 128 * 1024;
-
-uint32_t Be32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-           static_cast<uint32_t>(p[3]);
-}
-uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
 bool IsType(const uint8_t* type, const char (&name)[5]) { return std::memcmp(type, name, 4) == 0; }
 
@@ -221,7 +217,7 @@ void Emit(const THeader& h, const uint8_t* raw, uint32_t count, uint32_t y, uint
                 for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
                     const uint8_t* s = raw + 2 * std::size_t{i};
                     row[x] = Reduce16(s);
-                    if (mask) mask[x] = Be16(s) == alpha.KeyGray ? 0 : 255;
+                    if (mask) mask[x] = LoadU16BE(s) == alpha.KeyGray ? 0 : 255;
                 }
             }
             break;
@@ -241,8 +237,8 @@ void Emit(const THeader& h, const uint8_t* raw, uint32_t count, uint32_t y, uint
                     d[1] = Reduce16(raw + 2);
                     d[2] = Reduce16(raw);
                     if (mask)
-                        mask[x] = Be16(raw) == alpha.KeyRed && Be16(raw + 2) == alpha.KeyGreen &&
-                                          Be16(raw + 4) == alpha.KeyBlue
+                        mask[x] = LoadU16BE(raw) == alpha.KeyRed && LoadU16BE(raw + 2) == alpha.KeyGreen &&
+                                          LoadU16BE(raw + 4) == alpha.KeyBlue
                                       ? 0
                                       : 255;
                 }
@@ -322,8 +318,8 @@ void DecodeImageData(const THeader& h, const std::vector<std::span<const uint8_t
 THeader ReadHeader(std::span<const uint8_t> body) {
     if (body.size() != 13) Invalid();
     THeader h;
-    h.width = Be32(body.data());
-    h.height = Be32(body.data() + 4);
+    h.width = LoadU32BE(body.data());
+    h.height = LoadU32BE(body.data() + 4);
     h.depth = body[8];
     h.colorType = body[9];
     const uint8_t compression = body[10], filter = body[11], interlace = body[12];
@@ -373,17 +369,17 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
     std::vector<std::span<const uint8_t>> idat;
     uint64_t idatBytes = 0;
 
-    std::size_t pos = kSignature.size();
+    TByteReader in(data, kNotValid);
+    in.Seek(kSignature.size());
     bool first = true;
     for (;;) {
-        if (data.size() - pos < 12) Invalid();
-        const uint32_t length = Be32(data.data() + pos);
-        if (length > data.size() - pos - 12) Invalid();
-        const uint8_t* type = data.data() + pos + 4;
-        const std::span<const uint8_t> body = data.subspan(pos + 8, length);
-        const uint32_t stored = Be32(body.data() + length);
-        if (crc32_z(0, type, std::size_t{length} + 4) != stored) throw EInvalidGraphic("Invalid CRC in PNG image.");
-        pos += std::size_t{length} + 12;
+        // Length, type, body and CRC; the CRC covers type and body.
+        const uint32_t length = in.ReadU32BE();
+        const std::span<const uint8_t> typeAndBody = in.Take(uint64_t{length} + 4);
+        const uint32_t stored = in.ReadU32BE();
+        const uint8_t* type = typeAndBody.data();
+        const std::span<const uint8_t> body = typeAndBody.subspan(4);
+        if (crc32_z(0, type, typeAndBody.size()) != stored) throw EInvalidGraphic("Invalid CRC in PNG image.");
 
         const bool isHeader = IsType(type, "IHDR");
         if (first != isHeader) Invalid();  // IHDR first, and only there
@@ -407,22 +403,22 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
             if (h.colorType == 3 && length == 1) {
                 background = {true, body[0], 0, 0, 0, 0};
             } else if ((h.colorType == 0 || h.colorType == 4) && length == 2) {
-                background = {true, 0, Be16(body.data()), 0, 0, 0};
+                background = {true, 0, LoadU16BE(body.data()), 0, 0, 0};
             } else if ((h.colorType == 2 || h.colorType == 6) && length == 6) {
-                background = {true, 0, 0, Be16(body.data()), Be16(body.data() + 2), Be16(body.data() + 4)};
+                background = {true, 0, 0, LoadU16BE(body.data()), LoadU16BE(body.data() + 2), LoadU16BE(body.data() + 4)};
             }
         } else if (IsType(type, "tRNS")) {
             if (h.colorType == 0 && length == 2) {
-                alpha.KeyGray = Be16(body.data());
+                alpha.KeyGray = LoadU16BE(body.data());
                 alpha.Kind = h.depth == 16 ? TAlpha::kMask : TAlpha::kGrayKey;
                 alpha.KeyMask = h.depth == 16;
                 // The palette index Emit gives a sample of the key's value.
                 const uint32_t level = alpha.KeyGray & ((1u << std::min<uint32_t>(h.depth, 8)) - 1);
                 alpha.KeyIndex = static_cast<uint8_t>(h.depth == 2 ? 5 * level : level);
             } else if (h.colorType == 2 && length == 6) {
-                alpha.KeyRed = Be16(body.data());
-                alpha.KeyGreen = Be16(body.data() + 2);
-                alpha.KeyBlue = Be16(body.data() + 4);
+                alpha.KeyRed = LoadU16BE(body.data());
+                alpha.KeyGreen = LoadU16BE(body.data() + 2);
+                alpha.KeyBlue = LoadU16BE(body.data() + 4);
                 alpha.Kind = h.depth == 16 ? TAlpha::kMask : TAlpha::kRGBKey;
                 alpha.KeyMask = h.depth == 16;
             } else if (h.colorType == 3 && length <= 256) {
@@ -431,8 +427,8 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
             }
         } else if (IsType(type, "pHYs")) {
             const bool metre = length == 9 && body[8] == 1;
-            xPels = metre ? Be32(body.data()) : 0;
-            yPels = metre ? Be32(body.data() + 4) : 0;
+            xPels = metre ? LoadU32BE(body.data()) : 0;
+            yPels = metre ? LoadU32BE(body.data() + 4) : 0;
         } else if (IsType(type, "tIME")) {
             // Recognised; the modification time is of no use here.
         } else if (!(type[0] >= 'a' && type[0] <= 'z')) {
