@@ -19,6 +19,7 @@
 #include "decoders/LZWDecoder.h"
 #include "decoders/TIFImage.h"
 #include "images/BMPImage.h"
+#include "images/ImageImport.h"
 
 namespace vellumark {
 namespace {
@@ -222,6 +223,16 @@ TEST(ImagesTiff, PagesAreFoundAlongTheChain) {
     EXPECT_EQ(Load(looped, 1).Width(), 2u);
     EXPECT_EQ(Error(looped, 2), "TIFF file error - cannot find requested page");
     EXPECT_EQ(Error(looped, 2000000000), "TIFF file error - cannot find requested page");
+    // Two pages, the second pointing back at the first: the chain is cut
+    // there and both pages are kept.
+    TPage second = Gray8(7, 1);
+    second.next = 8 + 4;  // the first page's pixels (4 bytes) lie before its directory
+    const Bytes cycle = Tiff({Gray8(2, 2), second});
+    ASSERT_EQ(cycle[4], 12);
+    EXPECT_EQ(Load(cycle, 1).Width(), 2u);
+    EXPECT_EQ(Load(cycle, 2).Width(), 7u);
+    EXPECT_EQ(Error(cycle, 3), "TIFF file error - cannot find requested page");
+    EXPECT_EQ(CountTiffImages(cycle), 2);
     // A first directory that lies beyond the data, or is cut short.
     EXPECT_EQ(Error({'I', 'I', 42, 0, 200, 0, 0, 0}), "TIFF file error - cannot find requested page");
     EXPECT_EQ(Error({'I', 'I', 42, 0, 8, 0, 0, 0, 3, 0, 1, 1}), "TIFF file error - cannot find requested page");
