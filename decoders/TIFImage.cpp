@@ -505,9 +505,13 @@ void TTIFImage::ReadBand(unsigned plane, uint32_t band, unsigned samples, unsign
     if (tileBits % 8 != 0) Unsupported();
     const uint64_t tileRow = tileBits / 8;
     const uint64_t bandRow = RowBytesOf(width_, pixelBits);
-    // A tile far wider than its image would cost memory out of all proportion.
+    // A tile far larger than its part of the image would cost memory out of
+    // all proportion. Only the rows inside the image are decoded, except
+    // that libjpeg may hold a whole JPEG frame (of a progressive JPEG).
     const uint64_t tileBytes = tileRow * rows;
-    if (tileRow > TBMPImage::kMaxBytes || tileBytes > std::max<uint64_t>(4 * bandRow * rows, uint64_t{1} << 24)) TooLarge();
+    const uint64_t heldRows = compression_ == kJPEG ? tileLength_ : rows;
+    if (tileRow > TBMPImage::kMaxBytes || tileRow * heldRows > std::max<uint64_t>(4 * bandRow * rows, uint64_t{1} << 24))
+        TooLarge();
     std::vector<uint8_t>& tile = work.tile;
     Reserve(tile, tileBytes);
     const TSegment seg{tileWidth_, rows, tileLength_, samples, bits, static_cast<std::size_t>(tileRow)};
