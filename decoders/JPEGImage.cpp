@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include <jerror.h>
@@ -195,6 +196,44 @@ bool Decode(j_decompress_ptr cinfo, TJpegErrorMgr* err, const TDecodeTarget* tar
         if (target->cmykRow != nullptr) CmykRowToBgr(target->cmykRow, dest, cinfo->output_width, target->invertedInk);
     }
     jpeg_finish_decompress(cinfo);
+    return true;
+}
+
+// The tables-only stream of a JPEG-compressed TIFF page; the decompressor
+// keeps the tables for the segments that follow.
+bool ReadTables(j_decompress_ptr cinfo, TJpegErrorMgr* err) {
+    if (setjmp(err->jump) != 0) return false;
+    if (jpeg_read_header(cinfo, FALSE) != JPEG_HEADER_TABLES_ONLY)
+        Fail(reinterpret_cast<j_common_ptr>(cinfo), "JPEG tables hold an image");
+    return true;
+}
+
+// One segment of a JPEG-compressed TIFF page. Only the rows wanted are
+// read; the decompressor is then made ready for the next segment.
+bool DecodeSegmentRows(j_decompress_ptr cinfo, TJpegErrorMgr* err, const TJpegSegment* segment, uint8_t* out,
+                       bool newSource) {
+    if (setjmp(err->jump) != 0) return false;
+    const auto common = reinterpret_cast<j_common_ptr>(cinfo);
+    err->readingHeader = true;
+    if (newSource) jpeg_mem_src(cinfo, segment->Data.data(), static_cast<unsigned long>(segment->Data.size()));
+    jpeg_read_header(cinfo, TRUE);
+    if (cinfo->image_width != segment->Width || cinfo->image_height < segment->Rows ||
+        cinfo->image_height > segment->MaxRows || cinfo->num_components != segment->Components)
+        Fail(common, "JPEG frame does not fit its strip or tile");
+    // YCbCr is converted whatever the markers say; anything else is
+    // delivered as stored, component by component.
+    cinfo->jpeg_color_space = segment->YCbCr ? JCS_YCbCr : JCS_UNKNOWN;
+    cinfo->out_color_space = segment->YCbCr ? JCS_RGB : JCS_UNKNOWN;
+    err->readingHeader = false;
+    jpeg_start_decompress(cinfo);
+    if (cinfo->output_width != segment->Width || cinfo->output_components != segment->Components)
+        Fail(common, "JPEG decoder produced an unexpected format");
+    const std::size_t stride = std::size_t{segment->Width} * static_cast<unsigned>(segment->Components);
+    while (cinfo->output_scanline < segment->Rows) {
+        JSAMPROW row = out + std::size_t{cinfo->output_scanline} * stride;
+        if (jpeg_read_scanlines(cinfo, &row, 1) != 1) Fail(common, "JPEG decoding stalled");
+    }
+    jpeg_abort_decompress(cinfo);  // keeps the tables
     return true;
 }
 
@@ -578,6 +617,45 @@ std::vector<uint8_t> TJPEGImageExtra::Encode(const TBMPImage& bitmap, bool gray,
     const TEncodeSource src{&bitmap, row.data(), gray, std::clamp(quality, 1, 100)};
     if (!Compress(enc.Info(), enc.Err(), &src)) enc.Raise();
     return out;
+}
+
+// ---------------------------------------------------------------- TJpegSegmentDecoder
+
+struct TJpegSegmentDecoder::TState {
+    std::optional<TDecompressor> decompressor;  // made by the tables, or by the first segment
+    bool broken = false;
+};
+
+TJpegSegmentDecoder::TJpegSegmentDecoder(std::span<const uint8_t> tables) : state_(std::make_unique<TState>()) {
+    if (tables.empty()) return;
+    try {
+        state_->decompressor.emplace(tables);
+    } catch (const EInvalidGraphic&) {
+        state_->broken = true;
+        return;
+    }
+    state_->broken = !ReadTables(state_->decompressor->Info(), state_->decompressor->Err());
+}
+
+TJpegSegmentDecoder::~TJpegSegmentDecoder() = default;
+
+bool TJpegSegmentDecoder::Decode(const TJpegSegment& segment, std::span<uint8_t> out) {
+    if (state_->broken || segment.Data.empty() || segment.Components < 1 ||
+        out.size() != std::size_t{segment.Width} * static_cast<unsigned>(segment.Components) * segment.Rows)
+        return false;
+    bool newSource = true;
+    if (!state_->decompressor) {
+        try {
+            state_->decompressor.emplace(segment.Data);
+        } catch (const EInvalidGraphic&) {
+            state_->broken = true;
+            return false;
+        }
+        newSource = false;
+    }
+    TDecompressor& dec = *state_->decompressor;
+    if (!DecodeSegmentRows(dec.Info(), dec.Err(), &segment, out.data(), newSource)) state_->broken = true;
+    return !state_->broken;
 }
 
 }  // namespace vellumark

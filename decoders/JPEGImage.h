@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -82,6 +83,39 @@ private:
     int components_ = 0;
     bool grayscale_ = false;
     bool adobeInverted_ = false;
+};
+
+// One strip or tile of a JPEG-compressed TIFF page (compression 7).
+struct TJpegSegment {
+    std::span<const uint8_t> Data;  // its stream, which may leave out the tables
+    uint32_t Width = 0;    // the frame's width
+    uint32_t Rows = 0;     // rows wanted: the frame has from Rows to MaxRows rows
+    uint32_t MaxRows = 0;
+    int Components = 0;    // the frame's components
+    bool YCbCr = false;    // YCbCr components, delivered as RGB; otherwise as stored
+};
+
+// Decodes the strips or tiles of one such page, one after another, with one
+// libjpeg decompressor: the page's JPEGTables are read once, and each
+// segment's stream may use them or bring its own.
+class TJpegSegmentDecoder {
+public:
+    // `tables`: the JPEGTables field, a tables-only stream, or empty.
+    explicit TJpegSegmentDecoder(std::span<const uint8_t> tables);
+    ~TJpegSegmentDecoder();
+    TJpegSegmentDecoder(const TJpegSegmentDecoder&) = delete;
+    TJpegSegmentDecoder& operator=(const TJpegSegmentDecoder&) = delete;
+
+    // Decodes the first Rows rows of a segment into `out`, Width * Components
+    // bytes per row with the samples interleaved. False when the tables or
+    // the data cannot be decoded or the frame is not the one described;
+    // `out` may then hold part of the rows, and the decoder decodes nothing
+    // more.
+    bool Decode(const TJpegSegment& segment, std::span<uint8_t> out);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> state_;
 };
 
 }  // namespace vellumark

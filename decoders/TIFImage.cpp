@@ -4,10 +4,15 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <unordered_set>
+
+#include <zlib.h>
 
 #include "base/InvalidGraphic.h"
 #include "decoders/CCITTDecoder.h"
+#include "decoders/JPEGImage.h"
 #include "decoders/LZWDecoder.h"
 #include "decoders/PackBits.h"
 
@@ -31,7 +36,13 @@ constexpr uint16_t kGroup3 = 3;
 constexpr uint16_t kGroup4 = 4;
 constexpr uint16_t kLZW = 5;
 constexpr uint16_t kOldJPEG = 6;
+constexpr uint16_t kJPEG = 7;
+constexpr uint16_t kAdobeDeflate = 8;
 constexpr uint16_t kPackBits = 32773;
+constexpr uint16_t kDeflate = 32946;
+
+constexpr uint16_t kByte = 1;
+constexpr uint16_t kUndefined = 7;
 
 // Reads 16- and 32-bit values in the file's byte order; callers check the
 // range with Has first.
@@ -132,6 +143,44 @@ void Reserve(std::vector<uint8_t>& buffer, uint64_t size) {
     buffer.resize(static_cast<std::size_t>(size));
 }
 
+// Bytes of a row of `width` pixels of `pixelBits` bits each.
+uint64_t RowBytesOf(uint64_t width, uint64_t pixelBits) { return (width * pixelBits + 7) / 8; }
+
+bool IsCcitt(uint16_t compression) {
+    return compression == kModifiedHuffman || compression == kGroup3 || compression == kGroup4;
+}
+
+// A zlib stream (Deflate, compression 8 or 32946) into `out`, until `out` is
+// full or the stream ends. False when it ends first or cannot be decoded.
+bool Inflate(std::span<const uint8_t> in, std::span<uint8_t> out) {
+    if (out.empty()) return true;
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return false;
+    struct TEnd {
+        z_stream* z;
+        ~TEnd() { inflateEnd(z); }
+    } end{&z};
+    // zlib counts in 32 bits: larger spans go in pieces.
+    constexpr std::size_t kPiece = std::numeric_limits<uInt>::max();
+    std::size_t inAt = 0, outAt = 0;
+    while (outAt < out.size()) {
+        if (z.avail_in == 0) {
+            if (inAt == in.size()) return false;
+            z.next_in = const_cast<Bytef*>(in.data() + inAt);  // zlib does not write through it
+            z.avail_in = static_cast<uInt>(std::min(kPiece, in.size() - inAt));
+            inAt += z.avail_in;
+        }
+        const std::size_t room = std::min(kPiece, out.size() - outAt);
+        z.next_out = out.data() + outAt;
+        z.avail_out = static_cast<uInt>(room);
+        const int rc = inflate(&z, Z_NO_FLUSH);
+        outAt += room - z.avail_out;
+        if (rc == Z_STREAM_END) return outAt == out.size();
+        if (rc != Z_OK && rc != Z_BUF_ERROR) return false;  // Z_BUF_ERROR: more input wanted
+    }
+    return true;
+}
+
 }  // namespace
 
 void TTIFImage::Reset() noexcept {
@@ -172,6 +221,21 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
         if (haveBits_ && bits_[0] != 1) Fail("TIFF file has missing PhotometricInterpretation data");
         photometric_ = 0;
     }
+    // Tiles are listed as strips are; the tile lists take the strip lists'
+    // place.
+    tiled_ = haveTileWidth_ || haveTileLength_;
+    if (tiled_) {
+        if (!haveTileWidth_ || tileWidth_ == 0) Fail("Error in TIFF file TileWidth data");
+        if (!haveTileLength_ || tileLength_ == 0) Fail("Error in TIFF file TileLength data");
+        if (haveTileOffsets_) {
+            stripOffsets_ = std::move(tileOffsets_);
+            haveOffsets_ = true;
+        }
+        if (haveTileByteCounts_) {
+            stripByteCounts_ = std::move(tileByteCounts_);
+            haveByteCounts_ = true;
+        }
+    }
     if (!haveOffsets_) Fail("TIFF file has missing StripOffsets data");
     if (!haveByteCounts_) Fail("TIFF file has missing StripByteCounts data");
     if (fillOrder_ != 1 && fillOrder_ != 2) fillOrder_ = 1;
@@ -181,9 +245,20 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
     }
     // RowsPerStrip 0 cannot describe strips: read as absent, one strip.
     if (rowsPerStrip_ == 0) rowsPerStrip_ = UINT32_MAX;
-    stripCount_ = rowsPerStrip_ >= height_ ? 1 : (height_ - 1) / rowsPerStrip_ + 1;
-    if (stripCount_ != stripByteCounts_.size() && stripCount_ == stripOffsets_.size())
-        Fail("TIFF file has errors in strip counts");
+    if (tiled_) {
+        across_ = (width_ - 1) / tileWidth_ + 1;
+        bands_ = (height_ - 1) / tileLength_ + 1;
+        segmentRows_ = tileLength_;
+        const uint64_t tiles = uint64_t{across_} * bands_;
+        if (tiles > stripOffsets_.size() || tiles > stripByteCounts_.size()) Fail("TIFF file has errors in strip counts");
+        stripCount_ = static_cast<uint32_t>(tiles);
+    } else {
+        stripCount_ = rowsPerStrip_ >= height_ ? 1 : (height_ - 1) / rowsPerStrip_ + 1;
+        if (stripCount_ != stripByteCounts_.size() && stripCount_ == stripOffsets_.size())
+            Fail("TIFF file has errors in strip counts");
+        bands_ = stripCount_;
+        segmentRows_ = std::min(rowsPerStrip_, height_);
+    }
 
     switch (resolutionUnit_) {
         case 1:
@@ -296,6 +371,29 @@ void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
             case 292:  // T4Options: only its one value is of use
                 if (ReadScalar(r, e, false, v)) t4Options_ = v;
                 break;
+            case 322:
+                if (!ReadScalar(r, e, false, tileWidth_)) Fail("Error in TIFF file TileWidth data");
+                haveTileWidth_ = true;
+                break;
+            case 323:
+                if (!ReadScalar(r, e, false, tileLength_)) Fail("Error in TIFF file TileLength data");
+                haveTileLength_ = true;
+                break;
+            case 324:
+                if (!ReadNumbers(r, e, tileOffsets_)) Fail("Error in TIFF file TileOffsets data");
+                haveTileOffsets_ = true;
+                break;
+            case 325:
+                if (!ReadNumbers(r, e, tileByteCounts_)) Fail("Error in TIFF file TileByteCounts data");
+                haveTileByteCounts_ = true;
+                break;
+            case 347: {  // JPEGTables; when unreadable, JPEG data without its tables cannot be decoded
+                uint64_t values = 0;
+                if ((e.type == kUndefined || e.type == kByte) && Locate(r, e, 1, values))
+                    jpegTables_.assign(data.begin() + static_cast<std::ptrdiff_t>(values),
+                                       data.begin() + static_cast<std::ptrdiff_t>(values + e.count));
+                break;
+            }
             default:
                 break;
         }
@@ -324,14 +422,46 @@ void TTIFImage::ReadStrips(std::span<const uint8_t> data) {
     }
 }
 
-void TTIFImage::DecodeStrip(std::size_t index, std::span<uint8_t> out, bool bilevel) const {
+struct TTIFImage::TWork {
+    std::vector<uint8_t> band;      // rows of the image's width, as stored
+    std::vector<uint8_t> tile;      // one tile's rows
+    std::vector<uint8_t> reversed;  // a segment's bytes with their bits reversed
+    std::unique_ptr<TJpegSegmentDecoder> jpeg;  // made by the first JPEG segment
+};
+
+void TTIFImage::DecodeSegment(std::size_t index, const TSegment& seg, std::span<uint8_t> out, TWork& work) const {
     std::span<const uint8_t> in(strips_.data() + stripStarts_[index], stripStarts_[index + 1] - stripStarts_[index]);
-    // Bilevel pages may store the bits of each byte in reverse order.
-    std::vector<uint8_t> reversed;
-    if (bilevel && fillOrder_ == 2) {
-        reversed.resize(in.size());
-        for (std::size_t i = 0; i < in.size(); ++i) reversed[i] = kReversed[in[i]];
-        in = reversed;
+    if (IsCcitt(compression_)) {
+        ccitt::TDecodeOptions options;
+        options.Scheme = compression_ == kGroup4   ? ccitt::TScheme::Group4
+                         : compression_ == kGroup3 ? ccitt::TScheme::Group3
+                                                   : ccitt::TScheme::ModifiedHuffman;
+        options.Width = seg.width;
+        options.Rows = seg.rows;
+        options.TwoDimensional = compression_ == kGroup3 && (t4Options_ & 1) != 0;
+        options.ByteAlignedEOL = compression_ == kGroup3 && (t4Options_ & 4) != 0;
+        options.LeastSignificantBitFirst = fillOrder_ == 2;
+        if (!ccitt::Decode(in, options, out, seg.rowBytes)) Corrupt();
+        return;
+    }
+    if (compression_ == kJPEG) {
+        if (!work.jpeg) work.jpeg = std::make_unique<TJpegSegmentDecoder>(jpegTables_);
+        TJpegSegment jpeg;
+        jpeg.Data = in;
+        jpeg.Width = seg.width;
+        jpeg.Rows = seg.rows;
+        jpeg.MaxRows = seg.maxRows;
+        jpeg.Components = static_cast<int>(seg.samples);
+        jpeg.YCbCr = photometric_ == 6;
+        if (!work.jpeg->Decode(jpeg, out)) Corrupt();
+        return;
+    }
+    // Samples below 8 bits may be stored with the bits of each byte in
+    // reverse order.
+    if (seg.bits < 8 && fillOrder_ == 2) {
+        work.reversed.resize(in.size());
+        for (std::size_t i = 0; i < in.size(); ++i) work.reversed[i] = kReversed[in[i]];
+        in = work.reversed;
     }
     switch (compression_) {
         case kNone:
@@ -346,17 +476,64 @@ void TTIFImage::DecodeStrip(std::size_t index, std::span<uint8_t> out, bool bile
             if (!result.Valid || result.Written < out.size()) Corrupt();
             break;
         }
+        case kAdobeDeflate:
+        case kDeflate:
+            if (!Inflate(in, out)) Corrupt();
+            break;
         default:
             Fail("Unknown or unsupported Compression method");
+    }
+    // The predictor works along the rows of the segment.
+    if ((compression_ == kLZW || compression_ == kAdobeDeflate || compression_ == kDeflate) && predictor_ == 2)
+        lzw::UndoHorizontalDifferencing(out, seg.rowBytes, seg.samples, seg.bits, bigEndian_);
+}
+
+void TTIFImage::ReadBand(unsigned plane, uint32_t band, unsigned samples, unsigned bits, unsigned pixelBits,
+                         std::span<uint8_t> out, TWork& work) const {
+    const uint64_t first = uint64_t{band} * segmentRows_;
+    const auto rows = static_cast<uint32_t>(std::min<uint64_t>(segmentRows_, height_ - first));
+    const std::size_t perPlane = stripCount_;
+    if (!tiled_) {
+        DecodeSegment(std::size_t{plane} * perPlane + band,
+                      {width_, rows, segmentRows_, samples, bits, static_cast<std::size_t>(RowBytesOf(width_, pixelBits))},
+                      out, work);
+        return;
+    }
+    // Tiles hold whole bytes per row (their width is meant to be a multiple
+    // of 16); the parts of the last tiles beyond the image are dropped.
+    const uint64_t tileBits = uint64_t{tileWidth_} * pixelBits;
+    if (tileBits % 8 != 0) Unsupported();
+    const uint64_t tileRow = tileBits / 8;
+    const uint64_t bandRow = RowBytesOf(width_, pixelBits);
+    // A tile far larger than its part of the image would cost memory out of
+    // all proportion. Only the rows inside the image are decoded, except
+    // that libjpeg may hold a whole JPEG frame (of a progressive JPEG).
+    const uint64_t tileBytes = tileRow * rows;
+    const uint64_t heldRows = compression_ == kJPEG ? tileLength_ : rows;
+    if (tileRow > TBMPImage::kMaxBytes || tileRow * heldRows > std::max<uint64_t>(4 * bandRow * rows, uint64_t{1} << 24))
+        TooLarge();
+    std::vector<uint8_t>& tile = work.tile;
+    Reserve(tile, tileBytes);
+    const TSegment seg{tileWidth_, rows, tileLength_, samples, bits, static_cast<std::size_t>(tileRow)};
+    for (uint32_t x = 0; x < across_; ++x) {
+        DecodeSegment(std::size_t{plane} * perPlane + std::size_t{band} * across_ + x, seg, tile, work);
+        const uint64_t at = x * tileRow;
+        const auto n = static_cast<std::size_t>(std::min(tileRow, bandRow - at));
+        for (uint32_t y = 0; y < rows; ++y)
+            std::memcpy(out.data() + y * bandRow + at, tile.data() + y * tileRow, n);
     }
 }
 
 namespace {
 
-// The compressions a decoder accepts; the CCITT ones only for bilevel pages.
-void CheckCompression(uint16_t compression, bool bilevel) {
-    if (compression == kNone || compression == kLZW || compression == kPackBits) return;
-    if (bilevel && (compression == kModifiedHuffman || compression == kGroup3 || compression == kGroup4)) return;
+// The compressions a decoder accepts: the CCITT ones only for bilevel pages,
+// JPEG only for pages of 8-bit samples that are not palette indices.
+void CheckCompression(uint16_t compression, bool ccitt, bool jpeg) {
+    if (compression == kNone || compression == kLZW || compression == kPackBits || compression == kAdobeDeflate ||
+        compression == kDeflate)
+        return;
+    if (ccitt && IsCcitt(compression)) return;
+    if (jpeg && compression == kJPEG) return;
     if (compression == kOldJPEG) Fail("JPEG Compression not supported");
     Fail("Unknown or unsupported Compression method");
 }
@@ -372,22 +549,21 @@ void TTIFImage::AssignTo(TBMPImage& bitmap) const {
         case 1:
             if (b1 == 1) {
                 if (n != 1 || samplesPerPixel_ != 1) Fail("TIFF file error in bilevel image data");
-                CheckCompression(compression_, true);
+                CheckCompression(compression_, true, false);
                 DecodeBilevel(bitmap);
-            } else if (b1 == 4 || b1 == 8) {
+            } else if (b1 == 4 || b1 == 8 || b1 == 16) {
                 if (n != samplesPerPixel_ || (n != 1 && n != 2) || (n == 2 && bits_[1] != b1))
                     Fail("TIFF file error in grayscale image data");
-                CheckCompression(compression_, false);
+                CheckCompression(compression_, false, b1 == 8);
                 DecodeGray(bitmap);
             } else {
                 Unsupported();
             }
             return;
         case 2: {
-            const bool ok = n == samplesPerPixel_ && n >= 3 && bits_[1] == b1 && bits_[2] == b1 &&
-                            (b1 == 8 || (b1 == 16 && compression_ == kNone));
+            const bool ok = n == samplesPerPixel_ && n >= 3 && bits_[1] == b1 && bits_[2] == b1 && (b1 == 8 || b1 == 16);
             if (!ok) Fail("TIFF file error in RGB image data");
-            CheckCompression(compression_, false);
+            CheckCompression(compression_, false, b1 == 8);
             DecodeColour(bitmap, false);
             return;
         }
@@ -395,7 +571,7 @@ void TTIFImage::AssignTo(TBMPImage& bitmap) const {
             const bool ok = n == 1 && samplesPerPixel_ == 1 && (b1 == 1 || b1 == 4 || b1 == 8) &&
                             colorMap_.size() >= (std::size_t{3} << b1);
             if (!ok) Fail("TIFF file error in palette image data");
-            CheckCompression(compression_, false);
+            CheckCompression(compression_, false, false);
             DecodePalette(bitmap);
             return;
         }
@@ -403,12 +579,18 @@ void TTIFImage::AssignTo(TBMPImage& bitmap) const {
             const bool ok = n == samplesPerPixel_ && n >= 4 && b1 == 8 && bits_[1] == 8 && bits_[2] == 8 &&
                             bits_[3] == 8 && inkSet_ == 1 && numberOfInks_ == 4;
             if (!ok) Fail("TIFF file Separated image format not supported");
-            CheckCompression(compression_, false);
+            CheckCompression(compression_, false, true);
             DecodeColour(bitmap, true);
             return;
         }
-        case 6:
-            Fail("TIFF file YCbCr format not supported");
+        case 6: {
+            // Only as JPEG data, which libjpeg turns into RGB.
+            const bool ok = compression_ == kJPEG && n == 3 && samplesPerPixel_ == 3 && b1 == 8 && bits_[1] == 8 &&
+                            bits_[2] == 8 && planarConfiguration_ != 2;
+            if (!ok) Fail("TIFF file YCbCr format not supported");
+            DecodeColour(bitmap, false);
+            return;
+        }
         default:
             Fail("TIFF file PhotometricInterpretation value not supported");
     }
@@ -416,22 +598,28 @@ void TTIFImage::AssignTo(TBMPImage& bitmap) const {
 
 namespace {
 
-// Rows of strip s: [first, first + count).
-struct TStripRows {
+// Predictor 2 is undone after LZW or Deflate for samples of 8 and 16 bits;
+// any other predictor, or differencing of other sample sizes, is not read.
+// Other compressions take no predictor.
+void CheckPredictor(uint16_t compression, uint16_t predictor, unsigned bitsPerSample) {
+    if ((compression != kLZW && compression != kAdobeDeflate && compression != kDeflate) || predictor == 1) return;
+    if (predictor != 2 || (bitsPerSample != 8 && bitsPerSample != 16)) Unsupported();
+}
+
+// The first row of `band` and its number of rows.
+struct TBandRows {
     uint32_t first;
     uint32_t count;
 };
 
-TStripRows RowsOf(uint32_t strip, uint32_t rowsPerStrip, uint32_t height) {
-    const uint64_t first = uint64_t{strip} * rowsPerStrip;
-    return {static_cast<uint32_t>(first), static_cast<uint32_t>(std::min<uint64_t>(rowsPerStrip, height - first))};
+TBandRows RowsOf(uint32_t band, uint32_t rowsPerBand, uint32_t height) {
+    const uint64_t first = uint64_t{band} * rowsPerBand;
+    return {static_cast<uint32_t>(first), static_cast<uint32_t>(std::min<uint64_t>(rowsPerBand, height - first))};
 }
 
-// Predictor 2 is undone after LZW for samples of 8 and 16 bits; any other
-// predictor, or differencing of other sample sizes, is not read.
-void CheckPredictor(uint16_t compression, uint16_t predictor, unsigned bitsPerSample) {
-    if (compression != kLZW || predictor == 1) return;
-    if (predictor != 2 || (bitsPerSample != 8 && bitsPerSample != 16)) Unsupported();
+// A 16-bit sample in the file's byte order, reduced to 8 bits.
+inline uint8_t Sample16(const uint8_t* p, bool bigEndian) noexcept {
+    return To8(bigEndian ? (unsigned{p[0]} << 8) | p[1] : p[0] | (unsigned{p[1]} << 8));
 }
 
 }  // namespace
@@ -441,25 +629,10 @@ void TTIFImage::DecodeBilevel(TBMPImage& bitmap) const {
     bitmap.SetSize(width_, height_, 1);
     bitmap.Palette() = {{0, 0, 0}, {255, 255, 255}};
     const std::size_t rowBytes = bitmap.RowBytes();
-    const uint32_t rps = std::min(rowsPerStrip_, height_);
-    for (uint32_t s = 0; s < stripCount_; ++s) {
-        const TStripRows rows = RowsOf(s, rps, height_);
-        std::span<uint8_t> out = bitmap.Pixels().subspan(rows.first * rowBytes, rows.count * rowBytes);
-        if (compression_ == kModifiedHuffman || compression_ == kGroup3 || compression_ == kGroup4) {
-            ccitt::TDecodeOptions options;
-            options.Scheme = compression_ == kGroup4   ? ccitt::TScheme::Group4
-                             : compression_ == kGroup3 ? ccitt::TScheme::Group3
-                                                       : ccitt::TScheme::ModifiedHuffman;
-            options.Width = width_;
-            options.Rows = rows.count;
-            options.TwoDimensional = compression_ == kGroup3 && (t4Options_ & 1) != 0;
-            options.ByteAlignedEOL = compression_ == kGroup3 && (t4Options_ & 4) != 0;
-            options.LeastSignificantBitFirst = fillOrder_ == 2;
-            const std::span<const uint8_t> in(strips_.data() + stripStarts_[s], stripStarts_[s + 1] - stripStarts_[s]);
-            if (!ccitt::Decode(in, options, out, rowBytes)) Corrupt();
-        } else {
-            DecodeStrip(s, out, true);
-        }
+    TWork work;
+    for (uint32_t b = 0; b < bands_; ++b) {
+        const TBandRows rows = RowsOf(b, segmentRows_, height_);
+        ReadBand(0, b, 1, 1, 1, bitmap.Pixels().subspan(rows.first * rowBytes, rows.count * rowBytes), work);
     }
     // Sample 0 is white in WhiteIsZero data; entry 0 of the palette is black.
     if (photometric_ == 0)
@@ -467,38 +640,38 @@ void TTIFImage::DecodeBilevel(TBMPImage& bitmap) const {
 }
 
 void TTIFImage::DecodeGray(TBMPImage& bitmap) const {
-    const unsigned bits = bits_[0];
+    const unsigned bits = bits_[0];  // 4, 8 or 16
     const unsigned samples = static_cast<unsigned>(bits_.size());  // 1, or 2 with alpha after gray
     const bool separate = planarConfiguration_ == 2 && samples == 2;
     CheckPredictor(compression_, predictor_, bits);
-    bitmap.SetSize(width_, height_, static_cast<uint8_t>(bits));
+    const unsigned depth = bits == 4 ? 4 : 8;  // sixteen bits are reduced to eight
+    bitmap.SetSize(width_, height_, static_cast<uint8_t>(depth));
     auto& palette = bitmap.Palette();
-    palette.resize(std::size_t{1} << bits);
+    palette.resize(std::size_t{1} << depth);
     for (std::size_t i = 0; i < palette.size(); ++i) {
-        const auto v = static_cast<uint8_t>(bits == 4 ? 17 * i : i);
+        const auto v = static_cast<uint8_t>(depth == 4 ? 17 * i : i);
         palette[i] = {v, v, v};
     }
     const std::size_t bitmapRow = bitmap.RowBytes();
-    const unsigned stored = separate ? 1 : samples;  // samples per pixel in the strips read
-    const uint64_t rowBytes = (uint64_t{width_} * bits * stored + 7) / 8;
-    const uint32_t rps = std::min(rowsPerStrip_, height_);
-    std::vector<uint8_t> strip;
-    for (uint32_t s = 0; s < stripCount_; ++s) {
-        const TStripRows rows = RowsOf(s, rps, height_);
+    const unsigned stored = separate ? 1 : samples;  // samples per pixel in the plane read
+    const uint64_t rowBytes = RowBytesOf(width_, uint64_t{bits} * stored);
+    TWork work;
+    std::vector<uint8_t>& band = work.band;
+    for (uint32_t b = 0; b < bands_; ++b) {
+        const TBandRows rows = RowsOf(b, segmentRows_, height_);
         std::span<uint8_t> target = bitmap.Pixels().subspan(rows.first * bitmapRow, rows.count * bitmapRow);
-        if (stored == 1) {
-            DecodeStrip(s, target, false);
-            if (compression_ == kLZW && predictor_ == 2) lzw::UndoHorizontalDifferencing(target, bitmapRow, 1, bits, bigEndian_);
+        if (stored == 1 && bits != 16) {
+            ReadBand(0, b, 1, bits, bits, target, work);
             continue;
         }
-        Reserve(strip, rowBytes * rows.count);
-        DecodeStrip(s, strip, false);
-        if (compression_ == kLZW && predictor_ == 2)
-            lzw::UndoHorizontalDifferencing(strip, static_cast<std::size_t>(rowBytes), 2, bits, bigEndian_);
+        Reserve(band, rowBytes * rows.count);
+        ReadBand(0, b, stored, bits, bits * stored, band, work);
         for (uint32_t y = 0; y < rows.count; ++y) {
-            const uint8_t* src = strip.data() + y * rowBytes;
+            const uint8_t* src = band.data() + y * rowBytes;
             uint8_t* dst = target.data() + y * bitmapRow;
-            if (bits == 8) {
+            if (bits == 16) {
+                for (uint32_t x = 0; x < width_; ++x) dst[x] = Sample16(src + std::size_t{2} * stored * x, bigEndian_);
+            } else if (bits == 8) {
                 for (uint32_t x = 0; x < width_; ++x) dst[x] = src[2 * x];
             } else {
                 // One byte per pixel: gray in the high nibble, alpha in the low.
@@ -526,17 +699,15 @@ void TTIFImage::DecodePalette(TBMPImage& bitmap) const {
         palette[i] = {static_cast<uint8_t>(colorMap_[i] >> 8), static_cast<uint8_t>(colorMap_[entries + i] >> 8),
                       static_cast<uint8_t>(colorMap_[2 * entries + i] >> 8)};
     const std::size_t rowBytes = bitmap.RowBytes();
-    const uint32_t rps = std::min(rowsPerStrip_, height_);
-    for (uint32_t s = 0; s < stripCount_; ++s) {
-        const TStripRows rows = RowsOf(s, rps, height_);
-        std::span<uint8_t> target = bitmap.Pixels().subspan(rows.first * rowBytes, rows.count * rowBytes);
-        DecodeStrip(s, target, false);
-        if (compression_ == kLZW && predictor_ == 2) lzw::UndoHorizontalDifferencing(target, rowBytes, 1, bits, bigEndian_);
+    TWork work;
+    for (uint32_t b = 0; b < bands_; ++b) {
+        const TBandRows rows = RowsOf(b, segmentRows_, height_);
+        ReadBand(0, b, 1, bits, bits, bitmap.Pixels().subspan(rows.first * rowBytes, rows.count * rowBytes), work);
     }
 }
 
 void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
-    const unsigned bits = bits_[0];  // 8, or 16 for uncompressed RGB
+    const unsigned bits = bits_[0];  // 8, or 16 for RGB
     const unsigned used = cmyk ? 4 : 3;
     const bool separate = planarConfiguration_ == 2;
     CheckPredictor(compression_, predictor_, bits);
@@ -546,25 +717,19 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
     if (pixelBits > (uint64_t{1} << 24)) TooLarge();
     bitmap.SetSize(width_, height_, 24);
     const unsigned sampleBytes = bits / 8;
-    const uint32_t rps = std::min(rowsPerStrip_, height_);
-    std::vector<uint8_t> strip;
-    auto sample = [&](const uint8_t* p) -> unsigned {
-        if (sampleBytes == 1) return p[0];
-        return To8(bigEndian_ ? (unsigned{p[0]} << 8) | p[1] : p[0] | (unsigned{p[1]} << 8));
-    };
+    TWork work;
+    std::vector<uint8_t>& band = work.band;
+    auto sample = [&](const uint8_t* p) -> unsigned { return sampleBytes == 1 ? p[0] : Sample16(p, bigEndian_); };
 
     if (!separate) {
         const std::size_t pixel = static_cast<std::size_t>(pixelBits / 8);
         const uint64_t rowBytes = uint64_t{width_} * pixel;
-        for (uint32_t s = 0; s < stripCount_; ++s) {
-            const TStripRows rows = RowsOf(s, rps, height_);
-            Reserve(strip, rowBytes * rows.count);
-            DecodeStrip(s, strip, false);
-            if (compression_ == kLZW && predictor_ == 2)
-                lzw::UndoHorizontalDifferencing(strip, static_cast<std::size_t>(rowBytes), static_cast<unsigned>(bits_.size()),
-                                                bits, bigEndian_);
+        for (uint32_t b = 0; b < bands_; ++b) {
+            const TBandRows rows = RowsOf(b, segmentRows_, height_);
+            Reserve(band, rowBytes * rows.count);
+            ReadBand(0, b, static_cast<unsigned>(bits_.size()), bits, static_cast<unsigned>(pixelBits), band, work);
             for (uint32_t y = 0; y < rows.count; ++y) {
-                const uint8_t* src = strip.data() + y * rowBytes;
+                const uint8_t* src = band.data() + y * rowBytes;
                 uint8_t* dst = bitmap.Row(rows.first + y);
                 if (cmyk) {
                     for (uint32_t x = 0; x < width_; ++x, src += pixel, dst += 3) {
@@ -595,14 +760,12 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
     // inks stored there into light. Planes beyond those are not read.
     const uint64_t rowBytes = uint64_t{width_} * sampleBytes;
     for (unsigned plane = 0; plane < used; ++plane) {
-        for (uint32_t s = 0; s < stripCount_; ++s) {
-            const TStripRows rows = RowsOf(s, rps, height_);
-            Reserve(strip, rowBytes * rows.count);
-            DecodeStrip(std::size_t{plane} * stripCount_ + s, strip, false);
-            if (compression_ == kLZW && predictor_ == 2)
-                lzw::UndoHorizontalDifferencing(strip, static_cast<std::size_t>(rowBytes), 1, bits, bigEndian_);
+        for (uint32_t b = 0; b < bands_; ++b) {
+            const TBandRows rows = RowsOf(b, segmentRows_, height_);
+            Reserve(band, rowBytes * rows.count);
+            ReadBand(plane, b, 1, bits, bits, band, work);
             for (uint32_t y = 0; y < rows.count; ++y) {
-                const uint8_t* src = strip.data() + y * rowBytes;
+                const uint8_t* src = band.data() + y * rowBytes;
                 uint8_t* dst = bitmap.Row(rows.first + y);
                 if (plane < 3) {
                     uint8_t* d = dst + (2 - plane);

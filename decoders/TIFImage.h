@@ -1,7 +1,12 @@
 // TTIFImage: TIFF files. A load reads the header, walks to the selected page
-// (PageNumber, 1-based), reads its directory and gathers its strips; AssignTo
-// decodes the page into a bitmap. The Group 4 pass-through reads the
+// (PageNumber, 1-based), reads its directory and gathers its strips or tiles;
+// AssignTo decodes the page into a bitmap. The Group 4 pass-through reads the
 // compression, fill order, strip count and strip bytes without decoding.
+//
+// Compressions: none, CCITT modified Huffman, Group 3 and Group 4 (bilevel
+// pages), LZW and Deflate (with the horizontal-differencing predictor),
+// PackBits, and JPEG with its tables in the JPEGTables field (8-bit gray,
+// RGB, YCbCr and CMYK pages). Samples of 16 bits are reduced to 8.
 //
 // Errors raise EInvalidGraphic with the reader's messages.
 #pragma once
@@ -32,9 +37,11 @@ public:
     uint16_t Photometric() const noexcept { return photometric_; }
     // The FillOrder tag (1 when absent or not 1 or 2).
     uint16_t FillOrder() const noexcept { return fillOrder_; }
-    // Strips per image.
+    // Strips per image; on a tiled page, tiles per plane.
     uint32_t StripCount() const noexcept { return stripCount_; }
-    // The bytes of all strips, in strip order.
+    // The page is made of tiles (TileWidth and TileLength given).
+    bool Tiled() const noexcept { return tiled_; }
+    // The bytes of all strips (or tiles), in strip order.
     const std::vector<uint8_t>& StripBytes() const noexcept { return strips_; }
     // The BitsPerSample values (one value, 1, when the tag is absent).
     const std::vector<uint16_t>& BitsPerSample() const noexcept { return bits_; }
@@ -45,11 +52,29 @@ public:
     void AssignTo(TBMPImage& bitmap) const;
 
 private:
+    // What one strip or tile holds, and what is wanted of it.
+    struct TSegment {
+        uint32_t width = 0;      // pixels per stored row
+        uint32_t rows = 0;       // rows wanted, from the top
+        uint32_t maxRows = 0;    // rows it may hold
+        unsigned samples = 1;    // samples per pixel
+        unsigned bits = 8;       // bits per sample
+        std::size_t rowBytes = 0;  // bytes per stored row
+    };
+    // Working memory of one decoding, reused from segment to segment.
+    struct TWork;
+
     void Reset() noexcept;
     void ReadDirectory(std::span<const uint8_t> data, uint64_t at);
     void ReadStrips(std::span<const uint8_t> data);
-    // Strip `index` (planes one after the other) decompressed into `out`.
-    void DecodeStrip(std::size_t index, std::span<uint8_t> out, bool bilevel) const;
+    // Segment `index` (strips or tiles, planes one after the other)
+    // decompressed into `out`, seg.rows * seg.rowBytes bytes.
+    void DecodeSegment(std::size_t index, const TSegment& seg, std::span<uint8_t> out, TWork& work) const;
+    // Band `band` of plane `plane` (the rows of one strip, or of one row of
+    // tiles) into `out`, rows of the image's full width stored as the file
+    // stores them: `samples` samples of `bits` bits, `pixelBits` per pixel.
+    void ReadBand(unsigned plane, uint32_t band, unsigned samples, unsigned bits, unsigned pixelBits,
+                  std::span<uint8_t> out, TWork& work) const;
     void DecodeBilevel(TBMPImage& bitmap) const;
     void DecodeGray(TBMPImage& bitmap) const;
     void DecodePalette(TBMPImage& bitmap) const;
@@ -61,7 +86,15 @@ private:
     std::vector<uint32_t> stripByteCounts_;
     std::vector<uint16_t> bits_{1};
     std::vector<uint16_t> colorMap_;
+    std::vector<uint32_t> tileOffsets_;
+    std::vector<uint32_t> tileByteCounts_;
+    std::vector<uint8_t> jpegTables_;
     uint32_t rowsPerStrip_ = UINT32_MAX;
+    uint32_t tileWidth_ = 0;
+    uint32_t tileLength_ = 0;
+    uint32_t segmentRows_ = 0;  // rows per strip (at most the height) or per tile
+    uint32_t bands_ = 0;        // strips, or rows of tiles
+    uint32_t across_ = 1;       // tiles per row of tiles; 1 for strips
     uint32_t t4Options_ = 0;
     double xResolutionValue_ = 0;
     double yResolutionValue_ = 0;
@@ -74,6 +107,11 @@ private:
     bool haveByteCounts_ = false;
     bool haveInkSet_ = false;
     bool haveNumberOfInks_ = false;
+    bool haveTileWidth_ = false;
+    bool haveTileLength_ = false;
+    bool haveTileOffsets_ = false;
+    bool haveTileByteCounts_ = false;
+    bool tiled_ = false;
     uint16_t samplesPerPixel_ = 1;
     uint16_t planarConfiguration_ = 1;
     uint16_t resolutionUnit_ = 2;

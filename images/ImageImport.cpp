@@ -104,7 +104,7 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
     ApplyDefaultResolution(*image);
     const bool reuse = tiff.Compression() == 4 &&
                        (settings.Compression.BW == cfGroup4 || settings.UseSourceCompression) &&
-                       tiff.StripCount() == 1 && tiff.FillOrder() == 1;
+                       !tiff.Tiled() && tiff.StripCount() == 1 && tiff.FillOrder() == 1;
     if (reuse) {
         const auto& strip = tiff.StripBytes();
         image->ImageStream.assign(reinterpret_cast<const char*>(strip.data()), strip.size());
@@ -217,9 +217,11 @@ int32_t CountTiffImages(std::span<const uint8_t> data) {
     const uint64_t size = data.size();
     uint64_t total = 0;  // strip bytes of all pages so far
     int32_t count = 0;
-    // A chain that comes back to a directory it has seen ends the walk.
-    std::unordered_set<uint32_t> seen;
-    while (seen.insert(next).second) {
+    // A chain that comes back to a directory it has counted ends there, with
+    // every directory before it counted.
+    std::unordered_set<uint32_t> seen{next};
+    bool cut = false;
+    for (;;) {
         uint32_t entries = 0;
         if (!u16(next, entries)) break;
         bool stop = false;
@@ -256,8 +258,12 @@ int32_t CountTiffImages(std::span<const uint8_t> data) {
         ++count;
         next = after;
         if (stop || next == 0 || total >= size || next >= size) break;
+        if (!seen.insert(next).second) {
+            cut = true;
+            break;
+        }
     }
-    if (next != 0) --count;
+    if (next != 0 && !cut) --count;
     return count;
 }
 

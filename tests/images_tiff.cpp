@@ -14,11 +14,15 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 #include "TestUtil.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/BMPImage.h"
+#include "decoders/JPEGImage.h"
 #include "decoders/LZWDecoder.h"
 #include "decoders/TIFImage.h"
+#include "images/ImageImport.h"
 
 namespace vellumark {
 namespace {
@@ -222,6 +226,16 @@ TEST(ImagesTiff, PagesAreFoundAlongTheChain) {
     EXPECT_EQ(Load(looped, 1).Width(), 2u);
     EXPECT_EQ(Error(looped, 2), "TIFF file error - cannot find requested page");
     EXPECT_EQ(Error(looped, 2000000000), "TIFF file error - cannot find requested page");
+    // Two pages, the second pointing back at the first: the chain is cut
+    // there and both pages are kept.
+    TPage second = Gray8(7, 1);
+    second.next = 8 + 4;  // the first page's pixels (4 bytes) lie before its directory
+    const Bytes cycle = Tiff({Gray8(2, 2), second});
+    ASSERT_EQ(cycle[4], 12);
+    EXPECT_EQ(Load(cycle, 1).Width(), 2u);
+    EXPECT_EQ(Load(cycle, 2).Width(), 7u);
+    EXPECT_EQ(Error(cycle, 3), "TIFF file error - cannot find requested page");
+    EXPECT_EQ(CountTiffImages(cycle), 2);
     // A first directory that lies beyond the data, or is cut short.
     EXPECT_EQ(Error({'I', 'I', 42, 0, 200, 0, 0, 0}), "TIFF file error - cannot find requested page");
     EXPECT_EQ(Error({'I', 'I', 42, 0, 8, 0, 0, 0, 3, 0, 1, 1}), "TIFF file error - cannot find requested page");
@@ -393,15 +407,15 @@ TEST(ImagesTiff, RefusedCombinations) {
     EXPECT_EQ(Error(Tiff({With(With(gray, Short(258, {8, 8, 8})), Short(277, {3}))})),
               "TIFF file error in grayscale image data");
     EXPECT_EQ(Error(Tiff({With(gray, Short(258, {2}))})), "TIFF file has unknown or unsupported format");
-    EXPECT_EQ(Error(Tiff({With(gray, Short(258, {16}))})), "TIFF file has unknown or unsupported format");
-    // RGB: too few samples, mixed depths, 16 bits compressed.
+    EXPECT_EQ(Error(Tiff({With(gray, Short(258, {12}))})), "TIFF file has unknown or unsupported format");
+    // RGB: too few samples, mixed depths, 16 bits as JPEG.
     TPage rgb = With(With(With(gray, Short(262, {2})), Short(258, {8, 8, 8})), Short(277, {3}));
     rgb.pixels.resize(12);
     EXPECT_EQ(Error(Tiff({rgb})), "");
     EXPECT_EQ(Error(Tiff({With(rgb, Short(277, {4}))})), "TIFF file error in RGB image data");
     EXPECT_EQ(Error(Tiff({With(rgb, Short(258, {8, 8, 4}))})), "TIFF file error in RGB image data");
-    EXPECT_EQ(Error(Tiff({With(With(rgb, Short(258, {16, 16, 16})), Short(259, {5}))})),
-              "TIFF file error in RGB image data");
+    EXPECT_EQ(Error(Tiff({With(With(rgb, Short(258, {16, 16, 16})), Short(259, {7}))})),
+              "Unknown or unsupported Compression method");
     EXPECT_EQ(Error(Tiff({With(With(rgb, Short(258, {8, 8})), Short(277, {2}))})), "TIFF file error in RGB image data");
     // Palette: the map must hold 3 x 2^bits values.
     TPage pal = With(With(gray, Short(262, {3})), Short(320, std::vector<uint32_t>(767, 0)));
@@ -419,13 +433,21 @@ TEST(ImagesTiff, RefusedCombinations) {
               "TIFF file Separated image format not supported");
     EXPECT_EQ(Error(Tiff({With(gray, Short(262, {6}))})), "TIFF file YCbCr format not supported");
     EXPECT_EQ(Error(Tiff({With(With(gray, Short(262, {6})), Short(259, {6}))})), "TIFF file YCbCr format not supported");
+    // YCbCr only as JPEG data of three 8-bit samples.
+    EXPECT_EQ(Error(Tiff({With(With(gray, Short(262, {6})), Short(259, {7}))})), "TIFF file YCbCr format not supported");
+    EXPECT_EQ(Error(Tiff({With(With(rgb, Short(262, {6})), Short(259, {5}))})), "TIFF file YCbCr format not supported");
     for (uint32_t p : {4u, 7u, 8u, 32844u})
         EXPECT_EQ(Error(Tiff({With(gray, Short(262, {p}))})), "TIFF file PhotometricInterpretation value not supported");
     // Compressions.
     EXPECT_EQ(Error(Tiff({With(Bilevel(8, 1, {0}), Short(259, {6}))})), "JPEG Compression not supported");
     EXPECT_EQ(Error(Tiff({With(gray, Short(259, {6}))})), "JPEG Compression not supported");
-    for (uint32_t c : {0u, 7u, 8u, 32946u, 34712u})
+    for (uint32_t c : {0u, 34712u, 34887u, 50000u})
         EXPECT_EQ(Error(Tiff({With(gray, Short(259, {c}))})), "Unknown or unsupported Compression method");
+    // JPEG only for 8-bit samples that are not palette indices.
+    EXPECT_EQ(Error(Tiff({With(Bilevel(8, 1, {0}), Short(259, {7}))})), "Unknown or unsupported Compression method");
+    EXPECT_EQ(Error(Tiff({With(With(gray, Short(258, {4})), Short(259, {7}))})), "Unknown or unsupported Compression method");
+    EXPECT_EQ(Error(Tiff({With(With(pal, Short(320, std::vector<uint32_t>(768, 0))), Short(259, {7}))})),
+              "Unknown or unsupported Compression method");
     for (uint32_t c : {2u, 3u, 4u})  // CCITT only for bilevel pages
         EXPECT_EQ(Error(Tiff({With(gray, Short(259, {c}))})), "Unknown or unsupported Compression method");
 }
@@ -466,6 +488,91 @@ TEST(ImagesTiff, HugeDeclaredSizesAllocateNothing) {
     s = With(s, Long(273, std::vector<uint32_t>(1000, 8)));
     s = With(s, Long(279, std::vector<uint32_t>(1000, 1000)));
     EXPECT_EQ(Error(Tiff({s})), "");
+}
+
+// ---------------------------------------------------------------------------
+// Tiles, Deflate and JPEG pages built by hand: what is refused, and JPEG
+// strips that carry their own tables.
+
+Bytes Deflate(const Bytes& in) {
+    uLongf size = compressBound(static_cast<uLong>(in.size()));
+    Bytes out(size);
+    EXPECT_EQ(compress(out.data(), &size, in.data(), static_cast<uLong>(in.size())), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+// A gray page of w x h in tiles of tw x tl, uncompressed, tiles all zero
+// (and all the same data: at most 1024 bytes of it).
+TPage TiledGray8(uint32_t w, uint32_t h, uint32_t tw, uint32_t tl) {
+    const uint32_t tiles = ((w + tw - 1) / tw) * ((h + tl - 1) / tl);
+    TPage p = Without(Without(Gray8(w, h), 273), 279);
+    p.pixels.assign(std::min<std::size_t>(std::size_t{tw} * tl, 1024), 0);
+    p.fields.push_back(Long(322, {tw}));
+    p.fields.push_back(Long(323, {tl}));
+    p.fields.push_back(Long(324, std::vector<uint32_t>(tiles, 8)));
+    p.fields.push_back(Long(325, std::vector<uint32_t>(tiles, tw * tl)));
+    return p;
+}
+
+TEST(ImagesTiff, TilesDeflateAndJpegRefusals) {
+    TPage gray = Gray8(4, 4);
+    const Bytes packed = Deflate(gray.pixels);
+    struct TCase {
+        const char* what;
+        TPage page;
+        const char* message;
+    };
+    const TCase cases[] = {
+        {"deflate", TPage{With(gray, Short(259, {8})).fields, packed, {}}, ""},
+        {"deflate 32946", TPage{With(gray, Short(259, {32946})).fields, packed, {}}, ""},
+        {"deflate cut short", TPage{With(gray, Short(259, {8})).fields, Bytes(packed.begin(), packed.end() - 8), {}},
+         "TIFF file image data corrupted"},
+        {"deflate garbage", TPage{With(gray, Short(259, {8})).fields, Bytes(20, 0x55), {}},
+         "TIFF file image data corrupted"},
+        {"deflate predictor 3", With(TPage{With(gray, Short(259, {8})).fields, packed, {}}, Short(317, {3})),
+         "TIFF file has unknown or unsupported format"},
+        {"jpeg garbage", TPage{With(gray, Short(259, {7})).fields, Bytes(64, 0xFF), {}},
+         "TIFF file image data corrupted"},
+        {"tiles", TiledGray8(20, 20, 16, 16), ""},
+        {"tile width missing", Without(TiledGray8(20, 20, 16, 16), 322), "Error in TIFF file TileWidth data"},
+        {"tile length zero", With(TiledGray8(20, 20, 16, 16), Long(323, {0})), "Error in TIFF file TileLength data"},
+        {"tile width rational", With(TiledGray8(20, 20, 16, 16), Rational(322, 16, 1)), "Error in TIFF file TileWidth data"},
+        {"tile offsets rational", With(TiledGray8(20, 20, 16, 16), Rational(324, 8, 1)), "Error in TIFF file TileOffsets data"},
+        {"too few tiles", With(TiledGray8(20, 20, 16, 16), Long(325, {256, 256, 256})), "TIFF file has errors in strip counts"},
+        {"tile data short", With(TiledGray8(20, 20, 16, 16), Long(325, {256, 256, 256, 40})),
+         "TIFF file image data corrupted"},
+        {"tile rows not whole bytes", With(TiledGray8(20, 20, 3, 16), Short(258, {4})),
+         "TIFF file has unknown or unsupported format"},
+        // A tile far wider than the image is refused before anything is made for it.
+        {"tile out of proportion", TiledGray8(2, 2, 1u << 25, 1), "Image is too large"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Error(Tiff({c.page})), c.message) << c.what;
+    EXPECT_EQ(Colours(Decode(Tiff({TPage{With(gray, Short(259, {8})).fields, packed, {}}}))), Colours(Decode(Tiff({gray}))));
+}
+
+TEST(ImagesTiff, JpegStripsWithTheirOwnTables) {
+    // Whole JPEG files as strips, no JPEGTables: each decodes as libjpeg
+    // decodes the file by itself.
+    TBMPImage picture;
+    picture.SetSize(21, 10, 24);
+    for (std::size_t i = 0; i < picture.Pixels().size(); ++i) picture.Pixels()[i] = static_cast<uint8_t>(i * 7 % 251);
+    for (bool gray : {true, false}) {
+        SCOPED_TRACE(gray);
+        const Bytes jpeg = TJPEGImageExtra::Encode(picture, gray);
+        TJPEGImageExtra reference;
+        reference.LoadFromStream(jpeg);
+        TBMPImage expected;
+        reference.AssignTo(expected);
+        TPage page{{Long(256, {21}), Long(257, {10}), Short(259, {7}), Short(262, {gray ? 1u : 6u}),
+                    Short(258, gray ? std::vector<uint32_t>{8} : std::vector<uint32_t>{8, 8, 8}),
+                    Short(277, {gray ? 1u : 3u})},
+                   jpeg, {}};
+        EXPECT_EQ(Colours(Decode(Tiff({page}))), Colours(expected));
+        // A frame that is not the page's size is refused.
+        EXPECT_EQ(Error(Tiff({With(page, Long(256, {22}))})), "TIFF file image data corrupted");
+        EXPECT_EQ(Error(Tiff({With(page, Long(257, {9}))})), "TIFF file image data corrupted");
+    }
 }
 
 // ---------------------------------------------------------------------------
