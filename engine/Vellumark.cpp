@@ -38,8 +38,13 @@ int32_t TVellumark::ApplyResource(int32_t page, int32_t resource) {
     return p->Placements.Append(std::move(obj));
 }
 
-TPDFObj* TVellumark::Placement(int32_t page, int32_t index) const {
-    TPDFPage* p = pages_->Get(page);
+const TPDFObj* TVellumark::Placement(int32_t page, int32_t index) const {
+    const TPDFPage* p = Page(page);
+    return p ? p->Placements.Get(index) : nullptr;
+}
+
+TPDFObj* TVellumark::Placement(int32_t page, int32_t index) {
+    TPDFPage* p = Page(page);
     return p ? p->Placements.Get(index) : nullptr;
 }
 
@@ -91,7 +96,7 @@ int32_t WholePoints(double points) {
 }  // namespace
 
 uint8_t TVellumark::GetPageSize(int32_t page) const {
-    const TPDFPage* p = pages_->Get(page);
+    const TPDFPage* p = Page(page);
     return p ? p->SizeCode : 0;
 }
 
@@ -100,12 +105,12 @@ void TVellumark::SetPageSize(int32_t page, uint8_t code) {
 }
 
 double TVellumark::GetPageWidth(int32_t page) const {
-    const TPDFPage* p = pages_->Get(page);
+    const TPDFPage* p = Page(page);
     return p ? FromPoints(p->Width) : 0;
 }
 
 double TVellumark::GetPageHeight(int32_t page) const {
-    const TPDFPage* p = pages_->Get(page);
+    const TPDFPage* p = Page(page);
     return p ? FromPoints(p->Height) : 0;
 }
 
@@ -139,7 +144,7 @@ int32_t TVellumark::AddFont(const std::u16string& fileName) {
 
 bool TVellumark::GetEmbedFont(int32_t font) const {
     if (font <= kStandardFontCount) return false;
-    const TPDFFontRes* f = fonts_->Get(font - kStandardFontCount);
+    const TPDFFontRes* f = Fonts().Get(font - kStandardFontCount);
     return f && f->Embed;
 }
 
@@ -158,12 +163,20 @@ int32_t TVellumark::CreateText() {
     return CurrentText;
 }
 
-TPDFGraphicRes* TVellumark::CurrentGraphicRes() const {
-    return dynamic_cast<TPDFGraphicRes*>(resources_->Get(CurrentGraphic));
+const TPDFGraphicRes* TVellumark::CurrentGraphicRes() const {
+    return dynamic_cast<const TPDFGraphicRes*>(Resource(CurrentGraphic));
 }
 
-TPDFTextRes* TVellumark::CurrentTextRes() const {
-    return dynamic_cast<TPDFTextRes*>(resources_->Get(CurrentText));
+TPDFGraphicRes* TVellumark::CurrentGraphicRes() {
+    return dynamic_cast<TPDFGraphicRes*>(Resource(CurrentGraphic));
+}
+
+const TPDFTextRes* TVellumark::CurrentTextRes() const {
+    return dynamic_cast<const TPDFTextRes*>(Resource(CurrentText));
+}
+
+TPDFTextRes* TVellumark::CurrentTextRes() {
+    return dynamic_cast<TPDFTextRes*>(Resource(CurrentText));
 }
 
 void TVellumark::DrawLine(double x1, double y1, double x2, double y2) {
@@ -349,20 +362,20 @@ void TVellumark::SetTextUnderline(bool underline) {
 double TVellumark::TextBlockHeight() {
     TPDFTextRes* t = CurrentTextRes();
     if (!t) return 0;
-    return FromPoints(LayoutText(*t, *fonts_, 100).BlockHeight);
+    return FromPoints(LayoutText(*t, Fonts(), 100, t->Layout).BlockHeight);
 }
 
 double TVellumark::TextBlockWidth() {
     TPDFTextRes* t = CurrentTextRes();
     if (!t) return -1;
-    const TLayoutResult r = LayoutText(*t, *fonts_, 100);
+    const TLayoutResult r = LayoutText(*t, Fonts(), 100, t->Layout);
     return r.AllAddedFonts && r.BlockWidth > 0 ? FromPoints(r.BlockWidth) : -1;
 }
 
 double TVellumark::TextLineWidth(const std::u16string& text) const {
     const TPDFTextRes* t = CurrentTextRes();
     if (!t || t->FontNumber <= kStandardFontCount || text.empty()) return 0;
-    const TPDFFontRes* font = fonts_->Get(t->FontNumber - kStandardFontCount);
+    const TPDFFontRes* font = Fonts().Get(t->FontNumber - kStandardFontCount);
     if (!font) return 0;
     const double w = static_cast<double>(StringWidth(font->Widths, ToAnsi(text)));
     return FromPoints(w * t->Size / 1000);

@@ -86,6 +86,7 @@ public:
     void SetTextSkewY(double degrees);
     bool GetTextUnderline() const;
     void SetTextUnderline(bool underline);
+    // The measurements lay the current text out into its own last layout.
     double TextBlockHeight();
     double TextBlockWidth();
     double TextLineWidth(const std::u16string& text) const;
@@ -126,10 +127,14 @@ public:
     double ToPoints(double value) const noexcept { return vellumark::ToPoints(Units, value); }
     double FromPoints(double value) const noexcept { return vellumark::FromPoints(Units, value); }
 
-    // The model (pages, resources and fonts are TPDFDocument's).
-    TPDFObj* Placement(int32_t page, int32_t index) const;
-    TPDFGraphicRes* CurrentGraphicRes() const;
-    TPDFTextRes* CurrentTextRes() const;
+    // The model (pages, resources and fonts are TPDFDocument's). The const
+    // look-ups leave the lists' remembered positions alone.
+    const TPDFObj* Placement(int32_t page, int32_t index) const;
+    TPDFObj* Placement(int32_t page, int32_t index);
+    const TPDFGraphicRes* CurrentGraphicRes() const;
+    TPDFGraphicRes* CurrentGraphicRes();
+    const TPDFTextRes* CurrentTextRes() const;
+    TPDFTextRes* CurrentTextRes();
     // Appends a resource made elsewhere (image import); returns its number.
     int32_t AddResource(std::unique_ptr<TPDFResource> resource);
     // Appends a loaded font to the font list; returns its font number.

@@ -21,11 +21,6 @@ public:
     // to custom when the value differs from the present one.
     void SetWidthPoints(int32_t points) noexcept;
     void SetHeightPoints(int32_t points) noexcept;
-
-    // The writer's scratch.
-    int32_t ObjectNumber = 0;
-    int32_t AnnotationCount = 0;
-    int32_t FirstAnnotation = 0;
 };
 
 }  // namespace vellumark
