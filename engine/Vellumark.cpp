@@ -25,14 +25,11 @@ int32_t TVellumark::ApplyResource(int32_t page, int32_t resource) {
     TPDFPage* p = pages_->Get(page);
     TPDFResource* r = resources_->Get(resource);
     if (!p || !r) return 0;
-    auto obj = std::make_unique<TPDFObj>();
+    const TObjKind kind = dynamic_cast<TPDFImageRes*>(r)     ? okImage
+                          : dynamic_cast<TPDFGraphicRes*>(r) ? okGraphic
+                                                              : okText;
+    auto obj = std::make_unique<TPDFObj>(kind);
     obj->Resource = resource;
-    if (dynamic_cast<TPDFImageRes*>(r))
-        obj->Kind = okImage;
-    else if (dynamic_cast<TPDFGraphicRes*>(r))
-        obj->Kind = okGraphic;
-    else
-        obj->Kind = okText;
     obj->X = 0;
     obj->Y = p->Height;
     return p->Placements.Append(std::move(obj));

@@ -79,15 +79,15 @@ TEST(EngineModel, ApplyResourceChecksNumbersAndCounts) {
     e.CreateText();
     EXPECT_EQ(e.ApplyResource(1, 2), 3);
     const TPDFObjList& list = e.Page(1)->Placements;
-    EXPECT_EQ(list.GraphicCount, 2);
-    EXPECT_EQ(list.TextCount, 1);
-    EXPECT_EQ(list.ImageCount, 0);
+    EXPECT_EQ(list.GraphicCount(), 2);
+    EXPECT_EQ(list.TextCount(), 1);
+    EXPECT_EQ(list.ImageCount(), 0);
     EXPECT_EQ(list.Get(3)->Kind, okText);
     EXPECT_EQ(list.Get(1)->Kind, okGraphic);
     e.AddResource(std::make_unique<TPDFImageRes>());
     EXPECT_EQ(e.ApplyResource(1, 3), 4);
     EXPECT_EQ(list.Get(4)->Kind, okImage);
-    EXPECT_EQ(list.ImageCount, 1);
+    EXPECT_EQ(list.ImageCount(), 1);
 }
 
 TEST(EngineModel, PlacementStartsAtTopLeftAndKeepsItsY) {

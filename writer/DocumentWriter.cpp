@@ -254,7 +254,7 @@ private:
         AppendText(out_, "]\r");
         if (!page.Placements.Empty()) {
             AppendText(out_, "/Resources \r<<\r");
-            if (page.Placements.ImageCount > 0) {
+            if (page.Placements.ImageCount() > 0) {
                 AppendText(out_, "/XObject <<\r");
                 // Each image once, even when the page places it several times:
                 // a dictionary must not repeat a key.
@@ -272,7 +272,7 @@ private:
                 AppendText(out_, ">>\r");
             }
             AppendText(out_, "/ProcSet [ /PDF /ImageC ]\r");
-            if (page.Placements.TextCount > 0) WriteFontResources(page);
+            if (page.Placements.TextCount() > 0) WriteFontResources(page);
             AppendText(out_, ">>\r/Contents ");
             AppendInt(out_, plan.ObjectNumber + 1);
             AppendText(out_, " 0 R\r");
