@@ -92,12 +92,12 @@ int32_t WholePoints(double points) {
 }
 }  // namespace
 
-uint8_t TVellumark::GetPageSize(int32_t page) const {
+TPageSize TVellumark::GetPageSize(int32_t page) const {
     const TPDFPage* p = Page(page);
-    return p ? p->SizeCode : 0;
+    return p ? p->SizeCode : psCustom;
 }
 
-void TVellumark::SetPageSize(int32_t page, uint8_t code) {
+void TVellumark::SetPageSize(int32_t page, TPageSize code) {
     if (TPDFPage* p = pages_->Get(page)) p->ApplySizeCode(code);
 }
 
@@ -316,16 +316,16 @@ double TVellumark::GetTextLineSpacing() const {
 void TVellumark::SetTextLineSpacing(double percent) {
     if (auto* t = CurrentTextRes()) t->LineSpacing = percent;
 }
-uint8_t TVellumark::GetTextAlign() const {
+TTextAlign TVellumark::GetTextAlign() const {
     auto* t = CurrentTextRes();
-    return t ? t->Align : static_cast<uint8_t>(taLeft);
+    return t ? t->Align : taLeft;
 }
-void TVellumark::SetTextAlign(uint8_t align) {
+void TVellumark::SetTextAlign(TTextAlign align) {
     TPDFTextRes* t = CurrentTextRes();
     if (!t) return;
     const bool standard = std::any_of(t->Lines.begin(), t->Lines.end(),
                                       [](const TTextLine& l) { return l.FontNumber <= kStandardFontCount; });
-    t->Align = standard ? static_cast<uint8_t>(taLeft) : align;
+    t->Align = standard ? taLeft : align;
 }
 double TVellumark::GetTextMaxWidth() const {
     auto* t = CurrentTextRes();
@@ -380,16 +380,16 @@ double TVellumark::TextLineWidth(const std::u16string& text) const {
 
 // --- settings with rules -------------------------------------------------
 
-void TVellumark::SetCompressionBW(uint8_t value) noexcept {
+void TVellumark::SetCompressionBW(TxCompressFormat value) noexcept {
     if (value == cfNone || value == cfGroup4 || value == cfZIP) compressionBW_ = value;
 }
-void TVellumark::SetCompressionGray(uint8_t value) noexcept {
+void TVellumark::SetCompressionGray(TxCompressFormat value) noexcept {
     if (value == cfNone || value == cfZIP || value == cfJPEG) compressionGray_ = value;
 }
-void TVellumark::SetCompressionIndexed(uint8_t value) noexcept {
+void TVellumark::SetCompressionIndexed(TxCompressFormat value) noexcept {
     if (value == cfNone || value == cfZIP) compressionIndexed_ = value;
 }
-void TVellumark::SetCompressionRGB(uint8_t value) noexcept {
+void TVellumark::SetCompressionRGB(TxCompressFormat value) noexcept {
     if (value == cfNone || value == cfZIP || value == cfJPEG) compressionRGB_ = value;
 }
 void TVellumark::SetImageReadNumber(int32_t value) noexcept {

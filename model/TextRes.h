@@ -63,7 +63,7 @@ public:
     int32_t Size = 10;
     uint32_t Color = 0;
     double LineSpacing = 15.0;
-    uint8_t Align = taLeft;
+    TTextAlign Align = taLeft;
     double MaxWidth = -1.0;
     double SkewY = 0;
     double SkewX = 0;
