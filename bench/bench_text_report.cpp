@@ -79,14 +79,15 @@ public:
         TPDFTextRes& text = *engine_.CurrentTextRes();
         text.Lines.clear();
         engine_.WriteText(bench::Widen(line));
-        LayoutText(text, engine_.Fonts(), 100);
+        LayoutText(text, engine_.Fonts(), 100, layout_);
         std::vector<std::string> runs;
-        for (const TTextRun& r : text.Runs) runs.emplace_back(text.TextOf(r));
+        for (const TTextRun& r : layout_.Runs) runs.emplace_back(layout_.TextOf(text, r));
         return runs;
     }
 
 private:
     TVellumark engine_;
+    TTextLayout layout_;
     int32_t font_ = 0;
 };
 
@@ -164,16 +165,17 @@ bool TakeEngineLines(TVellumark& engine, TPageText& text) {
     text.lineTexts.clear();
     text.pageStarts.assign(1, 0);
     std::vector<std::pair<double, double>> at;
+    TTextLayout layout;
     for (int32_t p = 1; p <= engine.Pages().Count(); ++p) {
         const TPDFObj* obj = engine.Placement(p, 1);
-        auto* res = obj ? dynamic_cast<TPDFTextRes*>(engine.Resource(obj->Resource)) : nullptr;
+        auto* res = obj ? dynamic_cast<const TPDFTextRes*>(engine.Resource(obj->Resource)) : nullptr;
         if (!res) return false;
-        LayoutText(*res, engine.Fonts(), obj->Scale);
-        for (const TTextRun& run : res->Runs) {
-            text.lineTexts.emplace_back(res->TextOf(run));
+        LayoutText(*res, engine.Fonts(), obj->Scale, layout);
+        for (const TTextRun& run : layout.Runs) {
+            text.lineTexts.emplace_back(layout.TextOf(*res, run));
             at.emplace_back(obj->X + run.XOffset, obj->Y - run.BaselineOffset);
         }
-        exact = exact && res->Runs.size() == kLinesPerPage;
+        exact = exact && layout.Runs.size() == kLinesPerPage;
         text.pageStarts.push_back(static_cast<int>(text.lineTexts.size()));
     }
     text.lines.clear();

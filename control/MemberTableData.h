@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "base/EPDFError.h"
@@ -58,12 +59,23 @@ inline TVariant AsLong(int32_t v) { return TVariant::Long(v); }
 inline TVariant AsDouble(double v) { return TVariant::Double(v); }
 inline TVariant AsBool(bool v) { return TVariant::Bool(v); }
 inline TVariant AsColor(uint32_t v) { return TVariant::Long(static_cast<int32_t>(v)); }
-inline TVariant AsOrdinal(uint8_t v) { return TVariant::Long(v); }  // an enumeration, zero-extended
+// An enumeration, zero-extended.
+template <class E>
+    requires std::is_enum_v<E>
+TVariant AsOrdinal(E v) {
+    return TVariant::Long(static_cast<std::underlying_type_t<E>>(v));
+}
 inline TVariant AsText(const std::u16string& v) { return TVariant::String(v); }
 
 // Converted arguments.
 inline uint32_t ColorArg(const TVariant& v) { return static_cast<uint32_t>(v.lVal); }
-inline uint8_t OrdinalArg(const TVariant& v) { return static_cast<uint8_t>(v.lVal); }
+// An enumeration of one byte: the value's low byte, kept whether or not the
+// enumeration names it (the engine's rules for each setting apply to it).
+template <class E>
+    requires(std::is_enum_v<E> && std::is_same_v<std::underlying_type_t<E>, uint8_t>)
+E OrdinalArg(const TVariant& v) {
+    return static_cast<E>(static_cast<uint8_t>(v.lVal));
+}
 
 // The bytes of AddImageBytes' VARIANT: a byte array as it is, a string in the
 // narrow code page.
@@ -144,19 +156,19 @@ inline constexpr TMemberInfo kMembers[] = {
     Get(33, 221, "CompressionBW", {}, CompressFormat, "Compression method used for black and white images.",
         VM_HANDLER(return AsOrdinal(doc.Engine().GetCompressionBW()))),
     Put(34, 221, "CompressionBW", {}, CompressFormat, "Compression method used for black and white images.",
-        VM_HANDLER(doc.Engine().SetCompressionBW(OrdinalArg(a[0])); return Void())),
+        VM_HANDLER(doc.Engine().SetCompressionBW(OrdinalArg<TxCompressFormat>(a[0])); return Void())),
     Get(35, 222, "CompressionIndexed", {}, CompressFormat, "Compression method used for indexed color images.",
         VM_HANDLER(return AsOrdinal(doc.Engine().GetCompressionIndexed()))),
     Put(36, 222, "CompressionIndexed", {}, CompressFormat, "Compression method used for indexed color images.",
-        VM_HANDLER(doc.Engine().SetCompressionIndexed(OrdinalArg(a[0])); return Void())),
+        VM_HANDLER(doc.Engine().SetCompressionIndexed(OrdinalArg<TxCompressFormat>(a[0])); return Void())),
     Get(37, 223, "CompressionRGB", {}, CompressFormat, "Compression method used for full color images.",
         VM_HANDLER(return AsOrdinal(doc.Engine().GetCompressionRGB()))),
     Put(38, 223, "CompressionRGB", {}, CompressFormat, "Compression method used for full color images.",
-        VM_HANDLER(doc.Engine().SetCompressionRGB(OrdinalArg(a[0])); return Void())),
+        VM_HANDLER(doc.Engine().SetCompressionRGB(OrdinalArg<TxCompressFormat>(a[0])); return Void())),
     Get(39, 224, "CompressionGray", {}, CompressFormat, "Compression method used for grayscale images.",
         VM_HANDLER(return AsOrdinal(doc.Engine().GetCompressionGray()))),
     Put(40, 224, "CompressionGray", {}, CompressFormat, "Compression method used for grayscale images.",
-        VM_HANDLER(doc.Engine().SetCompressionGray(OrdinalArg(a[0])); return Void())),
+        VM_HANDLER(doc.Engine().SetCompressionGray(OrdinalArg<TxCompressFormat>(a[0])); return Void())),
     Get(41, 225, "UseSourceCompression", {}, Bool, "Use compression method present in the source image.",
         VM_HANDLER(return AsBool(doc.Engine().UseSourceCompression))),
     Put(42, 225, "UseSourceCompression", {}, Bool, "Use compression method present in the source image.",
@@ -180,10 +192,10 @@ inline constexpr TMemberInfo kMembers[] = {
     Get(51, 230, "DefaultPageSize", {}, PageSize, "Page size to be used for new pages.",
         VM_HANDLER(return AsOrdinal(doc.Engine().DefaultPageSize))),
     Put(52, 230, "DefaultPageSize", {}, PageSize, "Page size to be used for new pages.",
-        VM_HANDLER(doc.Engine().DefaultPageSize = OrdinalArg(a[0]); return Void())),
+        VM_HANDLER(doc.Engine().DefaultPageSize = OrdinalArg<TPageSize>(a[0]); return Void())),
     Get(53, 231, "Units", {}, UnitsMeas, "Units of measure.", VM_HANDLER(return AsOrdinal(doc.Engine().Units))),
     Put(54, 231, "Units", {}, UnitsMeas, "Units of measure.",
-        VM_HANDLER(doc.Engine().Units = OrdinalArg(a[0]); return Void())),
+        VM_HANDLER(doc.Engine().Units = OrdinalArg<TUnitsMeas>(a[0]); return Void())),
 
     // The window object's members carry no help strings.
     Get(55, 232, "DoubleBuffered", {}, Bool, nullptr, VM_HANDLER(return AsBool(doc.Window().DoubleBuffered))),
@@ -211,7 +223,7 @@ inline constexpr TMemberInfo kMembers[] = {
     Get(70, 242, "PageSize", {{"Page", Long}}, PageSize, "Page size.",
         VM_HANDLER(return AsOrdinal(doc.Engine().GetPageSize(a[0].lVal)))),
     Put(71, 242, "PageSize", {{"Page", Long}}, PageSize, "Page size.",
-        VM_HANDLER(doc.Engine().SetPageSize(a[0].lVal, OrdinalArg(a[1])); return Void())),
+        VM_HANDLER(doc.Engine().SetPageSize(a[0].lVal, OrdinalArg<TPageSize>(a[1])); return Void())),
     Get(72, 243, "PageWidth", {{"Page", Long}}, Double, "Page width.",
         VM_HANDLER(return AsDouble(doc.Engine().GetPageWidth(a[0].lVal)))),
     Put(73, 243, "PageWidth", {{"Page", Long}}, Double, "Page width.",
@@ -258,7 +270,7 @@ inline constexpr TMemberInfo kMembers[] = {
     Get(94, 257, "TextAlign", {}, TextAlign, "Alignment of text.", 
         VM_HANDLER(return AsOrdinal(doc.Engine().GetTextAlign()))),
     Put(95, 257, "TextAlign", {}, TextAlign, "Alignment of text.", 
-        VM_HANDLER(doc.Engine().SetTextAlign(OrdinalArg(a[0])); return Void())),
+        VM_HANDLER(doc.Engine().SetTextAlign(OrdinalArg<TTextAlign>(a[0])); return Void())),
     Get(96, 258, "TextMaxWidth", {}, Double,
         "Maximum width of line of text before remaining text is wrapped to next line.", 
         VM_HANDLER(return AsDouble(doc.Engine().GetTextMaxWidth()))),

@@ -25,21 +25,23 @@ int32_t TVellumark::ApplyResource(int32_t page, int32_t resource) {
     TPDFPage* p = pages_->Get(page);
     TPDFResource* r = resources_->Get(resource);
     if (!p || !r) return 0;
-    auto obj = std::make_unique<TPDFObj>();
+    const TObjKind kind = dynamic_cast<TPDFImageRes*>(r)     ? okImage
+                          : dynamic_cast<TPDFGraphicRes*>(r) ? okGraphic
+                                                              : okText;
+    auto obj = std::make_unique<TPDFObj>(kind);
     obj->Resource = resource;
-    if (dynamic_cast<TPDFImageRes*>(r))
-        obj->Kind = okImage;
-    else if (dynamic_cast<TPDFGraphicRes*>(r))
-        obj->Kind = okGraphic;
-    else
-        obj->Kind = okText;
     obj->X = 0;
     obj->Y = p->Height;
     return p->Placements.Append(std::move(obj));
 }
 
-TPDFObj* TVellumark::Placement(int32_t page, int32_t index) const {
-    TPDFPage* p = pages_->Get(page);
+const TPDFObj* TVellumark::Placement(int32_t page, int32_t index) const {
+    const TPDFPage* p = Page(page);
+    return p ? p->Placements.Get(index) : nullptr;
+}
+
+TPDFObj* TVellumark::Placement(int32_t page, int32_t index) {
+    TPDFPage* p = Page(page);
     return p ? p->Placements.Get(index) : nullptr;
 }
 
@@ -90,22 +92,22 @@ int32_t WholePoints(double points) {
 }
 }  // namespace
 
-uint8_t TVellumark::GetPageSize(int32_t page) const {
-    const TPDFPage* p = pages_->Get(page);
-    return p ? p->SizeCode : 0;
+TPageSize TVellumark::GetPageSize(int32_t page) const {
+    const TPDFPage* p = Page(page);
+    return p ? p->SizeCode : psCustom;
 }
 
-void TVellumark::SetPageSize(int32_t page, uint8_t code) {
+void TVellumark::SetPageSize(int32_t page, TPageSize code) {
     if (TPDFPage* p = pages_->Get(page)) p->ApplySizeCode(code);
 }
 
 double TVellumark::GetPageWidth(int32_t page) const {
-    const TPDFPage* p = pages_->Get(page);
+    const TPDFPage* p = Page(page);
     return p ? FromPoints(p->Width) : 0;
 }
 
 double TVellumark::GetPageHeight(int32_t page) const {
-    const TPDFPage* p = pages_->Get(page);
+    const TPDFPage* p = Page(page);
     return p ? FromPoints(p->Height) : 0;
 }
 
@@ -139,7 +141,7 @@ int32_t TVellumark::AddFont(const std::u16string& fileName) {
 
 bool TVellumark::GetEmbedFont(int32_t font) const {
     if (font <= kStandardFontCount) return false;
-    const TPDFFontRes* f = fonts_->Get(font - kStandardFontCount);
+    const TPDFFontRes* f = Fonts().Get(font - kStandardFontCount);
     return f && f->Embed;
 }
 
@@ -158,12 +160,20 @@ int32_t TVellumark::CreateText() {
     return CurrentText;
 }
 
-TPDFGraphicRes* TVellumark::CurrentGraphicRes() const {
-    return dynamic_cast<TPDFGraphicRes*>(resources_->Get(CurrentGraphic));
+const TPDFGraphicRes* TVellumark::CurrentGraphicRes() const {
+    return dynamic_cast<const TPDFGraphicRes*>(Resource(CurrentGraphic));
 }
 
-TPDFTextRes* TVellumark::CurrentTextRes() const {
-    return dynamic_cast<TPDFTextRes*>(resources_->Get(CurrentText));
+TPDFGraphicRes* TVellumark::CurrentGraphicRes() {
+    return dynamic_cast<TPDFGraphicRes*>(Resource(CurrentGraphic));
+}
+
+const TPDFTextRes* TVellumark::CurrentTextRes() const {
+    return dynamic_cast<const TPDFTextRes*>(Resource(CurrentText));
+}
+
+TPDFTextRes* TVellumark::CurrentTextRes() {
+    return dynamic_cast<TPDFTextRes*>(Resource(CurrentText));
 }
 
 void TVellumark::DrawLine(double x1, double y1, double x2, double y2) {
@@ -306,16 +316,16 @@ double TVellumark::GetTextLineSpacing() const {
 void TVellumark::SetTextLineSpacing(double percent) {
     if (auto* t = CurrentTextRes()) t->LineSpacing = percent;
 }
-uint8_t TVellumark::GetTextAlign() const {
+TTextAlign TVellumark::GetTextAlign() const {
     auto* t = CurrentTextRes();
-    return t ? t->Align : static_cast<uint8_t>(taLeft);
+    return t ? t->Align : taLeft;
 }
-void TVellumark::SetTextAlign(uint8_t align) {
+void TVellumark::SetTextAlign(TTextAlign align) {
     TPDFTextRes* t = CurrentTextRes();
     if (!t) return;
     const bool standard = std::any_of(t->Lines.begin(), t->Lines.end(),
                                       [](const TTextLine& l) { return l.FontNumber <= kStandardFontCount; });
-    t->Align = standard ? static_cast<uint8_t>(taLeft) : align;
+    t->Align = standard ? taLeft : align;
 }
 double TVellumark::GetTextMaxWidth() const {
     auto* t = CurrentTextRes();
@@ -349,20 +359,20 @@ void TVellumark::SetTextUnderline(bool underline) {
 double TVellumark::TextBlockHeight() {
     TPDFTextRes* t = CurrentTextRes();
     if (!t) return 0;
-    return FromPoints(LayoutText(*t, *fonts_, 100).BlockHeight);
+    return FromPoints(LayoutText(*t, Fonts(), 100, t->Layout).BlockHeight);
 }
 
 double TVellumark::TextBlockWidth() {
     TPDFTextRes* t = CurrentTextRes();
     if (!t) return -1;
-    const TLayoutResult r = LayoutText(*t, *fonts_, 100);
+    const TLayoutResult r = LayoutText(*t, Fonts(), 100, t->Layout);
     return r.AllAddedFonts && r.BlockWidth > 0 ? FromPoints(r.BlockWidth) : -1;
 }
 
 double TVellumark::TextLineWidth(const std::u16string& text) const {
     const TPDFTextRes* t = CurrentTextRes();
     if (!t || t->FontNumber <= kStandardFontCount || text.empty()) return 0;
-    const TPDFFontRes* font = fonts_->Get(t->FontNumber - kStandardFontCount);
+    const TPDFFontRes* font = Fonts().Get(t->FontNumber - kStandardFontCount);
     if (!font) return 0;
     const double w = static_cast<double>(StringWidth(font->Widths, ToAnsi(text)));
     return FromPoints(w * t->Size / 1000);
@@ -370,16 +380,16 @@ double TVellumark::TextLineWidth(const std::u16string& text) const {
 
 // --- settings with rules -------------------------------------------------
 
-void TVellumark::SetCompressionBW(uint8_t value) noexcept {
+void TVellumark::SetCompressionBW(TxCompressFormat value) noexcept {
     if (value == cfNone || value == cfGroup4 || value == cfZIP) compressionBW_ = value;
 }
-void TVellumark::SetCompressionGray(uint8_t value) noexcept {
+void TVellumark::SetCompressionGray(TxCompressFormat value) noexcept {
     if (value == cfNone || value == cfZIP || value == cfJPEG) compressionGray_ = value;
 }
-void TVellumark::SetCompressionIndexed(uint8_t value) noexcept {
+void TVellumark::SetCompressionIndexed(TxCompressFormat value) noexcept {
     if (value == cfNone || value == cfZIP) compressionIndexed_ = value;
 }
-void TVellumark::SetCompressionRGB(uint8_t value) noexcept {
+void TVellumark::SetCompressionRGB(TxCompressFormat value) noexcept {
     if (value == cfNone || value == cfZIP || value == cfJPEG) compressionRGB_ = value;
 }
 void TVellumark::SetImageReadNumber(int32_t value) noexcept {

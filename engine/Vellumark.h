@@ -42,8 +42,8 @@ public:
     void DeleteAllPages();
 
     // Page sizes; widths and heights in the current unit.
-    uint8_t GetPageSize(int32_t page) const;
-    void SetPageSize(int32_t page, uint8_t code);
+    TPageSize GetPageSize(int32_t page) const;
+    void SetPageSize(int32_t page, TPageSize code);
     double GetPageWidth(int32_t page) const;
     void SetPageWidth(int32_t page, double value);
     double GetPageHeight(int32_t page) const;
@@ -76,8 +76,8 @@ public:
     void SetTextColor(uint32_t color);
     double GetTextLineSpacing() const;
     void SetTextLineSpacing(double percent);
-    uint8_t GetTextAlign() const;
-    void SetTextAlign(uint8_t align);
+    TTextAlign GetTextAlign() const;
+    void SetTextAlign(TTextAlign align);
     double GetTextMaxWidth() const;
     void SetTextMaxWidth(double width);
     double GetTextSkewX() const;
@@ -86,6 +86,7 @@ public:
     void SetTextSkewY(double degrees);
     bool GetTextUnderline() const;
     void SetTextUnderline(bool underline);
+    // The measurements lay the current text out into its own last layout.
     double TextBlockHeight();
     double TextBlockWidth();
     double TextLineWidth(const std::u16string& text) const;
@@ -105,14 +106,15 @@ public:
     void SetEmbedFont(int32_t font, bool embed);
 
     // Settings with rules of their own.
-    uint8_t GetCompressionBW() const noexcept { return compressionBW_; }
-    void SetCompressionBW(uint8_t value) noexcept;
-    uint8_t GetCompressionGray() const noexcept { return compressionGray_; }
-    void SetCompressionGray(uint8_t value) noexcept;
-    uint8_t GetCompressionIndexed() const noexcept { return compressionIndexed_; }
-    void SetCompressionIndexed(uint8_t value) noexcept;
-    uint8_t GetCompressionRGB() const noexcept { return compressionRGB_; }
-    void SetCompressionRGB(uint8_t value) noexcept;
+    // A compression that does not suit the colour class is ignored.
+    TxCompressFormat GetCompressionBW() const noexcept { return compressionBW_; }
+    void SetCompressionBW(TxCompressFormat value) noexcept;
+    TxCompressFormat GetCompressionGray() const noexcept { return compressionGray_; }
+    void SetCompressionGray(TxCompressFormat value) noexcept;
+    TxCompressFormat GetCompressionIndexed() const noexcept { return compressionIndexed_; }
+    void SetCompressionIndexed(TxCompressFormat value) noexcept;
+    TxCompressFormat GetCompressionRGB() const noexcept { return compressionRGB_; }
+    void SetCompressionRGB(TxCompressFormat value) noexcept;
     int32_t GetImageReadNumber() const noexcept { return imageReadNumber_; }
     void SetImageReadNumber(int32_t value) noexcept;
     int32_t GetLinkFont() const noexcept { return linkFont_; }
@@ -126,20 +128,26 @@ public:
     double ToPoints(double value) const noexcept { return vellumark::ToPoints(Units, value); }
     double FromPoints(double value) const noexcept { return vellumark::FromPoints(Units, value); }
 
-    // The model (pages, resources and fonts are TPDFDocument's).
-    TPDFObj* Placement(int32_t page, int32_t index) const;
-    TPDFGraphicRes* CurrentGraphicRes() const;
-    TPDFTextRes* CurrentTextRes() const;
+    // The model (pages, resources and fonts are TPDFDocument's). The const
+    // look-ups leave the lists' remembered positions alone.
+    const TPDFObj* Placement(int32_t page, int32_t index) const;
+    TPDFObj* Placement(int32_t page, int32_t index);
+    const TPDFGraphicRes* CurrentGraphicRes() const;
+    TPDFGraphicRes* CurrentGraphicRes();
+    const TPDFTextRes* CurrentTextRes() const;
+    TPDFTextRes* CurrentTextRes();
     // Appends a resource made elsewhere (image import); returns its number.
     int32_t AddResource(std::unique_ptr<TPDFResource> resource);
     // Appends a loaded font to the font list; returns its font number.
     int32_t AddFontResource(std::unique_ptr<TPDFFontRes> font);
 
-    // Engine fields, read and written directly.
-    uint8_t DefaultPageSize = psA4_P;
+    // Engine fields, read and written directly. The enumerations hold any
+    // byte the host stores: a page size outside the table keeps a page's
+    // dimensions, a unit outside 0..3 converts every length to 0.
+    TPageSize DefaultPageSize = psA4_P;
     int32_t CurrentGraphic = 0;
     int32_t CurrentText = 0;
-    uint8_t Units = umPoints;
+    TUnitsMeas Units = umPoints;
     bool UseSourceCompression = true;
     bool ReleaseBMPHandle = true;
     bool LinkBorder = false;
@@ -152,10 +160,10 @@ public:
     bool AppendText = false;
 
 private:
-    uint8_t compressionBW_ = cfGroup4;
-    uint8_t compressionIndexed_ = cfZIP;
-    uint8_t compressionRGB_ = cfZIP;
-    uint8_t compressionGray_ = cfZIP;
+    TxCompressFormat compressionBW_ = cfGroup4;
+    TxCompressFormat compressionIndexed_ = cfZIP;
+    TxCompressFormat compressionRGB_ = cfZIP;
+    TxCompressFormat compressionGray_ = cfZIP;
     int32_t imageReadNumber_ = 1;
     int32_t linkFont_ = 15;
 };

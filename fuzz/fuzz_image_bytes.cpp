@@ -48,10 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (Huge(image)) return 0;
     vellumark::TVellumark e;
     e.UseSourceCompression = (mode & 1) != 0;
-    e.SetCompressionBW(static_cast<uint8_t>((mode >> 1) % 3));
-    e.SetCompressionGray(static_cast<uint8_t>((mode >> 3) & 3));
-    e.SetCompressionRGB(static_cast<uint8_t>((mode >> 5) & 3));
-    e.SetCompressionIndexed((mode & 0x80) ? 0 : 2);
+    using vellumark::TxCompressFormat;
+    e.SetCompressionBW(static_cast<TxCompressFormat>((mode >> 1) % 3));
+    e.SetCompressionGray(static_cast<TxCompressFormat>((mode >> 3) & 3));
+    e.SetCompressionRGB(static_cast<TxCompressFormat>((mode >> 5) & 3));
+    e.SetCompressionIndexed((mode & 0x80) ? vellumark::cfNone : vellumark::cfZIP);
     try {
         const int32_t n = e.AddImageBytes(image);
         e.AddPage(0);

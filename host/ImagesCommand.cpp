@@ -35,8 +35,8 @@ constexpr int kExitOk = 0;
 constexpr int kExitInput = 1;
 constexpr int kExitUsage = 2;
 
-bool ParseCompression(std::string_view value, std::string_view allowed, uint8_t& out) {
-    static const std::map<std::string_view, uint8_t> names = {
+bool ParseCompression(std::string_view value, std::string_view allowed, TxCompressFormat& out) {
+    static const std::map<std::string_view, TxCompressFormat> names = {
         {"none", cfNone}, {"g4", cfGroup4}, {"zip", cfZIP}, {"jpeg", cfJPEG}};
     auto it = names.find(value);
     if (it == names.end()) return false;
@@ -77,7 +77,7 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
     std::vector<std::string> inputs;
     struct Option {
         const char* allowed;
-        void (TVellumark::*set)(uint8_t) noexcept;
+        void (TVellumark::*set)(TxCompressFormat) noexcept;
     };
     const std::map<std::string_view, Option> options = {
         {"--bw", {"none|g4|zip", &TVellumark::SetCompressionBW}},
@@ -96,7 +96,7 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
         } else if (a == "--no-source-compression") {
             engine.UseSourceCompression = false;
         } else if (auto it = options.find(a); it != options.end()) {
-            uint8_t value = 0;
+            TxCompressFormat value = cfNone;
             if (i + 1 >= args.size() || !ParseCompression(args[i + 1], it->second.allowed, value)) {
                 err << "vellumark images: " << a << " takes " << it->second.allowed << "\n";
                 return kExitUsage;

@@ -82,7 +82,7 @@ void RGBRows(const TBMPImage& bitmap, Emit emit) {
     }
 }
 
-void ConvertRGB(uint8_t compression, const TBMPImage& bitmap, TPDFImageRes& image) {
+void ConvertRGB(TxCompressFormat compression, const TBMPImage& bitmap, TPDFImageRes& image) {
     image.BitsPerComponent = 8;
     switch (compression) {
         case cfNone:
@@ -108,7 +108,7 @@ void ConvertRGB(uint8_t compression, const TBMPImage& bitmap, TPDFImageRes& imag
     }
 }
 
-void ConvertPalette(uint8_t compression, bool gray, const TBMPImage& bitmap, TPDFImageRes& image) {
+void ConvertPalette(TxCompressFormat compression, bool gray, const TBMPImage& bitmap, TPDFImageRes& image) {
     switch (compression) {
         case cfNone:
             StoreRows(bitmap, image.ImageStream);

@@ -13,10 +13,10 @@ namespace vellumark {
 
 // The four compression settings that govern the conversion.
 struct TCompressionSettings {
-    uint8_t BW = cfGroup4;
-    uint8_t Gray = cfZIP;
-    uint8_t Indexed = cfZIP;
-    uint8_t RGB = cfZIP;
+    TxCompressFormat BW = cfGroup4;
+    TxCompressFormat Gray = cfZIP;
+    TxCompressFormat Indexed = cfZIP;
+    TxCompressFormat RGB = cfZIP;
 };
 
 enum class TImageClass : uint8_t { BlackAndWhite, Grayscale, Indexed, RGB };

@@ -25,9 +25,12 @@ public:
     const TObjList<TPDFPage>& Pages() const noexcept { return *pages_; }
     const TObjList<TPDFResource>& Resources() const noexcept { return *resources_; }
     const TObjList<TPDFFontRes>& Fonts() const noexcept { return *fonts_; }
-    // 1-based look-ups; nullptr outside the list.
-    TPDFPage* Page(int32_t page) const { return pages_->Get(page); }
-    TPDFResource* Resource(int32_t resource) const { return resources_->Get(resource); }
+    // 1-based look-ups; nullptr outside the list. The const ones leave the
+    // lists' remembered positions alone (see TObjList).
+    const TPDFPage* Page(int32_t page) const { return Pages().Get(page); }
+    TPDFPage* Page(int32_t page) { return pages_->Get(page); }
+    const TPDFResource* Resource(int32_t resource) const { return Resources().Get(resource); }
+    TPDFResource* Resource(int32_t resource) { return resources_->Get(resource); }
 
     std::u16string Title, Subject, Author, Keywords;
     bool CompressContents = true;

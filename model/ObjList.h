@@ -1,9 +1,15 @@
 // TObjList: an owning list addressed by 1-based position.
 //
 // Insert at 0 appends; insert at p puts the item before the one now at p (or
-// appends when p is past the end). The list remembers the last position it
-// reached and starts the next walk from there, so reaching the items in order
-// (or in reverse order) costs one step per item.
+// appends when p is past the end). A const list hands out const items, a
+// non-const list mutable ones.
+//
+// The non-const list remembers the last position it reached and starts the
+// next walk from there, so reaching the items in order (or in reverse order)
+// through it costs one step per item. A const Get never moves that position:
+// it walks from the nearest of the front, the back and the remembered
+// position, so concurrent const reads change nothing. Iteration needs no
+// remembered position at all and is the way to walk a const list.
 #pragma once
 
 #include <cstdint>
@@ -28,10 +34,14 @@ public:
     bool Empty() const noexcept { return items_.empty(); }
 
     // The item at 1-based position pos, or nullptr outside 1..Count.
-    T* Get(int32_t pos) const {
+    T* Get(int32_t pos) {
         if (pos < 1 || pos > Count()) return nullptr;
         Seek(pos);
         return cursor_->get();
+    }
+    const T* Get(int32_t pos) const {
+        if (pos < 1 || pos > Count()) return nullptr;
+        return Find(pos)->get();
     }
 
     // Inserts item at pos (see the header comment); returns its position.
@@ -59,26 +69,33 @@ public:
         cursorPos_ = 0;
     }
 
-    // In-order iteration over the items.
-    class const_iterator {
+    // In-order iteration over the items: T& from a non-const list, const T&
+    // from a const one.
+    template <class Item, class StoreIterator>
+    class basic_iterator {
     public:
         using iterator_category = std::bidirectional_iterator_tag;
         using value_type = T;
         using difference_type = std::ptrdiff_t;
-        using pointer = T*;
-        using reference = T&;
-        const_iterator() = default;
-        explicit const_iterator(typename Store::const_iterator it) : it_(it) {}
-        T& operator*() const { return **it_; }
-        T* operator->() const { return it_->get(); }
-        const_iterator& operator++() { ++it_; return *this; }
-        const_iterator operator++(int) { auto c = *this; ++it_; return c; }
-        const_iterator& operator--() { --it_; return *this; }
-        bool operator==(const const_iterator& o) const { return it_ == o.it_; }
+        using pointer = Item*;
+        using reference = Item&;
+        basic_iterator() = default;
+        explicit basic_iterator(StoreIterator it) : it_(it) {}
+        Item& operator*() const { return **it_; }
+        Item* operator->() const { return it_->get(); }
+        basic_iterator& operator++() { ++it_; return *this; }
+        basic_iterator operator++(int) { auto c = *this; ++it_; return c; }
+        basic_iterator& operator--() { --it_; return *this; }
+        basic_iterator operator--(int) { auto c = *this; --it_; return c; }
+        bool operator==(const basic_iterator& o) const { return it_ == o.it_; }
 
     private:
-        typename Store::const_iterator it_;
+        StoreIterator it_;
     };
+    using iterator = basic_iterator<T, typename Store::iterator>;
+    using const_iterator = basic_iterator<const T, typename Store::const_iterator>;
+    iterator begin() { return iterator(items_.begin()); }
+    iterator end() { return iterator(items_.end()); }
     const_iterator begin() const { return const_iterator(items_.begin()); }
     const_iterator end() const { return const_iterator(items_.end()); }
 
@@ -86,31 +103,44 @@ public:
     int32_t CursorPosition() const noexcept { return cursorPos_; }
 
 private:
-    // Moves the cursor to pos (1..Count) from the nearest of: the front, the
-    // cursor, the back.
-    void Seek(int32_t pos) const {
-        const int32_t count = Count();
-        auto& items = const_cast<Store&>(items_);
-        int32_t fromFront = pos - 1;
-        int32_t fromBack = count - pos;
-        int32_t fromCursor = cursorPos_ > 0 ? (pos >= cursorPos_ ? pos - cursorPos_ : cursorPos_ - pos)
-                                           : count;
-        if (cursorPos_ > 0 && fromCursor <= fromFront && fromCursor <= fromBack) {
-            for (int32_t i = cursorPos_; i < pos; ++i) ++cursor_;
-            for (int32_t i = cursorPos_; i > pos; --i) --cursor_;
+    // Steps from the nearest of the front, the back and the cursor to pos
+    // (1..Count); answers that element and the position it started from.
+    template <class Iterator>
+    static Iterator Walk(Iterator begin, Iterator end, Iterator cursor, int32_t cursorPos, int32_t count,
+                         int32_t pos) {
+        const int32_t fromFront = pos - 1;
+        const int32_t fromBack = count - pos;
+        const int32_t fromCursor = cursorPos > 0 ? (pos >= cursorPos ? pos - cursorPos : cursorPos - pos) : count;
+        Iterator it;
+        if (cursorPos > 0 && fromCursor <= fromFront && fromCursor <= fromBack) {
+            it = cursor;
+            for (int32_t i = cursorPos; i < pos; ++i) ++it;
+            for (int32_t i = cursorPos; i > pos; --i) --it;
         } else if (fromFront <= fromBack) {
-            cursor_ = items.begin();
-            for (int32_t i = 0; i < fromFront; ++i) ++cursor_;
+            it = begin;
+            for (int32_t i = 0; i < fromFront; ++i) ++it;
         } else {
-            cursor_ = items.end();
-            for (int32_t i = 0; i <= fromBack; ++i) --cursor_;
+            it = end;
+            for (int32_t i = 0; i <= fromBack; ++i) --it;
         }
+        return it;
+    }
+
+    // Moves the cursor to pos (1..Count).
+    void Seek(int32_t pos) {
+        cursor_ = Walk(items_.begin(), items_.end(), cursor_, cursorPos_, Count(), pos);
         cursorPos_ = pos;
     }
 
+    // The element at pos (1..Count), leaving the cursor where it is.
+    typename Store::const_iterator Find(int32_t pos) const {
+        const auto cursor = cursorPos_ > 0 ? typename Store::const_iterator(cursor_) : items_.cend();
+        return Walk(items_.cbegin(), items_.cend(), cursor, cursorPos_, Count(), pos);
+    }
+
     Store items_;
-    mutable typename Store::iterator cursor_{};
-    mutable int32_t cursorPos_ = 0;
+    typename Store::iterator cursor_{};
+    int32_t cursorPos_ = 0;
 };
 
 }  // namespace vellumark

@@ -19,7 +19,7 @@ public:
     uint32_t Height = 0;
     uint32_t XResolution = 0;  // dots per inch
     uint32_t YResolution = 0;
-    uint8_t Compression = cfNone;
+    TxCompressFormat Compression = cfNone;
     uint8_t BitsPerComponent = 0;
     uint16_t PaletteSize = 0;
     bool GrayJPEG = false;

@@ -4,7 +4,7 @@
 
 namespace vellumark {
 
-void TPDFPage::ApplySizeCode(uint8_t code) noexcept {
+void TPDFPage::ApplySizeCode(TPageSize code) noexcept {
     if (code == SizeCode) return;
     SizeCode = code;
     TPageDimensions dims{};

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "model/PDFObj.h"
+#include "model/Units.h"
 
 namespace vellumark {
 
@@ -11,21 +12,16 @@ class TPDFPage {
 public:
     int32_t Width = 0;   // points
     int32_t Height = 0;  // points
-    uint8_t SizeCode = 0;  // TPageSize; 0 once width or height was set freely
+    TPageSize SizeCode = psCustom;  // psCustom once width or height was set freely
     TPDFObjList Placements;
 
     // Applies a page-size code: codes 1..16 set width and height from the
     // table, 0 keeps them. Nothing happens when the code is the present one.
-    void ApplySizeCode(uint8_t code) noexcept;
+    void ApplySizeCode(TPageSize code) noexcept;
     // Set a dimension in points (already rounded, >= 1); the size code turns
     // to custom when the value differs from the present one.
     void SetWidthPoints(int32_t points) noexcept;
     void SetHeightPoints(int32_t points) noexcept;
-
-    // The writer's scratch.
-    int32_t ObjectNumber = 0;
-    int32_t AnnotationCount = 0;
-    int32_t FirstAnnotation = 0;
 };
 
 }  // namespace vellumark

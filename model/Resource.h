@@ -14,10 +14,6 @@ public:
     TPDFResource(const TPDFResource&) = default;
     TPDFResource& operator=(const TPDFResource&) = default;
     virtual ~TPDFResource() = default;
-
-    // The writer's scratch: number of the resource's first object, 0 while it
-    // has none.
-    int32_t ObjectNumber = 0;
 };
 
 }  // namespace vellumark

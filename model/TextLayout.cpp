@@ -9,10 +9,25 @@ namespace {
 // Widths of a font with no reader behind it: all zero.
 const std::array<int32_t, 256> kNoWidths{};
 
-const std::array<int32_t, 256>& WidthsOf(const TObjList<TPDFFontRes>& fonts, int32_t fontNumber) {
-    const TPDFFontRes* font = fonts.Get(fontNumber - kStandardFontCount);
-    return font ? font->Widths : kNoWidths;
-}
+// The widths of the added fonts, looked up in the (read-only) font list once
+// for each change of font from one line to the next.
+class TFontWidths {
+public:
+    explicit TFontWidths(const TObjList<TPDFFontRes>& fonts) : fonts_(fonts) {}
+    const std::array<int32_t, 256>& Of(int32_t fontNumber) {
+        if (fontNumber != number_) {
+            const TPDFFontRes* font = fonts_.Get(fontNumber - kStandardFontCount);
+            widths_ = font ? &font->Widths : &kNoWidths;
+            number_ = fontNumber;
+        }
+        return *widths_;
+    }
+
+private:
+    const TObjList<TPDFFontRes>& fonts_;
+    int32_t number_ = 0;  // no font has number 0
+    const std::array<int32_t, 256>* widths_ = &kNoWidths;
+};
 
 double RunWidth(const std::array<int32_t, 256>& widths, std::string_view text, int32_t size, double scale) {
     if (size < 1) return 0;
@@ -69,11 +84,13 @@ TBreak FindBreak(std::string_view text, std::size_t start, const std::array<int3
     return b;
 }
 
-TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, double scale) {
+TLayoutResult LayoutText(const TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, double scale,
+                         TTextLayout& layout) {
     TLayoutResult result;
-    std::vector<TTextRun>& runs = text.Runs;
+    std::vector<TTextRun>& runs = layout.Runs;
+    std::vector<std::string>& joined = layout.JoinedTexts;
     runs.clear();
-    text.JoinedTexts.clear();
+    joined.clear();
     if (text.Lines.empty()) return result;
     runs.reserve(text.Lines.size());
 
@@ -88,12 +105,12 @@ TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, 
             if (line.Continues && i > 0) {
                 TTextRun& last = runs.back();
                 if (!last.Joined) {
-                    text.JoinedTexts.emplace_back(text.TextOf(last));
+                    joined.emplace_back(layout.TextOf(text, last));
                     last.Joined = true;
-                    last.Start = static_cast<uint32_t>(text.JoinedTexts.size() - 1);
+                    last.Start = static_cast<uint32_t>(joined.size() - 1);
                 }
-                text.JoinedTexts[last.Start] += line.Text;
-                last.Length = static_cast<uint32_t>(text.JoinedTexts[last.Start].size());
+                joined[last.Start] += line.Text;
+                last.Length = static_cast<uint32_t>(joined[last.Start].size());
             } else {
                 TTextRun run;
                 run.Line = static_cast<uint32_t>(i);
@@ -102,10 +119,11 @@ TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, 
             }
         }
     } else {
+        TFontWidths widthsOf(fonts);
         double x = 0;  // width of the visual line so far
         for (std::size_t li = 0; li < text.Lines.size(); ++li) {
             const TTextLine& line = text.Lines[li];
-            const auto& widths = WidthsOf(fonts, line.FontNumber);
+            const auto& widths = widthsOf.Of(line.FontNumber);
             const std::string_view t = line.Text;
             const double m = line.MaxWidth;
             std::size_t p = 1;
@@ -146,12 +164,12 @@ TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, 
         for (std::size_t i = 0; i < runs.size(); ++i) {
             if (i + 1 < runs.size() && runs[i + 1].Continues) continue;
             TTextRun& run = runs[i];
-            const std::string_view s = text.TextOf(run);
+            const std::string_view s = layout.TextOf(text, run);
             const std::size_t keep = s.find_last_not_of(' ');
             if (keep == std::string_view::npos || keep + 1 == s.size()) continue;
             run.Length = static_cast<uint32_t>(keep + 1);
             const TTextLine& line = text.LineOf(run);
-            run.RunWidth = RunWidth(WidthsOf(fonts, line.FontNumber), s.substr(0, keep + 1), line.Size, scale);
+            run.RunWidth = RunWidth(widthsOf.Of(line.FontNumber), s.substr(0, keep + 1), line.Size, scale);
         }
     }
 

@@ -19,8 +19,11 @@ struct TLayoutResult {
     bool AllAddedFonts = false;  // every written line uses an added font
 };
 
-// Lays out `text` at `scale` percent, refilling text.Runs.
-TLayoutResult LayoutText(TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, double scale);
+// Lays out the written lines of `text` at `scale` percent into `layout`,
+// which is refilled from scratch (its storage is reused). The resource is
+// only read.
+TLayoutResult LayoutText(const TPDFTextRes& text, const TObjList<TPDFFontRes>& fonts, double scale,
+                         TTextLayout& layout);
 
 // Sum of the widths of the bytes of `s`, in thousandths of an em.
 int64_t StringWidth(const std::array<int32_t, 256>& widths, std::string_view s) noexcept;

@@ -31,7 +31,7 @@ struct TTextLine {
 // One run of the layout: a piece of one written line, drawn in that line's
 // formatting. Runs refer to the line's text instead of copying it, so laying
 // out a large block allocates nothing per run. Lines that are joined in a
-// standard font get their joined text in the resource's JoinedTexts.
+// standard font get their joined text in the layout's JoinedTexts.
 struct TTextRun {
     uint32_t Line = 0;    // index of the written line
     uint32_t Start = 0;   // first byte in the line's text (index into JoinedTexts when Joined)
@@ -44,13 +44,26 @@ struct TTextRun {
     double XOffset = 0;          // points from the start of the visual line
 };
 
+class TPDFTextRes;
+
+// The laid-out runs of a text resource (see LayoutText). Whoever lays a
+// resource out owns the result: the resource keeps the last layout of the
+// engine's measurements, the writer lays out into storage of its own.
+struct TTextLayout {
+    std::vector<TTextRun> Runs;
+    std::vector<std::string> JoinedTexts;
+
+    // The text a run shows, read from the resource it was laid out from.
+    std::string_view TextOf(const TPDFTextRes& text, const TTextRun& run) const;
+};
+
 class TPDFTextRes : public TPDFResource {
 public:
     int32_t FontNumber = 5;  // Helvetica
     int32_t Size = 10;
     uint32_t Color = 0;
     double LineSpacing = 15.0;
-    uint8_t Align = taLeft;
+    TTextAlign Align = taLeft;
     double MaxWidth = -1.0;
     double SkewY = 0;
     double SkewX = 0;
@@ -58,14 +71,14 @@ public:
     bool Underline = false;
 
     std::vector<TTextLine> Lines;  // as written
-    std::vector<TTextRun> Runs;    // the last layout
-    std::vector<std::string> JoinedTexts;
+    TTextLayout Layout;            // the last layout of the engine's measurements
 
     const TTextLine& LineOf(const TTextRun& run) const { return Lines[run.Line]; }
-    std::string_view TextOf(const TTextRun& run) const {
-        if (run.Joined) return JoinedTexts[run.Start];
-        return std::string_view(Lines[run.Line].Text).substr(run.Start, run.Length);
-    }
 };
+
+inline std::string_view TTextLayout::TextOf(const TPDFTextRes& text, const TTextRun& run) const {
+    if (run.Joined) return JoinedTexts[run.Start];
+    return std::string_view(text.Lines[run.Line].Text).substr(run.Start, run.Length);
+}
 
 }  // namespace vellumark

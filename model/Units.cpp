@@ -10,13 +10,13 @@ constexpr TPageDimensions kPageSizes[17] = {
 };
 }  // namespace
 
-bool PageSizeDimensions(uint8_t code, TPageDimensions& out) noexcept {
+bool PageSizeDimensions(TPageSize code, TPageDimensions& out) noexcept {
     if (code < 1 || code > 16) return false;
     out = kPageSizes[code];
     return true;
 }
 
-double ToPoints(uint8_t units, double value) noexcept {
+double ToPoints(TUnitsMeas units, double value) noexcept {
     switch (units) {
         case umPoints: return value;
         case umInches: return value * 72;
@@ -26,7 +26,7 @@ double ToPoints(uint8_t units, double value) noexcept {
     }
 }
 
-double FromPoints(uint8_t units, double value) noexcept {
+double FromPoints(TUnitsMeas units, double value) noexcept {
     switch (units) {
         case umPoints: return value;
         case umInches: return value / 72;

@@ -19,12 +19,13 @@ struct TPageDimensions {
     int32_t height;
 };
 
-// Width and height in points of the codes 1..16; false for any other code.
-bool PageSizeDimensions(uint8_t code, TPageDimensions& out) noexcept;
+// Width and height in points of the codes 1..16; false for any other code
+// (an enumeration of one byte holds any byte the host stored).
+bool PageSizeDimensions(TPageSize code, TPageDimensions& out) noexcept;
 
 // Conversions between the host's unit and points. A unit outside 0..3 makes
 // both return 0.
-double ToPoints(uint8_t units, double value) noexcept;
-double FromPoints(uint8_t units, double value) noexcept;
+double ToPoints(TUnitsMeas units, double value) noexcept;
+double FromPoints(TUnitsMeas units, double value) noexcept;
 
 }  // namespace vellumark

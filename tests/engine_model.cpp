@@ -79,15 +79,15 @@ TEST(EngineModel, ApplyResourceChecksNumbersAndCounts) {
     e.CreateText();
     EXPECT_EQ(e.ApplyResource(1, 2), 3);
     const TPDFObjList& list = e.Page(1)->Placements;
-    EXPECT_EQ(list.GraphicCount, 2);
-    EXPECT_EQ(list.TextCount, 1);
-    EXPECT_EQ(list.ImageCount, 0);
+    EXPECT_EQ(list.GraphicCount(), 2);
+    EXPECT_EQ(list.TextCount(), 1);
+    EXPECT_EQ(list.ImageCount(), 0);
     EXPECT_EQ(list.Get(3)->Kind, okText);
     EXPECT_EQ(list.Get(1)->Kind, okGraphic);
     e.AddResource(std::make_unique<TPDFImageRes>());
     EXPECT_EQ(e.ApplyResource(1, 3), 4);
     EXPECT_EQ(list.Get(4)->Kind, okImage);
-    EXPECT_EQ(list.ImageCount, 1);
+    EXPECT_EQ(list.ImageCount(), 1);
 }
 
 TEST(EngineModel, PlacementStartsAtTopLeftAndKeepsItsY) {
@@ -127,7 +127,7 @@ TEST(EngineModel, LocateScaleRotate) {
     e.ScaleObject(1, 9, 5);
     EXPECT_EQ(e.Placement(1, 1)->X, 72);
     // An unknown unit converts to 0.
-    e.Units = 9;
+    e.Units = static_cast<TUnitsMeas>(9);
     e.Locate(1, 1, 5, 5);
     EXPECT_EQ(e.Placement(1, 1)->X, 0);
     EXPECT_EQ(e.Placement(1, 1)->Y, 0);
@@ -207,7 +207,7 @@ TEST(EngineModel, SettingsWithRefusedValues) {
     e.SetCompressionGray(cfJPEG);
     EXPECT_EQ(e.GetCompressionGray(), cfJPEG);
     e.SetCompressionRGB(cfGroup4);
-    e.SetCompressionRGB(7);
+    e.SetCompressionRGB(static_cast<TxCompressFormat>(7));
     EXPECT_EQ(e.GetCompressionRGB(), cfZIP);
     e.SetImageReadNumber(0);
     e.SetImageReadNumber(-1);

@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "model/ObjList.h"
+#include "model/PDFObj.h"
 
 using vellumark::TObjList;
 
@@ -25,6 +29,16 @@ std::vector<int> Values(const TObjList<Item>& list) {
     for (const Item& item : list) v.push_back(item.value);
     return v;
 }
+
+// A const list hands out const items only; a placement list can be changed
+// only through its own operations, which keep its counts.
+using ConstList = const TObjList<Item>&;
+using MutableList = TObjList<Item>&;
+static_assert(std::is_same_v<decltype(std::declval<ConstList>().Get(1)), const Item*>);
+static_assert(std::is_same_v<decltype(*std::declval<ConstList>().begin()), const Item&>);
+static_assert(std::is_same_v<decltype(std::declval<MutableList>().Get(1)), Item*>);
+static_assert(std::is_same_v<decltype(*std::declval<MutableList>().begin()), Item&>);
+static_assert(!std::is_convertible_v<vellumark::TPDFObjList&, TObjList<vellumark::TPDFObj>&>);
 
 }  // namespace
 
@@ -93,4 +107,46 @@ TEST(EngineObjList, InOrderWalkOfLargeListIsLinear) {
     for (int p = 1; p <= n; ++p) sum += list.Get(p)->value;
     EXPECT_EQ(sum, static_cast<long long>(n) * (n + 1) / 2);
     EXPECT_EQ(list.Get(1)->value, n);
+}
+
+TEST(EngineObjList, ConstReadsAndPlacementCounts) {
+    using namespace vellumark;
+    enum Op { Insert, Clear, Reach };
+    struct Step {
+        Op op;
+        int pos;       // Insert: where; Reach: the non-const Get that moves the cursor
+        TObjKind kind;
+        int images, graphics, texts;
+    };
+    const Step steps[] = {
+        {Insert, 0, okImage, 1, 0, 0},   {Insert, 0, okText, 1, 0, 1},     {Insert, 1, okGraphic, 1, 1, 1},
+        {Insert, 2, okText, 1, 1, 2},    {Reach, 2, okText, 1, 1, 2},      {Insert, 99, okImage, 2, 1, 2},
+        {Insert, -1, okGraphic, 2, 2, 2}, {Reach, 6, okText, 2, 2, 2},     {Insert, 1, okImage, 3, 2, 2},
+        {Reach, 4, okText, 3, 2, 2},     {Clear, 0, okText, 0, 0, 0},      {Insert, 0, okText, 0, 0, 1},
+        {Insert, 1, okGraphic, 0, 1, 1},
+    };
+    TPDFObjList list;
+    const TPDFObjList& view = list;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(&s - steps);
+        switch (s.op) {
+            case Insert: list.Insert(s.pos, std::make_unique<TPDFObj>(s.kind)); break;
+            case Clear: list.Clear(); break;
+            case Reach: ASSERT_NE(list.Get(s.pos), nullptr); break;
+        }
+        EXPECT_EQ(view.ImageCount(), s.images);
+        EXPECT_EQ(view.GraphicCount(), s.graphics);
+        EXPECT_EQ(view.TextCount(), s.texts);
+        EXPECT_EQ(view.Count(), s.images + s.graphics + s.texts);
+        // Const reads of every position, in both directions, find the items
+        // in list order and leave the remembered position where it was.
+        std::vector<const TPDFObj*> inOrder;
+        for (const TPDFObj& obj : view) inOrder.push_back(&obj);
+        const int32_t cursor = view.CursorPosition();
+        for (int32_t p = view.Count(); p >= 1; --p) EXPECT_EQ(view.Get(p), inOrder[static_cast<std::size_t>(p - 1)]);
+        for (int32_t p = 1; p <= view.Count(); ++p) EXPECT_EQ(view.Get(p), inOrder[static_cast<std::size_t>(p - 1)]);
+        EXPECT_EQ(view.Get(0), nullptr);
+        EXPECT_EQ(view.Get(view.Count() + 1), nullptr);
+        EXPECT_EQ(view.CursorPosition(), cursor);
+    }
 }

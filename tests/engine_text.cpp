@@ -30,13 +30,15 @@ protected:
         for (const auto& l : T().Lines) v.push_back(l.Text);
         return v;
     }
+    // Lays the current text out into `layout`; answers the runs' texts.
     std::vector<std::string> Runs(double scale = 100) {
-        LayoutText(T(), e.Fonts(), scale);
+        LayoutText(T(), e.Fonts(), scale, layout);
         std::vector<std::string> v;
-        for (const auto& r : T().Runs) v.push_back(std::string(T().TextOf(r)));
+        for (const auto& r : layout.Runs) v.push_back(std::string(layout.TextOf(T(), r)));
         return v;
     }
     TVellumark e;
+    TTextLayout layout;
 };
 
 using Strings = std::vector<std::string>;
@@ -166,8 +168,8 @@ TEST_F(EngineText, WrapsAtTheLastSpaceBeforeTheLimit) {
     e.SetTextMaxWidth(20);
     e.WriteText(u"aaa bbb");
     EXPECT_EQ(Runs(), (Strings{"aaa", "bbb"}));
-    EXPECT_DOUBLE_EQ(T().Runs[0].RunWidth, 15);
-    EXPECT_DOUBLE_EQ(T().Runs[1].BaselineOffset, 21.5);
+    EXPECT_DOUBLE_EQ(layout.Runs[0].RunWidth, 15);
+    EXPECT_DOUBLE_EQ(layout.Runs[1].BaselineOffset, 21.5);
 }
 
 TEST_F(EngineText, SplitsAWordWiderThanTheLimit) {
@@ -186,7 +188,7 @@ TEST_F(EngineText, TrailingSpacesAreTrimmed) {
     e.SetTextFont(15);
     e.WriteText(u"ab   ");
     EXPECT_EQ(Runs(), (Strings{"ab"}));
-    EXPECT_DOUBLE_EQ(T().Runs[0].RunWidth, 10);
+    EXPECT_DOUBLE_EQ(layout.Runs[0].RunWidth, 10);
     EXPECT_DOUBLE_EQ(e.TextBlockWidth(), 10);
     e.WriteText(u"   ");
     EXPECT_EQ(Runs(), (Strings{"ab", "   "}));  // spaces only stay
@@ -198,13 +200,13 @@ TEST_F(EngineText, AppendTextContinuesTheVisualLine) {
     e.AppendText = true;
     e.WriteText(u"x\ry");
     EXPECT_EQ(Runs(), (Strings{"ab", "x", "y"}));
-    for (const auto& r : T().Runs) {
+    for (const auto& r : layout.Runs) {
         EXPECT_DOUBLE_EQ(r.BaselineOffset, 10);
         EXPECT_DOUBLE_EQ(r.VisualLineWidth, 20);
     }
-    EXPECT_DOUBLE_EQ(T().Runs[1].XOffset, 10);
-    EXPECT_DOUBLE_EQ(T().Runs[2].XOffset, 15);
-    EXPECT_TRUE(T().Runs[1].Continues);
+    EXPECT_DOUBLE_EQ(layout.Runs[1].XOffset, 10);
+    EXPECT_DOUBLE_EQ(layout.Runs[2].XOffset, 15);
+    EXPECT_TRUE(layout.Runs[1].Continues);
 }
 
 TEST_F(EngineText, ContinuationWrapsWhenTheLineIsFull) {
@@ -214,8 +216,8 @@ TEST_F(EngineText, ContinuationWrapsWhenTheLineIsFull) {
     e.AppendText = true;
     e.WriteText(u"bbbb cc");  // no break point in the 12 points left
     EXPECT_EQ(Runs(), (Strings{"aaaa", "bbbb cc"}));
-    EXPECT_FALSE(T().Runs[1].Continues);
-    EXPECT_DOUBLE_EQ(T().Runs[1].BaselineOffset, 21.5);
+    EXPECT_FALSE(layout.Runs[1].Continues);
+    EXPECT_DOUBLE_EQ(layout.Runs[1].BaselineOffset, 21.5);
     // A limit met exactly ends the measuring there, and the run takes the
     // next character too, even inside a word.
     e.CreateText();
@@ -226,7 +228,7 @@ TEST_F(EngineText, ContinuationWrapsWhenTheLineIsFull) {
     e.AppendText = true;
     e.WriteText(u"bbbb cc");
     EXPECT_EQ(Runs(), (Strings{"aaaa", "bbb", "b cc"}));
-    EXPECT_TRUE(T().Runs[1].Continues);
+    EXPECT_TRUE(layout.Runs[1].Continues);
 }
 
 TEST_F(EngineText, ScaleChangesWidthsButNotSpacing) {
@@ -234,8 +236,8 @@ TEST_F(EngineText, ScaleChangesWidthsButNotSpacing) {
     e.WriteText(u"ab");
     e.WriteText(u"cd");
     Runs(200);
-    EXPECT_DOUBLE_EQ(T().Runs[0].RunWidth, 20);
-    EXPECT_DOUBLE_EQ(T().Runs[1].BaselineOffset, 21.5);
+    EXPECT_DOUBLE_EQ(layout.Runs[0].RunWidth, 20);
+    EXPECT_DOUBLE_EQ(layout.Runs[1].BaselineOffset, 21.5);
 }
 
 TEST_F(EngineText, SizesBelowOneAreNeverWrapped) {
@@ -244,7 +246,7 @@ TEST_F(EngineText, SizesBelowOneAreNeverWrapped) {
     e.SetTextSize(0);
     e.WriteText(u"abc def ghi");
     EXPECT_EQ(Runs(), (Strings{"abc def ghi"}));
-    EXPECT_EQ(T().Runs[0].RunWidth, 0);
+    EXPECT_EQ(layout.Runs[0].RunWidth, 0);
     EXPECT_EQ(e.GetTextSize(), 0);
     e.SetTextSize(-4);
     e.WriteText(u"x y");

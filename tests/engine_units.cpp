@@ -11,12 +11,12 @@ TEST(EngineUnits, Conversions) {
     EXPECT_DOUBLE_EQ(ToPoints(umMillimeters, 25.4), 72);
     EXPECT_DOUBLE_EQ(FromPoints(umMillimeters, 72), 25.4);
     EXPECT_DOUBLE_EQ(FromPoints(umCentimeters, 72), 2.54);
-    EXPECT_EQ(ToPoints(4, 10), 0);
-    EXPECT_EQ(FromPoints(255, 10), 0);
+    EXPECT_EQ(ToPoints(static_cast<TUnitsMeas>(4), 10), 0);
+    EXPECT_EQ(FromPoints(static_cast<TUnitsMeas>(255), 10), 0);
 }
 
 TEST(EngineUnits, PageSizeTable) {
-    const struct { uint8_t code; int w, h; } rows[] = {
+    const struct { TPageSize code; int w, h; } rows[] = {
         {psA4_P, 595, 842},      {psA4_L, 842, 595},          {psLetter_P, 612, 792},
         {psLetter_L, 792, 612},  {psA3_P, 842, 1191},         {psA3_L, 1191, 842},
         {psA5_P, 421, 595},      {psA5_L, 595, 421},          {psTabloid_P, 792, 1224},
@@ -73,7 +73,7 @@ TEST(EngineUnits, SizeCodesAndDimensions) {
     e.SetPageHeight(1, -5);
     EXPECT_EQ(e.Page(1)->Height, 1);
     // A code outside the table is kept and leaves the dimensions alone.
-    e.SetPageSize(1, 40);
+    e.SetPageSize(1, static_cast<TPageSize>(40));
     EXPECT_EQ(e.GetPageSize(1), 40);
     EXPECT_EQ(e.Page(1)->Width, 842);
     // Setting the same code again after a custom change re-applies it.
@@ -89,6 +89,6 @@ TEST(EngineUnits, OutOfRangePagesReadZero) {
     EXPECT_EQ(e.GetPageHeight(-1), 0);
     EXPECT_EQ(e.GetPageSize(5), 0);
     e.SetPageWidth(2, 100);  // nothing happens
-    e.Units = 9;
+    e.Units = static_cast<TUnitsMeas>(9);
     EXPECT_EQ(e.GetPageWidth(1), 0);
 }

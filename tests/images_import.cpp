@@ -213,7 +213,7 @@ TEST(ImagesImport, LosslessPixelsComeBackFromTheSavedFile) {
     TempDir dir;
     const uint32_t w = 37, h = 23;
     WriteFile(dir / "in.bmp", BitmapFile(w, h));
-    for (uint8_t rgb : {cfZIP, cfNone}) {
+    for (TxCompressFormat rgb : {cfZIP, cfNone}) {
         SCOPED_TRACE(int(rgb));
         TVellumark e;
         e.SetCompressionRGB(rgb);

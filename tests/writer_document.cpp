@@ -167,7 +167,7 @@ TEST(WriterDocument, UnplacedResourcesTakeNoNumbers) {
     e.ApplyResource(1, 2);
     const std::string pdf = Build(e);
     EXPECT_NE(pdf.find("/Size 7\r"), std::string::npos);
-    EXPECT_EQ(e.Resource(1)->ObjectNumber, 0);
+    EXPECT_EQ(pdf.find("/Subtype /Image"), std::string::npos);
 }
 
 TEST(WriterDocument, InformationStringsAreEscaped) {

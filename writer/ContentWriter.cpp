@@ -38,8 +38,9 @@ void WriteRotation(Out& out, double c, double s) {
 
 }  // namespace
 
-TContentWriter::TContentWriter(TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links)
-    : doc_(doc), out_(out), links_(links) {}
+TContentWriter::TContentWriter(const TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links,
+                               TTextLayout& layout)
+    : doc_(doc), out_(out), links_(links), layout_(layout) {}
 
 void TContentWriter::AddLink(TLink link) {
     // The table has exactly the room the numbering pass counted; a surplus
@@ -48,8 +49,7 @@ void TContentWriter::AddLink(TLink link) {
     links_[static_cast<std::size_t>(++linkCount_)] = std::move(link);
 }
 
-void TContentWriter::WritePlacement(const TPDFObj& obj) {
-    TPDFResource* res = doc_.Resource(obj.Resource);
+void TContentWriter::WritePlacement(const TPDFObj& obj, const TPDFResource* res) {
     if (!res) return;
     switch (obj.Kind) {
         case okGraphic:
@@ -62,7 +62,7 @@ void TContentWriter::WritePlacement(const TPDFObj& obj) {
             if (auto* image = dynamic_cast<const TPDFImageRes*>(res)) WriteImage(obj, *image);
             break;
         default:
-            if (auto* text = dynamic_cast<TPDFTextRes*>(res)) WriteText(obj, *text);
+            if (auto* text = dynamic_cast<const TPDFTextRes*>(res)) WriteText(obj, *text);
             break;
     }
 }
@@ -97,7 +97,7 @@ void TContentWriter::WriteImage(const TPDFObj& obj, const TPDFImageRes& image) {
     }
 }
 
-void TContentWriter::WriteText(const TPDFObj& obj, TPDFTextRes& text) {
+void TContentWriter::WriteText(const TPDFObj& obj, const TPDFTextRes& text) {
     AppendText(out_, "q\rq\rBT\r");
     double e = obj.X;
     double f = obj.Y;
@@ -108,8 +108,8 @@ void TContentWriter::WriteText(const TPDFObj& obj, TPDFTextRes& text) {
         e = obj.X * c + obj.Y * s;
         f = obj.Y * c - obj.X * s;
     }
-    LayoutText(text, doc_.Fonts(), obj.Scale);
-    const std::vector<TTextRun>& runs = text.Runs;
+    LayoutText(text, doc_.Fonts(), obj.Scale, layout_);
+    const std::vector<TTextRun>& runs = layout_.Runs;
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const TTextRun& run = runs[r];
         const TTextLine& line = text.LineOf(run);
@@ -149,7 +149,7 @@ void TContentWriter::WriteText(const TPDFObj& obj, TPDFTextRes& text) {
         if (line.Underline && !turned)
             underlines_.push_back({x, baseline - 0.15 * size, run.RunWidth, 0.05 * size, line.Color});
         AppendText(out_, "(");
-        AppendEscaped(out_, text.TextOf(run));
+        AppendEscaped(out_, layout_.TextOf(text, run));
         AppendText(out_, ")Tj\r");
     }
     AppendText(out_, "ET\rQ\rQ\r");

@@ -17,20 +17,23 @@ namespace vellumark {
 
 class TContentWriter {
 public:
-    // links has room for the page's annotations at 1..size-1 (entry 0 unused).
-    TContentWriter(TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links);
+    // links has room for the page's annotations at 1..size-1 (entry 0 unused);
+    // texts are laid out into `layout`, the writer's own storage.
+    TContentWriter(const TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links, TTextLayout& layout);
 
-    void WritePlacement(const TPDFObj& obj);
+    // Draws obj, whose resource is `res` (nullptr: nothing to draw).
+    void WritePlacement(const TPDFObj& obj, const TPDFResource* res);
     void WriteUnderlines();
 
 private:
     void WriteImage(const TPDFObj& obj, const TPDFImageRes& image);
-    void WriteText(const TPDFObj& obj, TPDFTextRes& text);
+    void WriteText(const TPDFObj& obj, const TPDFTextRes& text);
     void AddLink(TLink link);
 
-    TPDFDocument& doc_;
+    const TPDFDocument& doc_;
     TFlateWriter& out_;
     std::vector<TLink>& links_;
+    TTextLayout& layout_;
     int32_t linkCount_ = 0;
     std::vector<TUnderline> underlines_;
 };

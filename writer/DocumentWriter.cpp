@@ -36,82 +36,104 @@ struct TFontRecord {
     const TPDFFontRes* Font = nullptr;  // the document's entry, for TrueType fonts
 };
 
+// What the numbering pass decided for one page.
+struct TPagePlan {
+    int32_t ObjectNumber = 0;     // the page object; its content stream and length follow
+    int32_t AnnotationCount = 0;  // link annotations, numbered from FirstAnnotation
+    int32_t FirstAnnotation = 0;
+    std::vector<int32_t> Images;     // resource numbers of the images written with this page, in order
+    std::vector<std::size_t> Fonts;  // font records written with this page, in order
+};
 
-class TDocumentWriter {
+// The plan of one save: the number of every object the file will hold,
+// worked out by the numbering pass before anything is written, and the
+// offset table the writing pass fills. The document is only read.
+class TWritePlan {
 public:
-    TDocumentWriter(TPDFDocument& doc, TOutputBuffer& out, std::time_t created)
-        : doc_(doc), out_(out), created_(created) {}
-
-    void Write() {
-        NumberObjects();
-        AppendText(out_, "%PDF-1.2\r");
-        WriteCatalog();
-        WritePageTree();
-        counter_ = 3;
-        for (TPDFPage& page : doc_.Pages()) WritePageGroup(page);
-        WriteInfo();
-        WriteXref();
-    }
-
-private:
-    // --- numbering pass ---------------------------------------------------
-
-    TFontRecord* FontRecord(int32_t fontNumber) {
-        if (fontNumber < 1 || static_cast<std::size_t>(fontNumber) >= fontIndex_.size()) return nullptr;
-        int32_t i = fontIndex_[static_cast<std::size_t>(fontNumber)];
-        return i < 0 ? nullptr : &fonts_[static_cast<std::size_t>(i)];
-    }
-
-    static int32_t ImageObjectCount(const TPDFImageRes& image) { return image.Indexed ? 3 : 1; }
-
-    void NumberObjects() {
-        for (TPDFResource& res : doc_.Resources()) res.ObjectNumber = 0;
-        fonts_.clear();
-        fontIndex_.assign(static_cast<std::size_t>(kStandardFontCount + doc_.Fonts().Count() + 1), -1);
+    // The numbering pass. `layout` is scratch for counting linked runs.
+    TWritePlan(const TPDFDocument& doc, TTextLayout& layout) {
+        resources_.push_back(nullptr);  // resource numbers start at 1
+        for (const TPDFResource& res : doc.Resources()) resources_.push_back(&res);
+        resourceObjects_.assign(resources_.size(), 0);
+        fontIndex_.assign(static_cast<std::size_t>(kStandardFontCount + doc.Fonts().Count() + 1), -1);
+        pages_.reserve(static_cast<std::size_t>(doc.Pages().Count()));
         int32_t counter = 3;
-        for (TPDFPage& page : doc_.Pages()) {
-            page.ObjectNumber = counter;
-            page.AnnotationCount = 0;
+        for (const TPDFPage& page : doc.Pages()) {
+            TPagePlan& plan = pages_.emplace_back();
+            plan.ObjectNumber = counter;
             if (page.Placements.Empty()) {
                 ++counter;
-                page.FirstAnnotation = counter;
+                plan.FirstAnnotation = counter;
                 continue;
             }
             counter += 3;
             for (const TPDFObj& obj : page.Placements) {
                 if (obj.Kind != okImage) continue;
-                auto* image = dynamic_cast<TPDFImageRes*>(doc_.Resource(obj.Resource));
-                if (image && image->ObjectNumber == 0) {
-                    image->ObjectNumber = counter;
-                    counter += ImageObjectCount(*image);
+                auto* image = dynamic_cast<const TPDFImageRes*>(Resource(obj.Resource));
+                if (image && resourceObjects_[static_cast<std::size_t>(obj.Resource)] == 0) {
+                    resourceObjects_[static_cast<std::size_t>(obj.Resource)] = counter;
+                    plan.Images.push_back(obj.Resource);
+                    counter += image->Indexed ? 3 : 1;
                 }
             }
             for (const TPDFObj& obj : page.Placements) {
                 if (obj.Kind == okImage) {
-                    if (!obj.Link.empty() && obj.Angle == 0) ++page.AnnotationCount;
+                    if (!obj.Link.empty() && obj.Angle == 0) ++plan.AnnotationCount;
                 } else if (obj.Kind == okText) {
-                    auto* text = dynamic_cast<TPDFTextRes*>(doc_.Resource(obj.Resource));
+                    auto* text = dynamic_cast<const TPDFTextRes*>(Resource(obj.Resource));
                     if (!text) continue;
                     // One annotation per laid-out run that carries a link.
-                    if (obj.Angle == 0) page.AnnotationCount += LinkedRuns(*text, obj.Scale);
-                    for (const TTextLine& line : text->Lines) NumberFont(line.FontNumber, counter);
+                    if (obj.Angle == 0) plan.AnnotationCount += LinkedRuns(doc, *text, obj.Scale, layout);
+                    for (const TTextLine& line : text->Lines) NumberFont(doc, line.FontNumber, plan, counter);
                 }
             }
-            page.FirstAnnotation = counter;
-            counter += page.AnnotationCount;
+            plan.FirstAnnotation = counter;
+            counter += plan.AnnotationCount;
         }
+        infoObject_ = counter;
         offsets_.assign(static_cast<std::size_t>(counter) + 1, 0);
     }
 
-    int32_t LinkedRuns(TPDFTextRes& text, double scale) {
+    // The resource with that number, or nullptr.
+    const TPDFResource* Resource(int32_t number) const {
+        if (number < 1 || static_cast<std::size_t>(number) >= resources_.size()) return nullptr;
+        return resources_[static_cast<std::size_t>(number)];
+    }
+    // The number of the resource's first object, 0 when it has none.
+    int32_t ResourceObject(int32_t number) const {
+        if (number < 1 || static_cast<std::size_t>(number) >= resourceObjects_.size()) return 0;
+        return resourceObjects_[static_cast<std::size_t>(number)];
+    }
+    // The record of a font number that placed text uses, or nullptr.
+    const TFontRecord* FontRecord(int32_t fontNumber) const {
+        if (fontNumber < 1 || static_cast<std::size_t>(fontNumber) >= fontIndex_.size()) return nullptr;
+        const int32_t i = fontIndex_[static_cast<std::size_t>(fontNumber)];
+        return i < 0 ? nullptr : &fonts_[static_cast<std::size_t>(i)];
+    }
+    const TFontRecord& Font(std::size_t index) const { return fonts_[index]; }
+    std::size_t FontNumbers() const noexcept { return fontIndex_.size(); }
+    const TPagePlan& Page(std::size_t index) const { return pages_[index]; }
+    // The information dictionary, the last object.
+    int32_t InfoObject() const noexcept { return infoObject_; }
+
+    // The used-character table that every TrueType font of the save shares.
+    bool Used(int c) const { return usedChars_[static_cast<std::size_t>(c)]; }
+    int FirstChar() const noexcept { return firstChar_; }
+    int LastChar() const noexcept { return lastChar_; }
+
+    // Byte offset of each object, by number (entry 0 unused).
+    std::vector<uint64_t>& Offsets() noexcept { return offsets_; }
+
+private:
+    static int32_t LinkedRuns(const TPDFDocument& doc, const TPDFTextRes& text, double scale, TTextLayout& layout) {
         if (text.LinkCount == 0) return 0;
-        LayoutText(text, doc_.Fonts(), scale);
+        LayoutText(text, doc.Fonts(), scale, layout);
         return static_cast<int32_t>(
-            std::count_if(text.Runs.begin(), text.Runs.end(),
+            std::count_if(layout.Runs.begin(), layout.Runs.end(),
                           [&](const TTextRun& r) { return !text.LineOf(r).Link.empty(); }));
     }
 
-    void NumberFont(int32_t fontNumber, int32_t& counter) {
+    void NumberFont(const TPDFDocument& doc, int32_t fontNumber, TPagePlan& plan, int32_t& counter) {
         if (fontNumber < 1 || static_cast<std::size_t>(fontNumber) >= fontIndex_.size()) return;
         if (FontRecord(fontNumber)) return;
         TFontRecord rec;
@@ -120,23 +142,89 @@ private:
         if (fontNumber <= kStandardFontCount) {
             counter += 1;
         } else {
-            rec.Font = doc_.Fonts().Get(fontNumber - kStandardFontCount);
+            rec.Font = doc.Fonts().Get(fontNumber - kStandardFontCount);
             rec.Embed = rec.Font && rec.Font->Embed;
             counter += rec.Embed ? 3 : 2;
-            if (!usedCharsKnown_) MarkUsedCharacters();
+            if (!usedCharsKnown_) MarkUsedCharacters(doc);
         }
         fontIndex_[static_cast<std::size_t>(fontNumber)] = static_cast<int32_t>(fonts_.size());
+        plan.Fonts.push_back(fonts_.size());
         fonts_.push_back(rec);
     }
 
+    // Every character code of the written lines of all placed text, whatever
+    // its font: the codes that get real widths in every TrueType font.
+    void MarkUsedCharacters(const TPDFDocument& doc) {
+        usedChars_.fill(false);
+        for (const TPDFPage& page : doc.Pages())
+            for (const TPDFObj& obj : page.Placements) {
+                if (obj.Kind != okText) continue;
+                auto* text = dynamic_cast<const TPDFTextRes*>(Resource(obj.Resource));
+                if (!text) continue;
+                for (const TTextLine& line : text->Lines)
+                    for (char c : line.Text) usedChars_[static_cast<unsigned char>(c)] = true;
+            }
+        firstChar_ = 255;
+        for (int c = 0; c <= 254; ++c)
+            if (usedChars_[static_cast<std::size_t>(c)]) {
+                firstChar_ = c;
+                break;
+            }
+        lastChar_ = 0;
+        for (int c = 255; c >= 1; --c)
+            if (usedChars_[static_cast<std::size_t>(c)]) {
+                lastChar_ = c;
+                break;
+            }
+        if (lastChar_ < firstChar_) lastChar_ = firstChar_;
+        usedCharsKnown_ = true;
+    }
+
+    std::vector<const TPDFResource*> resources_;  // by resource number
+    std::vector<int32_t> resourceObjects_;        // by resource number
+    std::vector<TPagePlan> pages_;                // in page order
+    std::vector<TFontRecord> fonts_;              // in order of first use
+    std::vector<int32_t> fontIndex_;  // font number -> index in fonts_, -1 when none
+    int32_t infoObject_ = 3;
+    std::vector<uint64_t> offsets_;
+    std::array<bool, 256> usedChars_{};
+    bool usedCharsKnown_ = false;
+    int firstChar_ = 255;
+    int lastChar_ = 255;
+};
+
+class TDocumentWriter {
+public:
+    TDocumentWriter(const TPDFDocument& doc, TOutputBuffer& out, std::time_t created)
+        : doc_(doc), out_(out), created_(created), plan_(doc, layout_) {}
+
+    void Write() {
+        AppendText(out_, "%PDF-1.2\r");
+        WriteCatalog();
+        WritePageTree();
+        counter_ = 3;
+        std::size_t index = 0;
+        for (const TPDFPage& page : doc_.Pages()) WritePageGroup(page, plan_.Page(index++));
+        WriteInfo();
+        WriteXref();
+    }
+
+private:
     // --- objects ------------------------------------------------------------
 
     void BeginObject(int32_t number) {
-        offsets_[static_cast<std::size_t>(number)] = out_.Position();
+        std::vector<uint64_t>& offsets = plan_.Offsets();
+        if (number < 1 || static_cast<std::size_t>(number) >= offsets.size()) throw EPDFError(kIndexingError);
+        offsets[static_cast<std::size_t>(number)] = out_.Position();
         AppendInt(out_, number);
         AppendText(out_, " 0 obj\r");
     }
     void EndObject() { AppendText(out_, "endobj\r"); }
+
+    // The writing pass meets every object where the plan numbered it.
+    void ExpectObject(int32_t planned) const {
+        if (planned != counter_) throw EPDFError(kIndexingError);
+    }
 
     void WriteCatalog() {
         BeginObject(1);
@@ -147,8 +235,9 @@ private:
     void WritePageTree() {
         BeginObject(2);
         AppendText(out_, "<<\r/Type /Pages\r/Kids [");
-        for (const TPDFPage& page : doc_.Pages()) {
-            AppendInt(out_, page.ObjectNumber);
+        const auto pages = static_cast<std::size_t>(doc_.Pages().Count());
+        for (std::size_t i = 0; i < pages; ++i) {
+            AppendInt(out_, plan_.Page(i).ObjectNumber);
             AppendText(out_, " 0 R ");
         }
         AppendText(out_, "]\r/Count ");
@@ -156,8 +245,8 @@ private:
         AppendText(out_, "\r>>\rendobj\r");
     }
 
-    void WritePageObject(const TPDFPage& page) {
-        BeginObject(page.ObjectNumber);
+    void WritePageObject(const TPDFPage& page, const TPagePlan& plan) {
+        BeginObject(plan.ObjectNumber);
         AppendText(out_, "<<\r/Type /Page\r/Parent 2 0 R \r/MediaBox [ 0 0 ");
         AppendInt(out_, page.Width);
         AppendText(out_, " ");
@@ -165,7 +254,7 @@ private:
         AppendText(out_, "]\r");
         if (!page.Placements.Empty()) {
             AppendText(out_, "/Resources \r<<\r");
-            if (page.Placements.ImageCount > 0) {
+            if (page.Placements.ImageCount() > 0) {
                 AppendText(out_, "/XObject <<\r");
                 // Each image once, even when the page places it several times:
                 // a dictionary must not repeat a key.
@@ -174,25 +263,24 @@ private:
                     if (obj.Kind != okImage) continue;
                     if (std::find(named.begin(), named.end(), obj.Resource) != named.end()) continue;
                     named.push_back(obj.Resource);
-                    const TPDFResource* image = doc_.Resource(obj.Resource);
                     AppendText(out_, "/Im");
                     AppendInt(out_, obj.Resource);
                     AppendText(out_, " ");
-                    AppendInt(out_, image ? image->ObjectNumber : 0);
+                    AppendInt(out_, plan_.ResourceObject(obj.Resource));
                     AppendText(out_, " 0 R \r");
                 }
                 AppendText(out_, ">>\r");
             }
             AppendText(out_, "/ProcSet [ /PDF /ImageC ]\r");
-            if (page.Placements.TextCount > 0) WriteFontResources(page);
+            if (page.Placements.TextCount() > 0) WriteFontResources(page);
             AppendText(out_, ">>\r/Contents ");
-            AppendInt(out_, page.ObjectNumber + 1);
+            AppendInt(out_, plan.ObjectNumber + 1);
             AppendText(out_, " 0 R\r");
         }
-        if (page.AnnotationCount != 0) {
+        if (plan.AnnotationCount != 0) {
             AppendText(out_, "/Annots [ ");
-            for (int32_t i = 0; i < page.AnnotationCount; ++i) {
-                AppendInt(out_, page.FirstAnnotation + i);
+            for (int32_t i = 0; i < plan.AnnotationCount; ++i) {
+                AppendInt(out_, plan.FirstAnnotation + i);
                 AppendText(out_, " 0 R ");
             }
             AppendText(out_, "]\r");
@@ -203,13 +291,13 @@ private:
 
     void WriteFontResources(const TPDFPage& page) {
         AppendText(out_, "/Font <<\r");
-        std::vector<bool> listed(fontIndex_.size(), false);
+        std::vector<bool> listed(plan_.FontNumbers(), false);
         for (const TPDFObj& obj : page.Placements) {
             if (obj.Kind != okText) continue;
-            auto* text = dynamic_cast<const TPDFTextRes*>(doc_.Resource(obj.Resource));
+            auto* text = dynamic_cast<const TPDFTextRes*>(plan_.Resource(obj.Resource));
             if (!text) continue;
             for (const TTextLine& line : text->Lines) {
-                const TFontRecord* rec = FontRecord(line.FontNumber);
+                const TFontRecord* rec = plan_.FontRecord(line.FontNumber);
                 if (!rec || listed[static_cast<std::size_t>(line.FontNumber)]) continue;
                 listed[static_cast<std::size_t>(line.FontNumber)] = true;
                 if (line.FontNumber > kStandardFontCount) {
@@ -227,32 +315,26 @@ private:
         AppendText(out_, ">>\r");
     }
 
-    void WritePageGroup(const TPDFPage& page) {
-        if (page.ObjectNumber != counter_) throw EPDFError(kIndexingError);
-        WritePageObject(page);
+    void WritePageGroup(const TPDFPage& page, const TPagePlan& plan) {
+        ExpectObject(plan.ObjectNumber);
+        WritePageObject(page, plan);
         ++counter_;
-        std::vector<TLink> links(static_cast<std::size_t>(page.AnnotationCount) + 1);
+        std::vector<TLink> links(static_cast<std::size_t>(plan.AnnotationCount) + 1);
         if (!page.Placements.Empty()) {
             WriteContents(page, links);
             counter_ += 2;
-            for (const TPDFObj& obj : page.Placements) {
-                if (obj.Kind != okImage) continue;
-                auto* image = dynamic_cast<const TPDFImageRes*>(doc_.Resource(obj.Resource));
-                if (image && image->ObjectNumber == counter_) WriteImageObjects(*image);
+            for (const int32_t number : plan.Images) {
+                ExpectObject(plan_.ResourceObject(number));
+                WriteImageObjects(dynamic_cast<const TPDFImageRes&>(*plan_.Resource(number)));
             }
-            for (const TPDFObj& obj : page.Placements) {
-                if (obj.Kind != okText) continue;
-                auto* text = dynamic_cast<const TPDFTextRes*>(doc_.Resource(obj.Resource));
-                if (!text) continue;
-                for (const TTextLine& line : text->Lines) {
-                    const TFontRecord* rec = FontRecord(line.FontNumber);
-                    if (rec && rec->ObjectNumber == counter_) WriteFontObjects(*rec);
-                }
+            for (const std::size_t font : plan.Fonts) {
+                ExpectObject(plan_.Font(font).ObjectNumber);
+                WriteFontObjects(plan_.Font(font));
             }
         }
-        if (page.AnnotationCount != 0) {
-            if (page.FirstAnnotation != counter_) throw EPDFError(kIndexingError);
-            for (int32_t i = 1; i <= page.AnnotationCount; ++i) WriteAnnotation(links[static_cast<std::size_t>(i)]);
+        if (plan.AnnotationCount != 0) {
+            ExpectObject(plan.FirstAnnotation);
+            for (int32_t i = 1; i <= plan.AnnotationCount; ++i) WriteAnnotation(links[static_cast<std::size_t>(i)]);
         }
     }
 
@@ -263,8 +345,8 @@ private:
         AppendInt(out_, n + 1);
         AppendText(out_, " 0 R /Filter /FlateDecode >>\rstream\r\n");
         if (!flate_) flate_ = std::make_unique<TFlateWriter>(out_, doc_.CompressContents ? -1 : 0);
-        TContentWriter content(doc_, *flate_, links);
-        for (const TPDFObj& obj : page.Placements) content.WritePlacement(obj);
+        TContentWriter content(doc_, *flate_, links, layout_);
+        for (const TPDFObj& obj : page.Placements) content.WritePlacement(obj, plan_.Resource(obj.Resource));
         content.WriteUnderlines();
         const uint64_t length = flate_->Finish();
         AppendText(out_, "endstream\r");
@@ -366,34 +448,6 @@ private:
         ++counter_;
     }
 
-    // Every character code of the written lines of all placed text, whatever
-    // its font: the codes that get real widths in every TrueType font.
-    void MarkUsedCharacters() {
-        usedChars_.fill(false);
-        for (const TPDFPage& page : doc_.Pages())
-            for (const TPDFObj& obj : page.Placements) {
-                if (obj.Kind != okText) continue;
-                auto* text = dynamic_cast<const TPDFTextRes*>(doc_.Resource(obj.Resource));
-                if (!text) continue;
-                for (const TTextLine& line : text->Lines)
-                    for (char c : line.Text) usedChars_[static_cast<unsigned char>(c)] = true;
-            }
-        firstChar_ = 255;
-        for (int c = 0; c <= 254; ++c)
-            if (usedChars_[static_cast<std::size_t>(c)]) {
-                firstChar_ = c;
-                break;
-            }
-        lastChar_ = 0;
-        for (int c = 255; c >= 1; --c)
-            if (usedChars_[static_cast<std::size_t>(c)]) {
-                lastChar_ = c;
-                break;
-            }
-        if (lastChar_ < firstChar_) lastChar_ = firstChar_;
-        usedCharsKnown_ = true;
-    }
-
     void WriteFontObjects(const TFontRecord& rec) {
         const int32_t n = counter_;
         BeginObject(n);
@@ -410,12 +464,12 @@ private:
         static const TvkFont kEmpty;
         const TvkFont& reader = rec.Font ? rec.Font->Reader : kEmpty;
         AppendText(out_, "<< /Type /Font\r/Subtype /TrueType\r/FirstChar ");
-        AppendInt(out_, firstChar_);
+        AppendInt(out_, plan_.FirstChar());
         AppendText(out_, "\r/LastChar ");
-        AppendInt(out_, lastChar_);
+        AppendInt(out_, plan_.LastChar());
         AppendText(out_, "\r/Widths [ ");
-        for (int c = firstChar_; c <= lastChar_; ++c) {
-            if (usedChars_[static_cast<std::size_t>(c)] && rec.Font)
+        for (int c = plan_.FirstChar(); c <= plan_.LastChar(); ++c) {
+            if (plan_.Used(c) && rec.Font)
                 AppendInt(out_, static_cast<uint16_t>(rec.Font->Widths[static_cast<std::size_t>(c)]));
             else
                 AppendText(out_, "0");
@@ -508,6 +562,7 @@ private:
     }
 
     void WriteInfo() {
+        ExpectObject(plan_.InfoObject());
         BeginObject(counter_);
         AppendText(out_, "<< \r/Producer (Tarnwick VellumarkX 2.3)\r");
         WriteInfoString("/Title (", doc_.Title);
@@ -552,7 +607,7 @@ private:
         AppendText(out_, "xref\r0 ");
         AppendInt(out_, size);
         AppendText(out_, "\r0000000000 65535 f \r");
-        for (int32_t i = 1; i < size; ++i) WriteXrefEntry(offsets_[static_cast<std::size_t>(i)]);
+        for (int32_t i = 1; i < size; ++i) WriteXrefEntry(plan_.Offsets()[static_cast<std::size_t>(i)]);
         AppendText(out_, "trailer\r<< \r/Size ");
         AppendInt(out_, size);
         AppendText(out_, "\r/Info ");
@@ -562,23 +617,18 @@ private:
         AppendText(out_, "\r%%EOF\r");
     }
 
-    TPDFDocument& doc_;
+    const TPDFDocument& doc_;
     TOutputBuffer& out_;
     std::time_t created_;
+    TTextLayout layout_;  // the text layout's storage, reused for every text
+    TWritePlan plan_;
     int32_t counter_ = 3;
-    std::vector<uint64_t> offsets_;
-    std::vector<TFontRecord> fonts_;
-    std::vector<int32_t> fontIndex_;  // font number -> index in fonts_, -1 when none
     std::unique_ptr<TFlateWriter> flate_;  // made with the first content stream
-    std::array<bool, 256> usedChars_{};
-    bool usedCharsKnown_ = false;
-    int firstChar_ = 255;
-    int lastChar_ = 255;
 };
 
 }  // namespace
 
-void WriteDocument(TPDFDocument& doc, TOutputBuffer& out, std::time_t created) {
+void WriteDocument(const TPDFDocument& doc, TOutputBuffer& out, std::time_t created) {
     TDocumentWriter(doc, out, created).Write();
 }
 

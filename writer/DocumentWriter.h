@@ -11,8 +11,11 @@
 
 namespace vellumark {
 
-// Builds the complete file in `out`; `created` is the time of the save. Sets
-// the model's scratch fields; raises EPDFError on an inconsistency.
-void WriteDocument(TPDFDocument& doc, TOutputBuffer& out, std::time_t created);
+// Builds the complete file in `out`; `created` is the time of the save. The
+// document is only read: the object numbers, the text layouts and every
+// other working table of the save are the writer's own. Raises EPDFError
+// when the writing pass does not meet an object where the numbering pass
+// put it.
+void WriteDocument(const TPDFDocument& doc, TOutputBuffer& out, std::time_t created);
 
 }  // namespace vellumark

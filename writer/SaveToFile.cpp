@@ -37,7 +37,7 @@ std::u16string PDFFileName(const std::u16string& fileName) {
     return EqualsNoCase(ext, std::u16string_view(u".pdf")) ? fileName : fileName + u".pdf";
 }
 
-void SaveDocumentToFile(TPDFDocument& doc, const std::u16string& fileName) {
+void SaveDocumentToFile(const TPDFDocument& doc, const std::u16string& fileName) {
     const std::string name = Utf16ToUtf8(PDFFileName(fileName));
     if (doc.Pages().Empty()) return;
 

@@ -14,6 +14,6 @@ class TPDFDocument;
 // its extension is ".pdf" in any letter case).
 std::u16string PDFFileName(const std::u16string& fileName);
 
-void SaveDocumentToFile(TPDFDocument& doc, const std::u16string& fileName);
+void SaveDocumentToFile(const TPDFDocument& doc, const std::u16string& fileName);
 
 }  // namespace vellumark

@@ -151,8 +151,8 @@ STDMETHODIMP TComControl::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
 // The component stream's properties back to a new control's values.
 void TComControl::ResetProperties() noexcept {
     const TComponentProperties defaults;
-    doc_.Engine().DefaultPageSize = static_cast<uint8_t>(defaults.DefaultPageSize);
-    doc_.Engine().Units = static_cast<uint8_t>(defaults.Units);
+    doc_.Engine().DefaultPageSize = static_cast<TPageSize>(defaults.DefaultPageSize);
+    doc_.Engine().Units = static_cast<TUnitsMeas>(defaults.Units);
     windowProperties_ = TWindowProperties{};
 }
 
