@@ -15,6 +15,8 @@ PACKAGES=(
   libtiff-tools libjpeg-turbo-progs python3 python3-pil
   # independent decoders and writers of the image readers' test files
   imagemagick netpbm python3-numpy
+  # apt-get source: the real-world test images (scripts/fetch-realworld-images.sh)
+  dpkg-dev
   # fonts the tests and examples use
   fonts-dejavu-core fonts-liberation
   # libFuzzer and the sanitizer runtime for clang
