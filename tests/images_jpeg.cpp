@@ -760,7 +760,11 @@ TEST(JpegDecode, RowsAreBlueGreenRedFromTheTop) {
 
 TEST(JpegDecode, FailureLeavesTheBitmapAlone) {
     Bytes jpeg = TJPEGImageExtra::Encode(Noise(32, 32, 1), false);
-    jpeg.resize(jpeg.size() / 2);
+    // The scan asks for Huffman tables 3, which the file does not define: an
+    // error libjpeg meets when decoding starts, after the header was read.
+    const std::size_t sos = FindMarker(jpeg, 0xDA);
+    ASSERT_NE(sos, std::string::npos);
+    jpeg[sos + 6] = 0x33;
     TBMPImage b;
     b.SetSize(3, 3, 8);
     const TJPEGImageExtra j = Load(jpeg);
