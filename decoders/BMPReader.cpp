@@ -332,10 +332,13 @@ void ReadBitmapFile(std::span<const uint8_t> data, TBMPImage& image) {
     // The pixels start at bfOffBits when it lies between the end of the
     // header (with its masks) and the end of the file. The colour table then
     // ends there at the latest, so a table cut short by bfOffBits gives a
-    // shorter palette. Otherwise the pixels follow the whole colour table.
+    // shorter palette. Otherwise the pixels follow the whole colour table;
+    // so they do when bfOffBits leaves a palette bitmap no room for any
+    // colour at all (writers that forget to count the table).
     uint64_t paletteEntries = h.paletteEntries;
     uint64_t pixelStart = 0;
-    if (offBits >= kFileHeaderSize + h.tableStart && offBits < data.size()) {
+    const bool noRoomForPalette = h.paletteEntries > 0 && offBits == kFileHeaderSize + h.tableStart;
+    if (offBits >= kFileHeaderSize + h.tableStart && offBits < data.size() && !noRoomForPalette) {
         pixelStart = offBits - kFileHeaderSize;
         paletteEntries = std::min(paletteEntries, (pixelStart - h.tableStart) / h.entrySize);
     } else {

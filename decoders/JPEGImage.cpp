@@ -47,8 +47,8 @@ struct TJpegErrorMgr {
     jpeg_error_mgr pub;  // first member: libjpeg hands back a pointer to it
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
-    // While reading the header a missing end of data is fatal at once; while
-    // decoding, only a scan that runs out of data is (see EmitMessage).
+    // While reading the header a missing end of data is fatal (see
+    // EmitMessage).
     bool readingHeader;
 };
 
@@ -67,18 +67,15 @@ TJpegErrorMgr* ErrorMgr(j_common_ptr cinfo) { return reinterpret_cast<TJpegError
     std::longjmp(err->jump, 1);
 }
 
-// Warnings and trace messages are not printed. Two warnings mean the data
-// ended too early and are raised as errors: the source running dry while the
-// header is read, and a scan whose entropy-coded data ends before its last
-// block. libjpeg would otherwise fill the rest of the image with gray. The
-// source running dry after the last scan (a file without its EOI marker) is
-// harmless and stays a warning, as do libjpeg's other corrupt-data warnings,
-// which it recovers from.
+// Warnings and trace messages are not printed, and warnings do not stop
+// the decoding: libjpeg recovers from corrupt data (and from entropy-coded
+// data that ends early, whose missing blocks it fills with gray) as djpeg
+// does. The one exception is the source running dry while the header is
+// read: no image can follow, and libjpeg would only go on to fail with a
+// less telling message.
 void EmitMessage(j_common_ptr cinfo, int msgLevel) {
     if (msgLevel >= 0) return;
-    TJpegErrorMgr* err = ErrorMgr(cinfo);
-    const int code = cinfo->err->msg_code;
-    if (code == JWRN_HIT_MARKER || (code == JWRN_JPEG_EOF && err->readingHeader)) (*cinfo->err->error_exit)(cinfo);
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF && ErrorMgr(cinfo)->readingHeader) (*cinfo->err->error_exit)(cinfo);
     ++cinfo->err->num_warnings;
 }
 
@@ -608,6 +605,27 @@ void TJPEGImageExtra::AssignTo(TBMPImage& bitmap) const {
     image.XPelsPerMeter = DpiToPelsPerMeter(xResolution_);
     image.YPelsPerMeter = DpiToPelsPerMeter(yResolution_);
     bitmap = std::move(image);
+}
+
+TJPEGImageExtra::TEnd TJPEGImageExtra::FindEnd(std::span<const uint8_t> data) noexcept {
+    std::size_t pos = std::min<std::size_t>(2, data.size());  // after SOI
+    for (;;) {
+        // The next marker: 0xFF, any fill bytes 0xFF, then a code other than
+        // 0 (0xFF 0x00 is a stuffed data byte of a scan).
+        const auto ff = std::find(data.begin() + static_cast<std::ptrdiff_t>(pos), data.end(), uint8_t{0xFF});
+        const std::size_t start = static_cast<std::size_t>(ff - data.begin());
+        std::size_t at = start;
+        while (at < data.size() && data[at] == 0xFF) ++at;
+        if (at >= data.size()) return {false, data.size()};
+        const uint8_t code = data[at++];
+        pos = at;
+        if (code == 0x00 || code == 0x01 || code == 0xD8 || (code >= 0xD0 && code <= 0xD7)) continue;  // no segment
+        if (code == 0xD9) return {true, data.size()};
+        if (data.size() - at < 2) return {false, start};
+        const std::size_t length = std::size_t{data[at]} << 8 | data[at + 1];
+        if (length < 2 || data.size() - at < length) return {false, start};
+        pos = at + length;
+    }
 }
 
 std::vector<uint8_t> TJPEGImageExtra::Encode(const TBMPImage& bitmap, bool gray, int quality) {

@@ -19,6 +19,7 @@
 // raised as EInvalidGraphic with libjpeg's own message.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -63,10 +64,24 @@ public:
     // identity gray palette, everything else a 24-bit bitmap (blue, green,
     // red); four-component data is converted to RGB. The bitmap's pixels per
     // metre are set from the resolution. The bitmap is only replaced when
-    // decoding succeeds. Entropy-coded data that ends before the image does
-    // raises "Corrupt JPEG data: premature end of data segment"; a missing
-    // EOI marker after complete data is accepted.
+    // decoding succeeds. libjpeg's warnings do not stop it: corrupt data is
+    // decoded as libjpeg recovers it, and the blocks of entropy-coded data
+    // that ends early are gray, as djpeg shows them.
     void AssignTo(TBMPImage& bitmap) const;
+
+    // How a JPEG data stream ends, for data passed on without decoding. PDF
+    // readers built on libjpeg refuse data that stops before its EOI marker
+    // (libjpeg itself reads such data with a warning), so that data is
+    // completed with one: HasEndMarker is false, and WholeBytes counts the
+    // bytes to keep before it, all of them when the data end inside the
+    // entropy-coded data of a scan, else those before the marker segment
+    // that is cut short. The marker segments and scans are walked from the
+    // start (bytes that are no marker are skipped, as libjpeg skips them).
+    struct TEnd {
+        bool HasEndMarker = false;
+        std::size_t WholeBytes = 0;
+    };
+    static TEnd FindEnd(std::span<const uint8_t> data) noexcept;
 
     // Encodes a bitmap of any pixel format as a baseline JFIF file with the
     // floating-point DCT at the given quality (1 to 100). gray: one component,

@@ -45,8 +45,12 @@ std::unique_ptr<TPDFImageRes> FromJPEG(std::span<const uint8_t> data, const TImp
     ApplyDefaultResolution(*image);
     const bool reuse = (c.RGB == cfJPEG && !gray) || (c.Gray == cfJPEG && gray) || settings.UseSourceCompression;
     if (reuse) {
-        // The whole data stream, from its first byte.
-        if (owned)
+        // The whole data stream, from its first byte; data that stops before
+        // its end marker gets one.
+        const TJPEGImageExtra::TEnd end = TJPEGImageExtra::FindEnd(data);
+        if (!end.HasEndMarker)
+            image->ImageStream.assign(reinterpret_cast<const char*>(data.data()), end.WholeBytes).append("\xFF\xD9");
+        else if (owned)
             image->ImageStream = std::move(*owned);
         else
             image->ImageStream.assign(reinterpret_cast<const char*>(data.data()), data.size());

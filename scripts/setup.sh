@@ -32,7 +32,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-liberation fonts-freefont-otf
   # a comma-decimal locale, for the test that numbers ignore the locale
   locales
-  # apt-get source, for the real-world image files of Debian's source packages
+  # apt-get source: the real-world test images (scripts/fetch-realworld-images.sh)
   dpkg-dev
   # libFuzzer and the sanitizer runtime for clang
   clang-14 libclang-rt-14-dev

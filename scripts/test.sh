@@ -25,6 +25,11 @@ run_ctest() {
   rm -f "$log"
 }
 
+echo "== the test images of other projects (Debian source packages), for the real-world decoding test"
+# A failure here does not stop the run: with CI=true the test then fails
+# because the files are missing.
+scripts/fetch-realworld-images.sh || echo "fetching the real-world test images failed" >&2
+
 echo "== build and test"
 scripts/build.sh build "${strict[@]}"
 run_ctest build

@@ -630,6 +630,21 @@ TEST(BmpFile, OffsetToPixelsIsHonouredWhenSane) {
     EXPECT_TRUE(SameColours(LoadFile(MakeFile(s, 14 + 40 + 16)), rgb));  // 16 = the whole data: past the end
     // An offset that leaves too little data for the pixels.
     EXPECT_INVALID(LoadFile(MakeFile(s, 14 + 40 + 4)), "Bitmap image is not valid");
+
+    // A palette bitmap whose offset leaves no room for the palette (as some
+    // writers store it, e.g. Pillow's pal8_offset.bmp): the pixels follow
+    // the table.
+    const TRows rows = Pattern(4, 2, 6);
+    TLayout p;
+    p.width = 4;
+    p.height = 2;
+    p.bitCount = 8;
+    p.clrUsed = 6;
+    p.palette = MakePalette(6);
+    p.pixels = StoreRows(rows, 8, false);
+    const TBMPImage img = LoadFile(MakeFile(p, 14 + 40));
+    EXPECT_EQ(img.Palette(), p.palette);
+    EXPECT_TRUE(SameIndices(img, rows));
 }
 
 TEST(BmpFile, MissingPaddingOfTheLastRowIsTolerated) {

@@ -143,6 +143,30 @@ TEST(ImagesImport, JPEGPassThroughRules) {
     EXPECT_TRUE(Image(e, 5).GrayJPEG);
 }
 
+// Data that stops before the end marker reaches the file with one, so that
+// PDF readers built on libjpeg (qpdf among them) can decode it; the decoded
+// path shows what djpeg shows, the missing blocks gray.
+TEST(ImagesImport, JPEGCutShortIsCompletedWithAnEndMarker) {
+    const std::string whole = JPEGFile(48, 32, false);
+    const std::size_t sos = whole.find("\xFF\xDA");
+    ASSERT_NE(sos, std::string::npos);
+    TempDir dir;
+    for (const std::size_t cut : {sos + 40, whole.size() - 2, whole.size() - 1}) {
+        SCOPED_TRACE(cut);
+        const std::string part = whole.substr(0, cut);
+        TVellumark e;
+        e.AddPage(0);
+        e.ApplyResource(1, e.AddImageBytes(Span(part)));
+        EXPECT_EQ(Image(e, 1).ImageStream, part + "\xFF\xD9");
+        e.UseSourceCompression = false;
+        e.ApplyResource(1, e.AddImageBytes(Span(part)));
+        EXPECT_EQ(Image(e, 2).Compression, cfZIP);
+        const auto out = dir / "cut.pdf";
+        e.SaveToFile(Utf8ToUtf16(out.string()));
+        EXPECT_TRUE(QpdfCheck(out));
+    }
+}
+
 TEST(ImagesImport, ImageCount) {
     TempDir dir;
     TVellumark e;
