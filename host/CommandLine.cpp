@@ -1,14 +1,15 @@
 #include "host/CommandLine.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include <unistd.h>
 
@@ -40,10 +41,10 @@ constexpr const char* kHelp =
     "\n"
     "Errors are reported on standard error as SCRIPT(LINE, COLUMN) MESSAGE.\n";
 
+// Appends what is left of `in` to `data`.
 bool ReadAll(std::istream& in, std::string& data) {
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    data = buffer.str();
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) data.append(buffer, static_cast<std::size_t>(in.gcount()));
     return !in.bad();
 }
 
@@ -95,6 +96,9 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
             err << "vellumark: cannot read '" << scriptName << "': Is a directory\n";
             return kExitUsage;
         }
+        // The file is held once: room for its size is made before reading.
+        const std::uintmax_t size = std::filesystem::file_size(scriptName, ec);
+        if (!ec && size < data.max_size()) data.reserve(static_cast<std::size_t>(size));
         std::ifstream file(scriptName, std::ios::binary);
         if (!file) {
             err << "vellumark: cannot open '" << scriptName << "': " << std::strerror(errno) << "\n";
@@ -105,7 +109,11 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
             return kExitUsage;
         }
     }
-    return RunScript(DecodeScript(data), scriptName, out, err);
+    // Only the decoded text is kept while the script is parsed; the text goes
+    // too once it is parsed.
+    std::u16string text = DecodeScript(data);
+    std::string().swap(data);
+    return RunScript(std::move(text), scriptName, out, err);
 }
 
 }  // namespace vellumark::host

@@ -53,9 +53,9 @@ std::unique_ptr<TProgram> ParseOk(const std::string& script) {
 TVariant LiteralOf(const std::string& literal) {
     auto program = ParseOk("x = " + literal);
     if (!program || program->statements.size() != 1) return {};
-    const TExpr& e = *program->statements[0]->value;
-    EXPECT_EQ(e.kind, TExprKind::Literal) << literal;
-    return e.literal;
+    const TExprNode& e = program->exprs[program->statements[0].b];
+    EXPECT_TRUE(TProgram::IsLiteral(e)) << literal;
+    return program->Literal(e);
 }
 
 TEST(HostParserLiterals, IntegersAreLongUntilTheyNeedMoreThan32Bits) {
@@ -238,12 +238,13 @@ TEST(HostParserStatements, PropertyPutShapes) {
     auto program = ParseOk("D.PageWidth(1) = 3\nD.Units = 2\nD.Locate (1), 2, 3, 4");
     ASSERT_TRUE(program);
     ASSERT_EQ(program->statements.size(), 3u);
-    EXPECT_EQ(program->statements[0]->kind, TStmtKind::PropertyPut);
-    EXPECT_EQ(program->statements[0]->args.size(), 1u);
-    EXPECT_EQ(program->statements[1]->kind, TStmtKind::PropertyPut);
-    EXPECT_TRUE(program->statements[1]->args.empty());
-    EXPECT_EQ(program->statements[2]->kind, TStmtKind::Call);
-    EXPECT_EQ(program->statements[2]->args.size(), 4u);
+    // A put's arguments end with the value.
+    EXPECT_EQ(program->statements[0].kind, TStmtKind::PropertyPut);
+    EXPECT_EQ(program->statements[0].d, 2u);
+    EXPECT_EQ(program->statements[1].kind, TStmtKind::PropertyPut);
+    EXPECT_EQ(program->statements[1].d, 1u);
+    EXPECT_EQ(program->statements[2].kind, TStmtKind::Call);
+    EXPECT_EQ(program->statements[2].d, 4u);
 }
 
 TEST(HostParserStatements, BlocksMustClose) {
