@@ -15,7 +15,6 @@
 
 #include "host/ImagesCommand.h"
 #include "host/Interpreter.h"
-#include "host/ScriptSource.h"
 
 namespace vellumark::host {
 
@@ -109,11 +108,7 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
             return kExitUsage;
         }
     }
-    // Only the decoded text is kept while the script is parsed; the text goes
-    // too once it is parsed.
-    std::u16string text = DecodeScript(data);
-    std::string().swap(data);
-    return RunScript(std::move(text), scriptName, out, err);
+    return RunScriptBytes(std::move(data), scriptName, out, err);
 }
 
 }  // namespace vellumark::host

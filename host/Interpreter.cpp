@@ -604,10 +604,10 @@ int RunScript(std::u16string_view source, std::string_view scriptName, std::ostr
     return RunParsed(ParseScript(source), scriptName, out, err, options);
 }
 
-int RunScript(std::u16string&& source, std::string_view scriptName, std::ostream& out, std::ostream& err,
-              const TRunOptions& options) {
-    const TParseResult parsed = ParseScript(source);
-    std::u16string().swap(source);
+int RunScriptBytes(std::string&& bytes, std::string_view scriptName, std::ostream& out, std::ostream& err,
+                   const TRunOptions& options) {
+    const TParseResult parsed = ParseScriptBytes(bytes);
+    std::string().swap(bytes);
     return RunParsed(parsed, scriptName, out, err, options);
 }
 

@@ -45,9 +45,9 @@ int RunProgram(const TProgram& program, std::string_view scriptName, std::ostrea
 int RunScript(std::u16string_view source, std::string_view scriptName, std::ostream& out, std::ostream& err,
               const TRunOptions& options = {});
 
-// As above, for a source handed over: its memory is given back once the
-// script is parsed, before it runs.
-int RunScript(std::u16string&& source, std::string_view scriptName, std::ostream& out, std::ostream& err,
-              const TRunOptions& options = {});
+// The same for the bytes of a script file (see DecodeScript), handed over:
+// their memory is given back once the script is parsed, before it runs.
+int RunScriptBytes(std::string&& bytes, std::string_view scriptName, std::ostream& out, std::ostream& err,
+                   const TRunOptions& options = {});
 
 }  // namespace vellumark::host

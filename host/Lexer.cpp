@@ -1,4 +1,5 @@
 #include "base/NoCase.h"
+#include "base/TextCodec.h"
 #include "host/Lexer.h"
 
 #include <algorithm>
@@ -13,16 +14,24 @@ namespace vellumark::host {
 
 namespace {
 
-bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool IsNameChar(char16_t c) { return IsLetter(c) || IsDigit(c) || c == u'_'; }
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; }
-bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
+// Character classes on code units: UTF-16 units, or UTF-8 bytes, whose
+// values past ASCII (negative as char) never fall in an ASCII class.
+template <typename Char>
+bool IsLetter(Char c) { return (c >= Char('a') && c <= Char('z')) || (c >= Char('A') && c <= Char('Z')); }
+template <typename Char>
+bool IsDigit(Char c) { return c >= Char('0') && c <= Char('9'); }
+template <typename Char>
+bool IsNameChar(Char c) { return IsLetter(c) || IsDigit(c) || c == Char('_'); }
+template <typename Char>
+bool IsBlank(Char c) { return c == Char(' ') || c == Char('\t') || c == Char('\v') || c == Char('\f'); }
+template <typename Char>
+bool IsLineBreak(Char c) { return c == Char('\r') || c == Char('\n'); }
 
-int HexValue(char16_t c) {
-    if (IsDigit(c)) return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+template <typename Char>
+int HexValue(Char c) {
+    if (IsDigit(c)) return c - Char('0');
+    if (c >= Char('a') && c <= Char('f')) return c - Char('a') + 10;
+    if (c >= Char('A') && c <= Char('F')) return c - Char('A') + 10;
     return -1;
 }
 
@@ -123,10 +132,11 @@ constexpr bool KeywordsInOrder() {
 }
 static_assert(KeywordsInOrder());
 
-const TKeywordInfo* FindKeyword(std::u16string_view name) {
+template <typename Char>
+const TKeywordInfo* FindKeyword(std::basic_string_view<Char> name) {
     if (name.size() > kLongestKeyword) return nullptr;
     std::array<char16_t, kLongestKeyword> buffer;
-    for (std::size_t i = 0; i < name.size(); ++i) buffer[i] = AsciiLower(name[i]);
+    for (std::size_t i = 0; i < name.size(); ++i) buffer[i] = static_cast<char16_t>(AsciiLower(name[i]));
     const std::u16string_view lower(buffer.data(), name.size());
     auto it = std::lower_bound(std::begin(kKeywords), std::end(kKeywords), lower,
                                [](const TKeywordInfo& k, std::u16string_view w) { return k.word < w; });
@@ -143,41 +153,66 @@ uint8_t FlagsOf(TKeyword word) {
 bool IsReservedWord(TKeyword word) { return (FlagsOf(word) & kReserved) != 0; }
 bool IsUnsupportedWord(TKeyword word) { return (FlagsOf(word) & kUnsupported) != 0; }
 
-TToken TLexer::Start(TTokenKind kind) const {
-    TToken t;
+template <typename Char>
+TToken<Char> TLexer<Char>::Start(TTokenKind kind) const {
+    TToken<Char> t;
     t.kind = kind;
     t.pos = Pos();
     return t;
 }
 
-TToken TLexer::Emit(TToken t) {
+template <typename Char>
+TToken<Char> TLexer<Char>::Emit(TToken<Char> t) {
     any_ = true;
     lastKind_ = t.kind;
     lastKeyword_ = t.keyword;
     return t;
 }
 
-void TLexer::Fail(TSourcePos pos, const std::string& message) const {
+template <typename Char>
+void TLexer<Char>::Fail(TSourcePos pos, const std::string& message) const {
     throw EScriptError(EScriptError::TKind::Lexical, pos, message);
 }
 
-void TLexer::SkipLineBreak() {
-    if (src_[i_] == u'\r' && i_ + 1 < src_.size() && src_[i_ + 1] == u'\n') ++i_;
+// UTF-8: counts the code units from `begin` to i_ that are more than the
+// UTF-16 units they decode to. Text outside ASCII only ever stands in
+// strings and comments, and decodes there as it does in the whole source: an
+// ASCII character is never part of a longer sequence.
+template <typename Char>
+void TLexer<Char>::Passed(std::size_t begin) {
+    if constexpr (sizeof(Char) == 1) {
+        const TText part = src_.substr(begin, i_ - begin);
+        if (std::any_of(part.begin(), part.end(), [](Char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            extraUnits_ += part.size() - Utf8ToUtf16(part).size();
+    } else {
+        static_cast<void>(begin);
+    }
+}
+
+template <typename Char>
+void TLexer<Char>::SkipLineBreak() {
+    if (src_[i_] == Char('\r') && i_ + 1 < src_.size() && src_[i_ + 1] == Char('\n')) ++i_;
     ++i_;
     ++line_;
     lineStart_ = i_;
+    extraUnits_ = 0;
 }
 
-void TLexer::SkipToLineEnd() {
+template <typename Char>
+void TLexer<Char>::SkipToLineEnd() {
+    const std::size_t begin = i_;
     while (i_ < src_.size() && !IsLineBreak(src_[i_])) ++i_;
+    Passed(begin);
 }
 
 // Blank lines and comment lines add no Newline.
-bool TLexer::NewlineDue() const { return any_ && lastKind_ != TTokenKind::Newline; }
+template <typename Char>
+bool TLexer<Char>::NewlineDue() const { return any_ && lastKind_ != TTokenKind::Newline; }
 
 // An underscore continues the line when blanks (or the line's start) come
 // before it and only blanks follow it up to the line's end.
-bool TLexer::IsContinuation() const {
+template <typename Char>
+bool TLexer<Char>::IsContinuation() const {
     if (i_ > lineStart_ && !IsBlank(src_[i_ - 1])) return false;
     for (std::size_t j = i_ + 1; j < src_.size() && !IsLineBreak(src_[j]); ++j)
         if (!IsBlank(src_[j])) return false;
@@ -185,20 +220,22 @@ bool TLexer::IsContinuation() const {
 }
 
 // Rem is a comment where a statement may begin.
-bool TLexer::AtStatementStart() const {
+template <typename Char>
+bool TLexer<Char>::AtStatementStart() const {
     if (!any_) return true;
     return lastKind_ == TTokenKind::Newline || lastKind_ == TTokenKind::Colon ||
            (lastKind_ == TTokenKind::Name && (lastKeyword_ == TKeyword::Then || lastKeyword_ == TKeyword::Else));
 }
 
-TToken TLexer::Next() {
+template <typename Char>
+TToken<Char> TLexer<Char>::Next() {
     while (i_ < src_.size()) {
-        const char16_t c = src_[i_];
+        const Char c = src_[i_];
         if (IsBlank(c)) {
             ++i_;
         } else if (IsLineBreak(c)) {
             if (NewlineDue()) {
-                TToken t = Start(TTokenKind::Newline);
+                TToken<Char> t = Start(TTokenKind::Newline);
                 SkipLineBreak();
                 return Emit(t);
             }
@@ -210,7 +247,7 @@ TToken TLexer::Next() {
             SkipToLineEnd();
             if (i_ < src_.size()) SkipLineBreak();
         } else if (IsLetter(c)) {
-            TToken t = Start(TTokenKind::Name);
+            TToken<Char> t = Start(TTokenKind::Name);
             const std::size_t begin = i_;
             while (i_ < src_.size() && IsNameChar(src_[i_])) ++i_;
             t.text = src_.substr(begin, i_ - begin);
@@ -227,7 +264,7 @@ TToken TLexer::Next() {
         } else if (c == u'&' && i_ + 1 < src_.size() && (src_[i_ + 1] == u'H' || src_[i_ + 1] == u'h')) {
             return Emit(LexHex());
         } else if (c == u':') {
-            TToken t = Start(TTokenKind::Colon);
+            TToken<Char> t = Start(TTokenKind::Colon);
             ++i_;
             return Emit(t);
         } else {
@@ -238,8 +275,9 @@ TToken TLexer::Next() {
     return Emit(Start(TTokenKind::End));
 }
 
-TToken TLexer::LexNumber() {
-    TToken t = Start(TTokenKind::Number);
+template <typename Char>
+TToken<Char> TLexer<Char>::LexNumber() {
+    TToken<Char> t = Start(TTokenKind::Number);
     const std::size_t begin = i_;
     std::size_t intDigits = 0;  // integer digits after leading zeros
     int64_t whole = 0;          // their value while there are at most 10
@@ -313,8 +351,9 @@ TToken TLexer::LexNumber() {
     return t;
 }
 
-TToken TLexer::LexHex() {
-    TToken t = Start(TTokenKind::Number);
+template <typename Char>
+TToken<Char> TLexer<Char>::LexHex() {
+    TToken<Char> t = Start(TTokenKind::Number);
     i_ += 2;  // &H
     uint64_t v = 0;
     std::size_t digits = 0;
@@ -330,12 +369,13 @@ TToken TLexer::LexHex() {
     return t;
 }
 
-TToken TLexer::LexString() {
-    TToken t = Start(TTokenKind::String);
+template <typename Char>
+TToken<Char> TLexer<Char>::LexString() {
+    TToken<Char> t = Start(TTokenKind::String);
     const std::size_t begin = ++i_;
     for (;;) {
         if (i_ >= src_.size() || IsLineBreak(src_[i_])) Fail(t.pos, "Unterminated string constant");
-        const char16_t c = src_[i_++];
+        const Char c = src_[i_++];
         if (c == u'"') {
             if (i_ < src_.size() && src_[i_] == u'"') {
                 ++i_;
@@ -345,13 +385,15 @@ TToken TLexer::LexString() {
         }
     }
     t.text = src_.substr(begin, i_ - 1 - begin);
+    Passed(begin);
     return t;
 }
 
-TToken TLexer::LexSymbol() {
-    TToken t = Start(TTokenKind::Symbol);
-    const char16_t c = src_[i_];
-    const char16_t next = i_ + 1 < src_.size() ? src_[i_ + 1] : u'\0';
+template <typename Char>
+TToken<Char> TLexer<Char>::LexSymbol() {
+    TToken<Char> t = Start(TTokenKind::Symbol);
+    const Char c = src_[i_];
+    const Char next = i_ + 1 < src_.size() ? src_[i_ + 1] : Char(0);
     if (c == u'<' && next == u'>') {
         t.symbol = TSymbol::NotEqual;
     } else if (c == u'<' && next == u'=') {
@@ -386,5 +428,8 @@ TToken TLexer::LexSymbol() {
 }
 
 std::u16string LowerName(std::u16string_view name) { return LowerAscii(name); }
+
+template class TLexer<char16_t>;
+template class TLexer<char>;
 
 }  // namespace vellumark::host

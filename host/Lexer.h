@@ -2,7 +2,8 @@
 // statement ends. Comments (' and Rem) and line continuations ( _) are
 // consumed here and never reach the parser. The lexer hands out one token at
 // a time; tokens are small and refer to the source text, which must outlive
-// them.
+// them. The source is UTF-16 text, or UTF-8 bytes read as they stand (names,
+// numbers and operators are ASCII; columns still count UTF-16 units).
 #pragma once
 
 #include <cstddef>
@@ -46,13 +47,14 @@ bool IsReservedWord(TKeyword word);
 // Statements of the full language that scripts for this host cannot use.
 bool IsUnsupportedWord(TKeyword word);
 
+template <typename Char>
 struct TToken {
     TTokenKind kind = TTokenKind::End;
     TSymbol symbol = TSymbol::None;
     TKeyword keyword = TKeyword::None;
     bool real = false;  // a Number that is a Double
     TSourcePos pos;
-    std::u16string_view text;
+    std::basic_string_view<Char> text;
     int32_t lval = 0;
     double dval = 0;
 
@@ -82,17 +84,24 @@ private:
 // Reads tokens from the source, one per Next(); after the last one every
 // call gives End. A copy reads on independently from the same place.
 // Next() raises EScriptError (lexical) for an invalid character, an
-// unterminated string or a malformed number.
+// unterminated string or a malformed number. Char is char16_t (UTF-16) or
+// char (UTF-8).
+template <typename Char>
 class TLexer {
 public:
-    explicit TLexer(std::u16string_view source) : src_(source) {}
+    using TText = std::basic_string_view<Char>;
 
-    TToken Next();
+    explicit TLexer(TText source) : src_(source) {}
+
+    TToken<Char> Next();
 
 private:
-    std::u16string_view src_;
+    TText src_;
     std::size_t i_ = 0;
     std::size_t lineStart_ = 0;
+    // UTF-8: the code units of this line up to i_ that are more than its
+    // UTF-16 units.
+    std::size_t extraUnits_ = 0;
     int line_ = 1;
     // The previous token, for the rules that depend on it: blank lines give
     // no Newline, and Rem is a comment where a statement may begin.
@@ -101,20 +110,24 @@ private:
     TKeyword lastKeyword_ = TKeyword::None;
     bool ended_ = false;
 
-    TSourcePos Pos() const { return {line_, static_cast<int>(i_ - lineStart_) + 1}; }
-    TToken Start(TTokenKind kind) const;
-    TToken Emit(TToken t);
+    TSourcePos Pos() const { return {line_, static_cast<int>(i_ - lineStart_ - extraUnits_) + 1}; }
+    TToken<Char> Start(TTokenKind kind) const;
+    TToken<Char> Emit(TToken<Char> t);
     [[noreturn]] void Fail(TSourcePos pos, const std::string& message) const;
+    void Passed(std::size_t begin);
     void SkipLineBreak();
     void SkipToLineEnd();
     bool NewlineDue() const;
     bool IsContinuation() const;
     bool AtStatementStart() const;
-    TToken LexNumber();
-    TToken LexHex();
-    TToken LexString();
-    TToken LexSymbol();
+    TToken<Char> LexNumber();
+    TToken<Char> LexHex();
+    TToken<Char> LexString();
+    TToken<Char> LexSymbol();
 };
+
+extern template class TLexer<char16_t>;
+extern template class TLexer<char>;
 
 // ASCII lower case of a name.
 std::u16string LowerName(std::u16string_view name);

@@ -6,6 +6,8 @@
 #include <functional>
 #include <new>
 #include <optional>
+#include <string_view>
+#include <type_traits>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -15,6 +17,7 @@
 #include "base/TextCodec.h"
 #include "control/MemberTable.h"
 #include "host/Lexer.h"
+#include "host/ScriptSource.h"
 
 namespace vellumark::host {
 
@@ -90,7 +93,23 @@ struct TNameInfo {
     int32_t slot = -1;
 };
 
-TNameInfo Classify(std::u16string_view name) {
+// Names are ASCII in either source form.
+template <typename Char>
+std::u16string WidenName(std::basic_string_view<Char> name) {
+    return std::u16string(name.begin(), name.end());
+}
+
+// A name as UTF-8, for messages.
+template <typename Char>
+std::string NameText(std::basic_string_view<Char> name) {
+    if constexpr (sizeof(Char) == 1)
+        return std::string(name);
+    else
+        return Utf16ToUtf8(name);
+}
+
+template <typename Char>
+TNameInfo Classify(std::basic_string_view<Char> name) {
     TNameInfo info;
     for (const TBuiltinInfo& b : kBuiltins)
         if (EqualsNoCase(name, b.name)) {
@@ -109,41 +128,80 @@ TNameInfo Classify(std::u16string_view name) {
             info.value = value;
             return info;
         }
-    if (std::optional<int32_t> v = FindEnumValue(name)) {
+    if (std::optional<int32_t> v = FindEnumValue(WidenName(name))) {
         info.constant = TNameInfo::TConstant::Long;
         info.value = *v;
     }
     return info;
 }
 
-// Hashing of names as the language compares them (ASCII case ignored), and
-// as written.
-struct TNoCaseHash {
+// Names in tables keyed by UTF-16 text and looked up with the text of either
+// source form: hashed and compared as the language compares them (ASCII
+// case ignored), or as written.
+template <typename Char>
+std::basic_string_view<Char> ViewOf(std::basic_string_view<Char> s) {
+    return s;
+}
+template <typename Char>
+std::basic_string_view<Char> ViewOf(const std::basic_string<Char>& s) {
+    return s;
+}
+
+template <bool NoCase>
+struct TNameHash {
     using is_transparent = void;
-    std::size_t operator()(std::u16string_view s) const noexcept {
+    template <typename Text>
+    std::size_t operator()(const Text& text) const noexcept {
         uint64_t h = 14695981039346656037ULL;
-        for (char16_t c : s) h = (h ^ AsciiLower(c)) * 1099511628211ULL;
+        for (auto c : ViewOf(text)) {
+            uint32_t unit = static_cast<std::make_unsigned_t<decltype(c)>>(c);
+            if (NoCase) unit = AsciiLower(unit);
+            h = (h ^ unit) * 1099511628211ULL;
+        }
         return static_cast<std::size_t>(h);
     }
 };
-struct TNoCaseEqual {
+
+template <bool NoCase>
+struct TNameEqual {
     using is_transparent = void;
-    bool operator()(std::u16string_view a, std::u16string_view b) const noexcept { return EqualsNoCase(a, b); }
+    template <typename A, typename B>
+    bool operator()(const A& a, const B& b) const noexcept {
+        const auto x = ViewOf(a);
+        const auto y = ViewOf(b);
+        if constexpr (NoCase) {
+            return EqualsNoCase(x, y);
+        } else {
+            if (x.size() != y.size()) return false;
+            for (std::size_t i = 0; i < x.size(); ++i)
+                if (static_cast<std::make_unsigned_t<typename decltype(x)::value_type>>(x[i]) !=
+                    static_cast<std::make_unsigned_t<typename decltype(y)::value_type>>(y[i]))
+                    return false;
+            return true;
+        }
+    }
 };
-struct TExactHash {
-    using is_transparent = void;
-    std::size_t operator()(std::u16string_view s) const noexcept { return std::hash<std::u16string_view>()(s); }
-};
 
-std::string Quoted(std::u16string_view name) { return "'" + Utf16ToUtf8(name) + "'"; }
+template <typename Value, bool NoCase>
+using TNameMap = std::unordered_map<std::u16string, Value, TNameHash<NoCase>, TNameEqual<NoCase>>;
 
-std::string Unsupported(std::u16string_view name) { return "Unsupported statement: " + Quoted(name); }
+template <typename Char>
+std::string Quoted(std::basic_string_view<Char> name) {
+    return "'" + NameText(name) + "'";
+}
 
-std::string NoSuchMember(std::u16string_view name) {
+template <typename Char>
+std::string Unsupported(std::basic_string_view<Char> name) {
+    return "Unsupported statement: " + Quoted(name);
+}
+
+template <typename Char>
+std::string NoSuchMember(std::basic_string_view<Char> name) {
     return "Object doesn't support this property or method: " + Quoted(name);
 }
 
-std::string WrongArgCount(std::u16string_view name) {
+template <typename Char>
+std::string WrongArgCount(std::basic_string_view<Char> name) {
     return "Wrong number of arguments or invalid property assignment: " + Quoted(name);
 }
 
@@ -155,7 +213,10 @@ const char* SymbolText(TSymbol symbol) {
     }
 }
 
-bool IsReserved(const TToken& t) { return IsReservedWord(t.keyword); }
+template <typename Char>
+bool IsReserved(const TToken<Char>& t) {
+    return IsReservedWord(t.keyword);
+}
 
 enum class TBlockKind { TopLevel, For, If };
 
@@ -174,9 +235,13 @@ struct TList {
     int depth = 0;  // the highest of them
 };
 
+template <typename Char>
 class TParser {
+    using TText = std::basic_string_view<Char>;
+    using TTok = TToken<Char>;
+
 public:
-    explicit TParser(std::u16string_view source) : lexer_(source) {}
+    explicit TParser(TText source) : lexer_(source) {}
 
     std::unique_ptr<TProgram> Run() {
         prog_ = std::make_unique<TProgram>();
@@ -198,19 +263,19 @@ public:
     }
 
 private:
-    TLexer lexer_;
+    TLexer<Char> lexer_;
     // Tokens read ahead: the current one and at most one more.
     static constexpr std::size_t kAhead = 4;
-    std::array<TToken, kAhead> ahead_;
+    std::array<TTok, kAhead> ahead_;
     std::size_t head_ = 0;
     std::size_t count_ = 0;
 
     std::unique_ptr<TProgram> prog_;
-    std::unordered_map<std::u16string, TNameInfo, TNoCaseHash, TNoCaseEqual> names_;
-    std::unordered_map<std::u16string, uint32_t, TExactHash, std::equal_to<>> spellings_;  // index in names
+    TNameMap<TNameInfo, true> names_;
+    TNameMap<uint32_t, false> spellings_;  // index in names
     // Dispatch ids of members by spelling, and call sites by object slot,
     // spelling and form.
-    std::unordered_map<std::u16string, int32_t, TExactHash, std::equal_to<>> members_;
+    TNameMap<int32_t, false> members_;
     std::unordered_map<uint64_t, uint32_t> sites_;
     std::vector<TExprNode> roots_;  // roots of the argument lists being parsed
     std::u16string text_;           // a string literal's value
@@ -240,20 +305,20 @@ private:
     class TScan {
     public:
         explicit TScan(const TParser& parser) : parser_(parser), lexer_(parser.lexer_) {}
-        TToken Next() {
+        TTok Next() {
             if (taken_ < parser_.count_) return parser_.ahead_[(parser_.head_ + taken_++) % kAhead];
             return lexer_.Next();
         }
 
     private:
         const TParser& parser_;
-        TLexer lexer_;
+        TLexer<Char> lexer_;
         std::size_t taken_ = 0;
     };
 
     // ---- tokens ----
 
-    const TToken& Peek(std::size_t ahead = 0) {
+    const TTok& Peek(std::size_t ahead = 0) {
         while (count_ <= ahead) {
             ahead_[(head_ + count_) % kAhead] = lexer_.Next();
             ++count_;
@@ -261,8 +326,8 @@ private:
         return ahead_[(head_ + ahead) % kAhead];
     }
     // The current token; the source's end stays current.
-    TToken Take() {
-        TToken t = Peek();
+    TTok Take() {
+        TTok t = Peek();
         if (t.kind != TTokenKind::End) {
             head_ = (head_ + 1) % kAhead;
             --count_;
@@ -289,7 +354,7 @@ private:
     // The end of a statement: a line end, a colon, the source's end, or the
     // Else of a single-line If.
     bool AtStatementEnd() {
-        const TToken& t = Peek();
+        const TTok& t = Peek();
         return t.EndsStatement() || (singleLineIf_ > 0 && t.IsName(TKeyword::Else));
     }
 
@@ -330,35 +395,35 @@ private:
         roots_.resize(from);
     }
 
-    uint32_t NameIndex(std::u16string_view spelling) {
+    uint32_t NameIndex(TText spelling) {
         auto it = spellings_.find(spelling);
         if (it != spellings_.end()) return it->second;
         const auto index = static_cast<uint32_t>(prog_->names.size());
-        prog_->names.emplace_back(spelling);
-        spellings_.emplace(std::u16string(spelling), index);
+        prog_->names.push_back(WidenName(spelling));
+        spellings_.emplace(prog_->names.back(), index);
         return index;
     }
 
     // ---- names ----
 
-    TNameInfo& Info(std::u16string_view name) {
+    TNameInfo& Info(TText name) {
         auto it = names_.find(name);
-        if (it == names_.end()) it = names_.emplace(std::u16string(name), Classify(name)).first;
+        if (it == names_.end()) it = names_.emplace(WidenName(name), Classify(name)).first;
         return it->second;
     }
 
-    int SlotOf(const TToken& name) {
+    int SlotOf(const TTok& name) {
         TNameInfo& info = Info(name.text);
         if (info.slot < 0) {
             info.slot = static_cast<int32_t>(prog_->variables.size());
-            prog_->variables.push_back({std::u16string(name.text), false});
+            prog_->variables.push_back({WidenName(name.text), false});
         }
         return info.slot;
     }
 
     // A name that may be assigned to.
     int AssignableSlot() {
-        const TToken t = Peek();
+        const TTok t = Peek();
         if (t.kind != TTokenKind::Name) Fail(t.pos, "Expected identifier");
         if (IsReserved(t)) Fail(t.pos, "Expected identifier");
         const TNameInfo& info = Info(t.text);
@@ -370,19 +435,20 @@ private:
 
     // The member of the control that a name after "D." is, resolved once per
     // spelling: its dispatch id, else a compilation error.
-    int32_t DispIdOf(const TToken& member) {
+    int32_t DispIdOf(const TTok& member) {
         auto it = members_.find(member.text);
         if (it == members_.end()) {
-            std::optional<int32_t> dispid = FindDispId(member.text);
+            std::u16string name = WidenName(member.text);
+            std::optional<int32_t> dispid = FindDispId(name);
             if (!dispid) FailCompile(member.pos, NoSuchMember(member.text));
-            it = members_.emplace(std::u16string(member.text), *dispid).first;
+            it = members_.emplace(std::move(name), *dispid).first;
         }
         return it->second;
     }
 
     // The call site of a member on an object variable, for a call (method,
     // else property get) or a property put.
-    uint32_t Site(int slot, const TToken& member, int32_t dispid, bool put) {
+    uint32_t Site(int slot, const TTok& member, int32_t dispid, bool put) {
         const uint32_t name = NameIndex(member.text);
         const uint64_t key = (uint64_t{static_cast<uint32_t>(slot)} << 33) | (uint64_t{name} << 1) | (put ? 1 : 0);
         auto [it, inserted] = sites_.try_emplace(key, static_cast<uint32_t>(prog_->sites.size()));
@@ -410,7 +476,7 @@ private:
         blockKind_ = kind;
         for (;;) {
             while (Peek().kind == TTokenKind::Newline || Peek().kind == TTokenKind::Colon) Take();
-            const TToken& t = Peek();
+            const TTok& t = Peek();
             if (t.kind == TTokenKind::End) {
                 if (kind == TBlockKind::For) Fail(t.pos, "Expected 'Next'");
                 if (kind == TBlockKind::If) Fail(t.pos, "Expected 'End If'");
@@ -445,7 +511,7 @@ private:
     }
 
     void ParseStatement() {
-        const TToken t = Peek();
+        const TTok t = Peek();
         if (t.kind != TTokenKind::Name) Fail(t.pos, "Expected statement");
         const TSourcePos pos = t.pos;
         const bool first = statementsSeen_++ == 0;
@@ -465,7 +531,7 @@ private:
                 Take();
                 for (;;) {
                     const TSourcePos itemPos = Peek().pos;
-                    if (Peek().kind == TTokenKind::Name && FindEnumValue(Peek().text)) {
+                    if (Peek().kind == TTokenKind::Name && FindEnumValue(WidenName(Peek().text))) {
                         ParseLibraryConstant();
                         if (!Peek().IsSymbol(TSymbol::Comma)) break;
                         Take();
@@ -508,7 +574,7 @@ private:
                     AddStmt(TStmtKind::OnErrorResumeNext, pos);
                 } else if (Peek().IsName(TKeyword::GoTo)) {
                     Take();
-                    const TToken zero = Peek();
+                    const TTok zero = Peek();
                     if (zero.kind != TTokenKind::Number || zero.real || zero.lval != 0)
                         Fail(zero.pos, "Only 'On Error GoTo 0' is supported");
                     Take();
@@ -554,11 +620,11 @@ private:
     // library is not loaded declare the enumeration values they use. Such a
     // declaration must give the library's own value, and changes nothing.
     void ParseLibraryConstant() {
-        const TToken name = Take();
+        const TTok name = Take();
         ExpectSymbol(TSymbol::Equal);
         const std::size_t mark = prog_->exprs.size();
         const TExprRef value = ParseExpr();
-        const int32_t expected = FindEnumValue(name.text).value_or(0);
+        const int32_t expected = FindEnumValue(WidenName(name.text)).value_or(0);
         const TExprNode& e = prog_->exprs[value.node];
         if (e.kind != TExprKind::LongLiteral || static_cast<int32_t>(e.a) != expected)
             Fail(name.pos, "Name redefined: " + Quoted(name.text));
@@ -566,7 +632,7 @@ private:
     }
 
     void ParseCallStatement(TSourcePos pos) {
-        const TToken t = Peek();
+        const TTok t = Peek();
         if (t.kind != TTokenKind::Name || !Peek(1).IsSymbol(TSymbol::Dot))
             Fail(t.pos, "Expected object and member after 'Call'");
         if (IsReserved(t) && t.keyword != TKeyword::WScript && t.keyword != TKeyword::Err)
@@ -598,13 +664,13 @@ private:
         bool comma = false;
         TScan scan(*this);
         for (;;) {
-            const TToken t = scan.Next();
+            const TTok t = scan.Next();
             if (t.EndsStatement()) return false;
             if (t.IsSymbol(TSymbol::LParen)) {
                 ++depth;
             } else if (t.IsSymbol(TSymbol::RParen)) {
                 if (--depth == 0) {
-                    const TToken after = scan.Next();
+                    const TTok after = scan.Next();
                     return comma && (after.EndsStatement() || (singleLineIf_ > 0 && after.IsName(TKeyword::Else)));
                 }
             } else if (t.IsSymbol(TSymbol::Comma) && depth == 1) {
@@ -619,7 +685,7 @@ private:
         int depth = 0;
         TScan scan(*this);
         for (;;) {
-            const TToken t = scan.Next();
+            const TTok t = scan.Next();
             if (t.EndsStatement()) return false;
             if (t.IsSymbol(TSymbol::LParen)) ++depth;
             if (t.IsSymbol(TSymbol::RParen) && --depth == 0) return scan.Next().IsSymbol(TSymbol::Equal);
@@ -629,9 +695,9 @@ private:
     // OBJECT.MEMBER ... as a statement: a call, a property put, WScript.Echo,
     // WScript.Quit, Err.Clear or Err.Raise.
     void ParseObjectStatement(TSourcePos pos, bool withCall) {
-        const TToken object = Take();
+        const TTok object = Take();
         Take();  // "."
-        const TToken member = Peek();
+        const TTok member = Peek();
         if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
         Take();
 
@@ -664,7 +730,7 @@ private:
             }
             if (member.keyword == TKeyword::Number || member.keyword == TKeyword::Description ||
                 member.keyword == TKeyword::Source)
-                Fail(member.pos, "Err." + Utf16ToUtf8(member.text) + " cannot be set or called here");
+                Fail(member.pos, "Err." + NameText(member.text) + " cannot be set or called here");
             FailCompile(member.pos, NoSuchMember(member.text));
         }
 
@@ -719,7 +785,7 @@ private:
         ParseBlock(TBlockKind::If);
         prog_->statements[branch].a = StmtCount();
         for (;;) {
-            const TToken t = Peek();
+            const TTok t = Peek();
             if (t.IsName(TKeyword::ElseIf)) {
                 branch = AddStmt(TStmtKind::IfBranch, Take().pos);
                 prog_->statements[branch].b = ParseExpr().node;
@@ -836,7 +902,7 @@ private:
     TExprRef ParseComparison() {
         TExprRef left = ParseConcat();
         for (;;) {
-            const TToken& t = Peek();
+            const TTok& t = Peek();
             if (t.kind != TTokenKind::Symbol) return left;
             TBinaryOp op;
             switch (t.symbol) {
@@ -919,7 +985,7 @@ private:
     // Unary minus binds less tightly than "^": -2 ^ 2 is -4.
     TExprRef ParseUnary() {
         if (Peek().IsSymbol(TSymbol::Minus) || Peek().IsSymbol(TSymbol::Plus)) {
-            const TToken t = Take();
+            const TTok t = Take();
             const TSourcePos pos = t.pos;
             const bool negate = t.symbol == TSymbol::Minus;
             TNest nest(*this, pos);
@@ -965,25 +1031,37 @@ private:
         return {AddExpr(TExprKind::StringLiteral, 0, ref.block, ref.offset, ref.length)};
     }
 
-    TExprRef NumberLiteral(const TToken& t) {
+    TExprRef NumberLiteral(const TTok& t) {
         if (!t.real) return LongLiteral(t.lval);
         const auto bits = std::bit_cast<uint64_t>(t.dval);
         return {AddExpr(TExprKind::DoubleLiteral, 0, static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32))};
     }
 
-    // A string token's value: its text with doubled quotes made single.
-    TExprRef StringToken(const TToken& t) {
-        if (t.text.find(u'"') == std::u16string_view::npos) return StringLiteral(t.text);
-        text_.clear();
-        for (std::size_t i = 0; i < t.text.size(); ++i) {
-            text_ += t.text[i];
-            if (t.text[i] == u'"') ++i;
+    // A string token's value: its text (decoded from UTF-8) with doubled
+    // quotes made single.
+    TExprRef StringToken(const TTok& t) {
+        std::u16string_view value;
+        if constexpr (sizeof(Char) == 1) {
+            if (std::all_of(t.text.begin(), t.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+                text_.assign(t.text.begin(), t.text.end());
+            else
+                text_ = Utf8ToUtf16(t.text);
+            value = text_;
+        } else {
+            value = t.text;
         }
-        return StringLiteral(text_);
+        if (value.find(u'"') == std::u16string_view::npos) return StringLiteral(value);
+        std::u16string single;
+        single.reserve(value.size());
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            single += value[i];
+            if (value[i] == u'"') ++i;
+        }
+        return StringLiteral(single);
     }
 
     TExprRef ParsePrimary() {
-        const TToken& peeked = Peek();
+        const TTok& peeked = Peek();
         const TSourcePos pos = peeked.pos;
         switch (peeked.kind) {
             case TTokenKind::Number: return NumberLiteral(Take());
@@ -1000,7 +1078,7 @@ private:
             default: Fail(pos, "Expected expression");
         }
 
-        const TToken name = Take();
+        const TTok name = Take();
         switch (name.keyword) {
             case TKeyword::True: return {AddExpr(TExprKind::BoolLiteral, 0, 1)};
             case TKeyword::False: return {AddExpr(TExprKind::BoolLiteral, 0, 0)};
@@ -1010,10 +1088,10 @@ private:
             case TKeyword::WScript: {
                 if (!Peek().IsSymbol(TSymbol::Dot)) Fail(pos, "Expected expression");
                 Take();
-                const TToken member = Peek();
+                const TTok member = Peek();
                 if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
                 if (member.keyword == TKeyword::Echo || member.keyword == TKeyword::Quit)
-                    Fail(member.pos, "WScript." + Utf16ToUtf8(member.text) + " has no value");
+                    Fail(member.pos, "WScript." + NameText(member.text) + " has no value");
                 FailCompile(member.pos, NoSuchMember(member.text));
             }
             default: break;
@@ -1036,7 +1114,7 @@ private:
 
         if (Peek().IsSymbol(TSymbol::Dot)) {
             Take();
-            const TToken member = Peek();
+            const TTok member = Peek();
             if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
             Take();
             const int32_t dispid = DispIdOf(member);
@@ -1056,7 +1134,7 @@ private:
         TErrProperty property = TErrProperty::Number;
         if (Peek().IsSymbol(TSymbol::Dot)) {
             Take();
-            const TToken member = Peek();
+            const TTok member = Peek();
             if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
             Take();
             switch (member.keyword) {
@@ -1064,7 +1142,7 @@ private:
                 case TKeyword::Description: property = TErrProperty::Description; break;
                 case TKeyword::Source: property = TErrProperty::Source; break;
                 case TKeyword::Clear:
-                case TKeyword::Raise: Fail(member.pos, "Err." + Utf16ToUtf8(member.text) + " has no value");
+                case TKeyword::Raise: Fail(member.pos, "Err." + NameText(member.text) + " has no value");
                 default: FailCompile(member.pos, NoSuchMember(member.text));
             }
         }
@@ -1072,11 +1150,10 @@ private:
     }
 };
 
-}  // namespace
-
-TParseResult ParseScript(std::u16string_view source) {
+template <typename Char>
+TParseResult Parse(std::basic_string_view<Char> source) {
     TParseResult result;
-    TParser parser(source);
+    TParser<Char> parser(source);
     try {
         result.program = parser.Run();
     } catch (const EScriptError& e) {
@@ -1094,6 +1171,16 @@ TParseResult ParseScript(std::u16string_view source) {
         result.program.reset();
     }
     return result;
+}
+
+}  // namespace
+
+TParseResult ParseScript(std::u16string_view source) { return Parse(source); }
+
+TParseResult ParseScriptBytes(std::string_view bytes) {
+    if (std::optional<std::string_view> utf8 = Utf8ScriptText(bytes)) return Parse(*utf8);
+    const std::u16string text = DecodeScript(bytes);
+    return Parse(std::u16string_view(text));
 }
 
 }  // namespace vellumark::host

@@ -9,6 +9,7 @@
 #include "base/TextCodec.h"
 #include "host/Interpreter.h"
 #include "host/Parser.h"
+#include "host/ScriptSource.h"
 
 namespace vellumark::host {
 namespace {
@@ -287,6 +288,57 @@ TEST(HostParserErrors, PositionsOfSyntaxErrors) {
     EXPECT_EQ(ParseError("x = Len(1, 2)").message,
               "Wrong number of arguments or invalid property assignment: 'Len'");
     EXPECT_EQ(ParseError("x = Len").message, "Expected '('");
+}
+
+TEST(HostParserErrors, ALexicalErrorAnywhereComesFirst) {
+    // The whole source is read before any statement is judged, so a bad
+    // token further on is reported instead of an earlier syntax error.
+    TDiagnostic d = ParseError("x = )\ny = 1\nz = \"open");
+    EXPECT_EQ(d.message, "Unterminated string constant");
+    EXPECT_EQ(d.pos.line, 3);
+    d = ParseError("D.Nope 1\nx = 1 @ 2");
+    EXPECT_EQ(d.kind, TDiagnostic::TKind::Syntax);
+    EXPECT_EQ(d.message, "Invalid character");
+    EXPECT_EQ(d.pos.line, 2);
+    // Also past a statement the parser looks ahead through.
+    d = ParseError("D.Locate(1, 2) = 3 @\n");
+    EXPECT_EQ(d.message, "Invalid character");
+    EXPECT_EQ(d.pos.col, 20);
+}
+
+TEST(HostParserErrors, Utf8IsReadAsTheDecodedTextReadsIt) {
+    // Script bytes are read without decoding them first; columns still count
+    // UTF-16 units, and malformed bytes count as the U+FFFD they decode to.
+    struct TCase {
+        std::string bytes;
+        int line, col;
+        std::string message;
+    };
+    const TCase cases[] = {
+        {"x = \"\xE2\x82\xAC\xF0\x9F\x98\x80\" @", 1, 11, "Invalid character"},
+        {"x = 1 ' \xC3\xA9\xF0\x9F\x98\x80\ny = (\xC3\xA9", 2, 6, "Invalid character"},
+        {"x = \"\xE2\x82\" + )", 1, 12, "Expected expression"},
+        {"x = \"\xC3\" & \"\x80\xFF\" +", 1, 17, "Expected expression"},
+        {"\xEF\xBB\xBFx = \"\xF4\x90\x80\x80\" x", 1, 12, "Expected end of statement"},
+        {"x = 1\r\nRem \xED\xA0\x80\r\ny = \"\xC3\xA9\n", 3, 5, "Unterminated string constant"},
+        {"x = \xC3\xA9", 1, 5, "Invalid character"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        TParseResult bytes = ParseScriptBytes(c.bytes);
+        TParseResult text = ParseScript(DecodeScript(c.bytes));
+        ASSERT_TRUE(bytes.error && text.error);
+        EXPECT_EQ(bytes.error->message, c.message);
+        EXPECT_EQ(bytes.error->pos.line, c.line);
+        EXPECT_EQ(bytes.error->pos.col, c.col);
+        EXPECT_EQ(text.error->message, c.message);
+        EXPECT_EQ(text.error->pos.col, c.col);
+    }
+    // String values decode the same way.
+    const std::string script = "WScript.Echo \"a\xC3\xA9\xE2\x82\" & \"\xF0\x9F\x98\x80\"\"\xFF\", Len(\"\xF0\x9F\x98\x80\")\n";
+    std::ostringstream out, err;
+    EXPECT_EQ(RunScriptBytes(std::string(script), "t.vbs", out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), "a\xC3\xA9\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\"\xEF\xBF\xBD 2\n");
 }
 
 TEST(HostParserErrors, UnknownMembersAreFoundBeforeRunning) {
