@@ -95,31 +95,36 @@ public:
     struct TRef {
         uint32_t block = 0;
         uint32_t offset = 0;
-        uint32_t length = 0;
     };
 
+    // Each piece is stored after its length (two units, low half first).
     TRef Add(std::u16string_view text) {
-        if (text.size() > UINT32_MAX) throw std::bad_alloc();
-        const auto length = static_cast<uint32_t>(text.size());
-        if (length > kBlock / 4) {
+        if (text.size() > UINT32_MAX - 2) throw std::bad_alloc();
+        const auto size = static_cast<uint32_t>(text.size()) + 2;
+        TRef ref;
+        if (size > kBlock / 4) {
             // A long piece gets a block of its own; small pieces go on filling
             // the current one.
-            blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(length));
-            text.copy(blocks_.back().get(), length);
-            return {static_cast<uint32_t>(blocks_.size() - 1), 0, length};
+            blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
+            ref = {static_cast<uint32_t>(blocks_.size() - 1), 0};
+        } else {
+            if (blocks_.empty() || used_ + size > kBlock) {
+                blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(kBlock));
+                current_ = static_cast<uint32_t>(blocks_.size() - 1);
+                used_ = 0;
+            }
+            ref = {current_, used_};
+            used_ += size;
         }
-        if (blocks_.empty() || used_ + length > kBlock) {
-            blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(kBlock));
-            current_ = static_cast<uint32_t>(blocks_.size() - 1);
-            used_ = 0;
-        }
-        text.copy(blocks_[current_].get() + used_, length);
-        TRef ref{current_, used_, length};
-        used_ += length;
+        char16_t* at = blocks_[ref.block].get() + ref.offset;
+        at[0] = static_cast<char16_t>(text.size() & 0xFFFF);
+        at[1] = static_cast<char16_t>(text.size() >> 16);
+        text.copy(at + 2, text.size());
         return ref;
     }
-    std::u16string_view View(uint32_t block, uint32_t offset, uint32_t length) const {
-        return {blocks_[block].get() + offset, length};
+    std::u16string_view View(uint32_t block, uint32_t offset) const {
+        const char16_t* at = blocks_[block].get() + offset;
+        return {at + 2, static_cast<std::size_t>(at[0]) | (static_cast<std::size_t>(at[1]) << 16)};
     }
 
 private:
@@ -134,7 +139,7 @@ enum class TExprKind : uint8_t {
     DoubleLiteral,  // a, b: the value's bits
     BoolLiteral,    // a: 0 or 1
     EmptyLiteral,   //
-    StringLiteral,  // a, b, count: block, offset and length in text
+    StringLiteral,  // a, b: block and offset in text
     Nothing,        // the Nothing object reference
     Variable,       // a: slot
     ErrProperty,    // op: TErrProperty
@@ -142,44 +147,49 @@ enum class TExprKind : uint8_t {
     Builtin,        // op: TBuiltin, a: index in names (the function as written), b: first argument, count
     Unary,          // op: TUnaryOp, a: operand
     Binary,         // op: TBinaryOp, a: left, b: right
+    ArgCount,       // a: the number of the arguments that follow, when count is kManyArgs
 };
+
+// A count of arguments that does not fit a node: the real one is in the
+// ArgCount node before the first argument.
+inline constexpr uint16_t kManyArgs = 0xFFFF;
 
 struct TExprNode {
     TExprKind kind = TExprKind::EmptyLiteral;
     uint8_t op = 0;
+    uint16_t count = 0;
     uint32_t a = 0;
     uint32_t b = 0;
-    uint32_t count = 0;
 };
-static_assert(sizeof(TExprNode) == 16);
+static_assert(sizeof(TExprNode) == 12);
 
 enum class TStmtKind : uint8_t {
     Assign,             // a: slot, b: value
     SetAssign,          // Set; a: slot, b: value
-    Call,               // a: site, c: first argument, d: count (result dropped)
-    PropertyPut,        // a: site, c: first argument, d: count (the value last)
-    Echo,               // WScript.Echo; c: first argument, d: count
-    Quit,               // WScript.Quit; c: first argument, d: count (0 or 1)
+    Call,               // a: site, b: first argument, c: count (result dropped)
+    PropertyPut,        // a: site, b: first argument, c: count (the value last)
+    Echo,               // WScript.Echo; b: first argument, c: count
+    Quit,               // WScript.Quit; b: first argument, c: count (0 or 1)
     ErrClear,           // Err.Clear
-    ErrRaise,           // Err.Raise; c: first argument, d: count
+    ErrRaise,           // Err.Raise; b: first argument, c: count
     OnErrorResumeNext,  //
     OnErrorGoto0,       //
     If,                 // a: end; followed by its IfBranch nodes and at most one Else
     IfBranch,           // If or ElseIf (pos is its own): a: end of its body, b: condition
     Else,               // a: end of its body
-    For,                // a: slot, b: end of the body, c: From, To and Step, d: 2 or 3
+    For,                // a: slot, b: end of the body, c: From, To and Step, small: 2 or 3 of them
     ExitFor,            //
 };
 
 struct TStmtNode {
     TStmtKind kind = TStmtKind::Assign;
+    uint8_t small = 0;
     TSourcePos pos;
     uint32_t a = 0;
     uint32_t b = 0;
     uint32_t c = 0;
-    uint32_t d = 0;
 };
-static_assert(sizeof(TStmtNode) == 28);
+static_assert(sizeof(TStmtNode) == 24);
 
 // A member named on an object variable, resolved once for all the places
 // that name it the same way on the same variable: the member table entry
@@ -215,11 +225,14 @@ struct TProgram {
             case TExprKind::DoubleLiteral:
                 return TVariant::Double(std::bit_cast<double>(uint64_t{e.a} | (uint64_t{e.b} << 32)));
             case TExprKind::BoolLiteral: return TVariant::Bool(e.a != 0);
-            case TExprKind::StringLiteral: return TVariant::String(std::u16string(text.View(e.a, e.b, e.count)));
+            case TExprKind::StringLiteral: return TVariant::String(std::u16string(text.View(e.a, e.b)));
             default: return {};
         }
     }
     static bool IsLiteral(const TExprNode& e) { return e.kind <= TExprKind::StringLiteral; }
+
+    // The number of arguments of a Member or Builtin node.
+    uint32_t ArgCount(const TExprNode& e) const { return e.count != kManyArgs ? e.count : exprs[e.b - 1].a; }
 
     // Index of the statement after statement i at its level.
     uint32_t Next(uint32_t i) const {

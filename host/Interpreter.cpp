@@ -225,14 +225,14 @@ private:
                 const TCallSite& site = program_.sites[s.a];
                 TPDFDoc& doc = ObjectIn(static_cast<int>(site.slot));
                 TArguments args(*this);
-                PushArguments(s.c, s.d);
+                PushArguments(s.b, s.c);
                 Invoke(doc, site, args.Values());
                 return TFlow::Normal;
             }
             case TStmtKind::Echo: {
                 std::u16string line;
-                for (uint32_t i = 0; i < s.d; ++i) {
-                    TValue v = Eval(s.c + i);
+                for (uint32_t i = 0; i < s.c; ++i) {
+                    TValue v = Eval(s.b + i);
                     const TVariant& d = DataOf(v);
                     if (i > 0) line += u' ';
                     line += d.vt == TVarType::Null ? u"Null" : ToText(d);
@@ -242,7 +242,7 @@ private:
             }
             case TStmtKind::Quit: {
                 int32_t code = 0;
-                if (s.d > 0) code = ToLong(DataOf(Eval(s.c)));
+                if (s.c > 0) code = ToLong(DataOf(Eval(s.b)));
                 exitCode_ = code;
                 return TFlow::Stop;
             }
@@ -253,12 +253,12 @@ private:
     }
 
     TFlow ExecRaise(const TStmtNode& s) {
-        int32_t number = ToLong(DataOf(Eval(s.c)));
+        int32_t number = ToLong(DataOf(Eval(s.b)));
         std::u16string source = kRuntimeSource;
         std::u16string description = RuntimeMessage(number);
-        if (s.d > 1) source = ToText(DataOf(Eval(s.c + 1)));
-        if (s.d > 2) description = ToText(DataOf(Eval(s.c + 2)));
-        for (uint32_t i = 3; i < s.d; ++i) DataOf(Eval(s.c + i));
+        if (s.c > 1) source = ToText(DataOf(Eval(s.b + 1)));
+        if (s.c > 2) description = ToText(DataOf(Eval(s.b + 2)));
+        for (uint32_t i = 3; i < s.c; ++i) DataOf(Eval(s.b + i));
         throw ERuntimeError(number, std::move(description), std::move(source));
     }
 
@@ -291,7 +291,7 @@ private:
         const int slot = static_cast<int>(s.a);
         TVariant from = NumericOf(Eval(s.c));
         TVariant to = NumericOf(Eval(s.c + 1));
-        TVariant step = s.d > 2 ? NumericOf(Eval(s.c + 2)) : TVariant::Long(1);
+        TVariant step = s.small > 2 ? NumericOf(Eval(s.c + 2)) : TVariant::Long(1);
         const double limit = to.vt == TVarType::I4 ? to.lVal : to.dblVal;
         const bool up = (step.vt == TVarType::I4 ? step.lVal : step.dblVal) >= 0;
         WriteVar(slot, TValue::Data(from));
@@ -430,7 +430,7 @@ private:
                 const TCallSite& site = program_.sites[e.a];
                 TPDFDoc& doc = ObjectIn(static_cast<int>(site.slot));
                 TArguments args(*this);
-                PushArguments(e.b, e.count);
+                PushArguments(e.b, program_.ArgCount(e));
                 return TValue::Data(Invoke(doc, site, args.Values()));
             }
             case TExprKind::Builtin: return CallBuiltin(e);
@@ -445,6 +445,7 @@ private:
                 return TValue::Data(
                     BinaryOperation(static_cast<TBinaryOp>(e.op), DataOf(l), DataOf(r), options_.maxStringLength));
             }
+            case TExprKind::ArgCount: break;
         }
         throw ERuntimeError::Host(rt::kInternal);
     }
@@ -459,7 +460,7 @@ private:
             return TValue::Object(std::make_shared<TPDFDoc>());
         }
         std::vector<TVariant> args;
-        for (uint32_t i = first; i < first + e.count; ++i) args.push_back(DataOf(Eval(i)));
+        for (uint32_t i = first; i < first + program_.ArgCount(e); ++i) args.push_back(DataOf(Eval(i)));
         const TVariant& x = args[0];
         switch (builtin) {
             case TBuiltin::ReadBytes: return TValue::Data(ReadBytes(ToText(x)));
@@ -583,8 +584,6 @@ int RunProgram(const TProgram& program, std::string_view scriptName, std::ostrea
     return TInterpreter(program, scriptName, out, err, options).Run();
 }
 
-namespace {
-
 int RunParsed(const TParseResult& parsed, std::string_view scriptName, std::ostream& out, std::ostream& err,
               const TRunOptions& options) {
     if (parsed.error) {
@@ -596,8 +595,6 @@ int RunParsed(const TParseResult& parsed, std::string_view scriptName, std::ostr
     }
     return RunProgram(*parsed.program, scriptName, out, err, options);
 }
-
-}  // namespace
 
 int RunScript(std::u16string_view source, std::string_view scriptName, std::ostream& out, std::ostream& err,
               const TRunOptions& options) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "host/Ast.h"
+#include "host/Parser.h"
 
 namespace vellumark::host {
 
@@ -49,5 +50,9 @@ int RunScript(std::u16string_view source, std::string_view scriptName, std::ostr
 // their memory is given back once the script is parsed, before it runs.
 int RunScriptBytes(std::string&& bytes, std::string_view scriptName, std::ostream& out, std::ostream& err,
                    const TRunOptions& options = {});
+
+// Reports the error of a script that did not parse (kExitUsage), or runs it.
+int RunParsed(const TParseResult& parsed, std::string_view scriptName, std::ostream& out, std::ostream& err,
+              const TRunOptions& options = {});
 
 }  // namespace vellumark::host

@@ -132,15 +132,27 @@ constexpr bool KeywordsInOrder() {
 }
 static_assert(KeywordsInOrder());
 
+// Where the words of each first letter begin in kKeywords ('a' to 'z', and
+// the end).
+constexpr auto kFirstOfLetter = [] {
+    std::array<uint8_t, 27> first{};
+    std::size_t k = 0;
+    for (std::size_t letter = 0; letter <= 26; ++letter) {
+        while (k < std::size(kKeywords) && static_cast<std::size_t>(kKeywords[k].word[0] - u'a') < letter) ++k;
+        first[letter] = static_cast<uint8_t>(k);
+    }
+    return first;
+}();
+
+// The keyword a name is, if any. Names start with a letter.
 template <typename Char>
 const TKeywordInfo* FindKeyword(std::basic_string_view<Char> name) {
     if (name.size() > kLongestKeyword) return nullptr;
-    std::array<char16_t, kLongestKeyword> buffer;
-    for (std::size_t i = 0; i < name.size(); ++i) buffer[i] = static_cast<char16_t>(AsciiLower(name[i]));
-    const std::u16string_view lower(buffer.data(), name.size());
-    auto it = std::lower_bound(std::begin(kKeywords), std::end(kKeywords), lower,
-                               [](const TKeywordInfo& k, std::u16string_view w) { return k.word < w; });
-    return it != std::end(kKeywords) && it->word == lower ? &*it : nullptr;
+    const std::size_t letter = static_cast<std::size_t>(AsciiLower(name[0]) - Char('a'));
+    if (letter >= 26) return nullptr;
+    for (std::size_t k = kFirstOfLetter[letter]; k < kFirstOfLetter[letter + 1]; ++k)
+        if (EqualsNoCase(name, kKeywords[k].word)) return &kKeywords[k];
+    return nullptr;
 }
 
 uint8_t FlagsOf(TKeyword word) {

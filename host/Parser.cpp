@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <functional>
+#include <cstdint>
+#include <deque>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <type_traits>
-#include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -135,55 +135,80 @@ TNameInfo Classify(std::basic_string_view<Char> name) {
     return info;
 }
 
-// Names in tables keyed by UTF-16 text and looked up with the text of either
-// source form: hashed and compared as the language compares them (ASCII
-// case ignored), or as written.
-template <typename Char>
-std::basic_string_view<Char> ViewOf(std::basic_string_view<Char> s) {
-    return s;
-}
-template <typename Char>
-std::basic_string_view<Char> ViewOf(const std::basic_string<Char>& s) {
-    return s;
-}
+// A table of names (UTF-16 keys, looked up with text of either source form):
+// open addressing over a power-of-two array of entry numbers; entries stay
+// where they are, so references to values last.
+template <typename Value, bool NoCase>
+class TNameTable {
+public:
+    template <typename Char>
+    Value* Find(std::basic_string_view<Char> key) {
+        if (entries_.empty()) return nullptr;
+        const uint64_t hash = Hash(key);
+        for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+            const uint32_t number = slots_[i];
+            if (number == 0) return nullptr;
+            TEntry& entry = entries_[number - 1];
+            if (entry.hash == hash && Equal(std::u16string_view(entry.key), key)) return &entry.value;
+        }
+    }
 
-template <bool NoCase>
-struct TNameHash {
-    using is_transparent = void;
-    template <typename Text>
-    std::size_t operator()(const Text& text) const noexcept {
+    // Adds a key that is not in the table.
+    Value& Insert(std::u16string key, Value value) {
+        if (entries_.size() >= UINT32_MAX / 2) throw std::bad_alloc();
+        if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+        const uint64_t hash = Hash(std::u16string_view(key));
+        entries_.push_back({std::move(key), hash, std::move(value)});
+        Place(hash, static_cast<uint32_t>(entries_.size()));
+        return entries_.back().value;
+    }
+
+private:
+    struct TEntry {
+        std::u16string key;
+        uint64_t hash;
+        Value value;
+    };
+    std::deque<TEntry> entries_;
+    std::vector<uint32_t> slots_;  // entry number + 1, 0 when free
+    std::size_t mask_ = 0;
+
+    template <typename Char>
+    static uint64_t Hash(std::basic_string_view<Char> text) {
         uint64_t h = 14695981039346656037ULL;
-        for (auto c : ViewOf(text)) {
-            uint32_t unit = static_cast<std::make_unsigned_t<decltype(c)>>(c);
+        for (Char c : text) {
+            uint32_t unit = static_cast<std::make_unsigned_t<Char>>(c);
             if (NoCase) unit = AsciiLower(unit);
             h = (h ^ unit) * 1099511628211ULL;
         }
-        return static_cast<std::size_t>(h);
+        return h ^ (h >> 29);
     }
-};
 
-template <bool NoCase>
-struct TNameEqual {
-    using is_transparent = void;
-    template <typename A, typename B>
-    bool operator()(const A& a, const B& b) const noexcept {
-        const auto x = ViewOf(a);
-        const auto y = ViewOf(b);
+    template <typename Char>
+    static bool Equal(std::u16string_view a, std::basic_string_view<Char> b) {
         if constexpr (NoCase) {
-            return EqualsNoCase(x, y);
+            return EqualsNoCase(a, b);
         } else {
-            if (x.size() != y.size()) return false;
-            for (std::size_t i = 0; i < x.size(); ++i)
-                if (static_cast<std::make_unsigned_t<typename decltype(x)::value_type>>(x[i]) !=
-                    static_cast<std::make_unsigned_t<typename decltype(y)::value_type>>(y[i]))
-                    return false;
+            if (a.size() != b.size()) return false;
+            for (std::size_t i = 0; i < a.size(); ++i)
+                if (a[i] != static_cast<std::make_unsigned_t<Char>>(b[i])) return false;
             return true;
         }
     }
-};
 
-template <typename Value, bool NoCase>
-using TNameMap = std::unordered_map<std::u16string, Value, TNameHash<NoCase>, TNameEqual<NoCase>>;
+    void Place(uint64_t hash, uint32_t number) {
+        std::size_t i = hash & mask_;
+        while (slots_[i] != 0) i = (i + 1) & mask_;
+        slots_[i] = number;
+    }
+
+    void Grow() {
+        const std::size_t size = std::max<std::size_t>(16, slots_.size() * 2);
+        slots_.assign(size, 0);
+        mask_ = size - 1;
+        for (std::size_t k = 0; k < entries_.size(); ++k) Place(entries_[k].hash, static_cast<uint32_t>(k + 1));
+    }
+};
 
 template <typename Char>
 std::string Quoted(std::basic_string_view<Char> name) {
@@ -271,12 +296,16 @@ private:
     std::size_t count_ = 0;
 
     std::unique_ptr<TProgram> prog_;
-    TNameMap<TNameInfo, true> names_;
-    TNameMap<uint32_t, false> spellings_;  // index in names
-    // Dispatch ids of members by spelling, and call sites by object slot,
-    // spelling and form.
-    TNameMap<int32_t, false> members_;
-    std::unordered_map<uint64_t, uint32_t> sites_;
+    TNameTable<TNameInfo, true> names_;
+    TNameTable<uint32_t, false> spellings_;  // index in names
+    // Members by spelling: dispatch id, the spelling in names, and the call
+    // sites made so far by object slot and form (slot * 2 + put).
+    struct TMemberName {
+        int32_t dispid = 0;
+        uint32_t name = 0;
+        std::vector<std::pair<uint64_t, uint32_t>> sites;
+    };
+    TNameTable<TMemberName, false> members_;
     std::vector<TExprNode> roots_;  // roots of the argument lists being parsed
     std::u16string text_;           // a string literal's value
 
@@ -364,16 +393,16 @@ private:
 
     // ---- the program's arrays ----
 
-    uint32_t AddStmt(TStmtKind kind, TSourcePos pos, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0, uint32_t d = 0) {
+    uint32_t AddStmt(TStmtKind kind, TSourcePos pos, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) {
         if (prog_->statements.size() >= UINT32_MAX) throw std::bad_alloc();
-        prog_->statements.push_back({kind, pos, a, b, c, d});
+        prog_->statements.push_back({kind, 0, pos, a, b, c});
         return static_cast<uint32_t>(prog_->statements.size() - 1);
     }
     uint32_t StmtCount() const { return static_cast<uint32_t>(prog_->statements.size()); }
 
     uint32_t AddExpr(TExprKind kind, uint8_t op = 0, uint32_t a = 0, uint32_t b = 0, uint32_t count = 0) {
         if (prog_->exprs.size() >= UINT32_MAX) throw std::bad_alloc();
-        prog_->exprs.push_back({kind, op, a, b, count});
+        prog_->exprs.push_back({kind, op, static_cast<uint16_t>(std::min<uint32_t>(count, kManyArgs)), a, b});
         return static_cast<uint32_t>(prog_->exprs.size() - 1);
     }
 
@@ -387,6 +416,7 @@ private:
     }
     void EndList(TList& list) {
         const std::size_t from = roots_.size() - list.count;
+        if (list.count >= kManyArgs) AddExpr(TExprKind::ArgCount, 0, list.count);
         list.first = static_cast<uint32_t>(prog_->exprs.size());
         for (std::size_t i = from; i < roots_.size(); ++i) {
             if (prog_->exprs.size() >= UINT32_MAX) throw std::bad_alloc();
@@ -396,20 +426,17 @@ private:
     }
 
     uint32_t NameIndex(TText spelling) {
-        auto it = spellings_.find(spelling);
-        if (it != spellings_.end()) return it->second;
+        if (const uint32_t* index = spellings_.Find(spelling)) return *index;
         const auto index = static_cast<uint32_t>(prog_->names.size());
         prog_->names.push_back(WidenName(spelling));
-        spellings_.emplace(prog_->names.back(), index);
-        return index;
+        return spellings_.Insert(prog_->names.back(), index);
     }
 
     // ---- names ----
 
     TNameInfo& Info(TText name) {
-        auto it = names_.find(name);
-        if (it == names_.end()) it = names_.emplace(WidenName(name), Classify(name)).first;
-        return it->second;
+        if (TNameInfo* info = names_.Find(name)) return *info;
+        return names_.Insert(WidenName(name), Classify(name));
     }
 
     int SlotOf(const TTok& name) {
@@ -435,38 +462,35 @@ private:
 
     // The member of the control that a name after "D." is, resolved once per
     // spelling: its dispatch id, else a compilation error.
-    int32_t DispIdOf(const TTok& member) {
-        auto it = members_.find(member.text);
-        if (it == members_.end()) {
-            std::u16string name = WidenName(member.text);
-            std::optional<int32_t> dispid = FindDispId(name);
-            if (!dispid) FailCompile(member.pos, NoSuchMember(member.text));
-            it = members_.emplace(std::move(name), *dispid).first;
-        }
-        return it->second;
+    TMemberName& MemberOf(const TTok& member) {
+        if (TMemberName* known = members_.Find(member.text)) return *known;
+        std::u16string name = WidenName(member.text);
+        std::optional<int32_t> dispid = FindDispId(name);
+        if (!dispid) FailCompile(member.pos, NoSuchMember(member.text));
+        return members_.Insert(std::move(name), TMemberName{*dispid, NameIndex(member.text), {}});
     }
 
     // The call site of a member on an object variable, for a call (method,
     // else property get) or a property put.
-    uint32_t Site(int slot, const TTok& member, int32_t dispid, bool put) {
-        const uint32_t name = NameIndex(member.text);
-        const uint64_t key = (uint64_t{static_cast<uint32_t>(slot)} << 33) | (uint64_t{name} << 1) | (put ? 1 : 0);
-        auto [it, inserted] = sites_.try_emplace(key, static_cast<uint32_t>(prog_->sites.size()));
-        if (inserted) {
-            TCallSite s;
-            s.dispid = dispid;
-            s.slot = static_cast<uint32_t>(slot);
-            s.name = name;
-            s.put = put;
-            if (put) {
-                s.member = FindMember(dispid, TInvokeKind::PropertyPut);
-            } else {
-                s.member = FindMember(dispid, TInvokeKind::Method);
-                if (!s.member) s.member = FindMember(dispid, TInvokeKind::PropertyGet);
-            }
-            prog_->sites.push_back(s);
+    uint32_t Site(int slot, TMemberName& member, bool put) {
+        const uint64_t key = uint64_t{static_cast<uint32_t>(slot)} * 2 + (put ? 1 : 0);
+        for (const auto& [known, site] : member.sites)
+            if (known == key) return site;
+        TCallSite s;
+        s.dispid = member.dispid;
+        s.slot = static_cast<uint32_t>(slot);
+        s.name = member.name;
+        s.put = put;
+        if (put) {
+            s.member = FindMember(member.dispid, TInvokeKind::PropertyPut);
+        } else {
+            s.member = FindMember(member.dispid, TInvokeKind::Method);
+            if (!s.member) s.member = FindMember(member.dispid, TInvokeKind::PropertyGet);
         }
-        return it->second;
+        const auto site = static_cast<uint32_t>(prog_->sites.size());
+        prog_->sites.push_back(s);
+        member.sites.emplace_back(key, site);
+        return site;
     }
 
     // ---- blocks and statements ----
@@ -706,14 +730,14 @@ private:
             if (member.keyword == TKeyword::Echo) {
                 ParseCallArguments(withCall, list);
                 EndList(list);
-                AddStmt(TStmtKind::Echo, pos, 0, 0, list.first, list.count);
+                AddStmt(TStmtKind::Echo, pos, 0, list.first, list.count);
                 return;
             }
             if (member.keyword == TKeyword::Quit) {
                 ParseCallArguments(withCall, list);
                 EndList(list);
                 if (list.count > 1) Fail(member.pos, WrongArgCount(member.text));
-                AddStmt(TStmtKind::Quit, pos, 0, 0, list.first, list.count);
+                AddStmt(TStmtKind::Quit, pos, 0, list.first, list.count);
                 return;
             }
             FailCompile(member.pos, NoSuchMember(member.text));
@@ -725,7 +749,7 @@ private:
                 EndList(list);
                 if (clear ? list.count != 0 : (list.count == 0 || list.count > 5))
                     Fail(member.pos, WrongArgCount(member.text));
-                AddStmt(clear ? TStmtKind::ErrClear : TStmtKind::ErrRaise, pos, 0, 0, list.first, list.count);
+                AddStmt(clear ? TStmtKind::ErrClear : TStmtKind::ErrRaise, pos, 0, list.first, list.count);
                 return;
             }
             if (member.keyword == TKeyword::Number || member.keyword == TKeyword::Description ||
@@ -734,7 +758,7 @@ private:
             FailCompile(member.pos, NoSuchMember(member.text));
         }
 
-        const int32_t dispid = DispIdOf(member);
+        TMemberName& target = MemberOf(member);
         const int slot = SlotOf(object);
 
         if (!withCall) {
@@ -742,19 +766,19 @@ private:
             bool put = Peek().IsSymbol(TSymbol::Equal);
             if (!put && Peek().IsSymbol(TSymbol::LParen)) put = ParenthesesThenEqual();
             if (put) {
-                const uint32_t site = Site(slot, member, dispid, true);
+                const uint32_t site = Site(slot, target, true);
                 if (Peek().IsSymbol(TSymbol::LParen)) ParseParenArguments(list);
                 ExpectSymbol(TSymbol::Equal);
                 AddToList(ParseExpr(), list);
                 EndList(list);
-                AddStmt(TStmtKind::PropertyPut, pos, site, 0, list.first, list.count);
+                AddStmt(TStmtKind::PropertyPut, pos, site, list.first, list.count);
                 return;
             }
         }
-        const uint32_t site = Site(slot, member, dispid, false);
+        const uint32_t site = Site(slot, target, false);
         ParseCallArguments(withCall, list);
         EndList(list);
-        AddStmt(TStmtKind::Call, pos, site, 0, list.first, list.count);
+        AddStmt(TStmtKind::Call, pos, site, list.first, list.count);
     }
 
     void ParseIf() {
@@ -832,7 +856,7 @@ private:
         s.a = slot;
         s.b = StmtCount();
         s.c = bounds.first;
-        s.d = bounds.count;
+        s.small = static_cast<uint8_t>(bounds.count);
     }
 
     // ---- expressions ----
@@ -856,7 +880,31 @@ private:
 
     TExprRef ParseExpr() {
         TNest nest(*this, Peek().pos);
+        if (LoneOperand()) return ParsePrimary();
         return ParseXor();
+    }
+
+    // True when the expression here is one number, string or name (no "." or
+    // "(" after it) with no operator after it: each level of ParseXor would
+    // only pass ParsePrimary's result up.
+    bool LoneOperand() {
+        const TTok& t = Peek();
+        if (t.kind == TTokenKind::Name) {
+            if (t.keyword == TKeyword::Not) return false;
+        } else if (t.kind != TTokenKind::Number && t.kind != TTokenKind::String) {
+            return false;
+        }
+        const bool name = t.kind == TTokenKind::Name;
+        const TTok& next = Peek(1);
+        switch (next.kind) {
+            case TTokenKind::Symbol:
+                return next.symbol == TSymbol::Comma || next.symbol == TSymbol::RParen ||
+                       (!name && (next.symbol == TSymbol::LParen || next.symbol == TSymbol::Dot));
+            case TTokenKind::Name:
+                return next.keyword != TKeyword::Xor && next.keyword != TKeyword::Or && next.keyword != TKeyword::And &&
+                       next.keyword != TKeyword::Mod;
+            default: return true;
+        }
     }
 
     TExprRef ParseXor() {
@@ -1028,7 +1076,7 @@ private:
 
     TExprRef StringLiteral(std::u16string_view value) {
         const TTextPool::TRef ref = prog_->text.Add(value);
-        return {AddExpr(TExprKind::StringLiteral, 0, ref.block, ref.offset, ref.length)};
+        return {AddExpr(TExprKind::StringLiteral, 0, ref.block, ref.offset)};
     }
 
     TExprRef NumberLiteral(const TTok& t) {
@@ -1117,8 +1165,8 @@ private:
             const TTok member = Peek();
             if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
             Take();
-            const int32_t dispid = DispIdOf(member);
-            const uint32_t site = Site(SlotOf(name), member, dispid, false);
+            TMemberName& target = MemberOf(member);
+            const uint32_t site = Site(SlotOf(name), target, false);
             TList args;
             if (Peek().IsSymbol(TSymbol::LParen)) ParseParenArguments(args);
             EndList(args);

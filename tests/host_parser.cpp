@@ -241,11 +241,11 @@ TEST(HostParserStatements, PropertyPutShapes) {
     ASSERT_EQ(program->statements.size(), 3u);
     // A put's arguments end with the value.
     EXPECT_EQ(program->statements[0].kind, TStmtKind::PropertyPut);
-    EXPECT_EQ(program->statements[0].d, 2u);
+    EXPECT_EQ(program->statements[0].c, 2u);
     EXPECT_EQ(program->statements[1].kind, TStmtKind::PropertyPut);
-    EXPECT_EQ(program->statements[1].d, 1u);
+    EXPECT_EQ(program->statements[1].c, 1u);
     EXPECT_EQ(program->statements[2].kind, TStmtKind::Call);
-    EXPECT_EQ(program->statements[2].d, 4u);
+    EXPECT_EQ(program->statements[2].c, 4u);
 }
 
 TEST(HostParserStatements, BlocksMustClose) {
