@@ -141,7 +141,7 @@ enum class TExprKind : uint8_t {
     EmptyLiteral,   //
     StringLiteral,  // a, b: block and offset in text
     Nothing,        // the Nothing object reference
-    Variable,       // a: slot
+    Variable,       // a: slot (of the script's variables; op is free to tell a procedure's locals apart)
     ErrProperty,    // op: TErrProperty
     Member,         // a: index in sites, b: first argument, count
     Builtin,        // op: TBuiltin, a: index in names (the function as written), b: first argument, count

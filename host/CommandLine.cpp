@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
