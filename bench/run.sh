@@ -17,7 +17,7 @@ log=$(mktemp /tmp/vellumark_bench_run.XXXXXX)
 trap 'rm -f "$log"' EXIT INT TERM
 
 progs="bench_format_real bench_save bench_libharu bench_layout bench_text_report bench_group4
-    bench_jpeg_passthrough bench_image_flate"
+    bench_jpeg_passthrough bench_image_flate bench_script_host"
 # ...and every other benchmark program built.
 for prog in $(cd "$dir" && ls bench_* 2>/dev/null); do
     case " $(echo $progs) " in *" $prog "*) ;; *) [ -x "$dir/$prog" ] && progs="$progs $prog" ;; esac

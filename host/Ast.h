@@ -1,14 +1,37 @@
-// The parsed form of an automation script: statements and expressions, each
-// with the line and column it starts at. The parser builds it in one pass over
-// the whole source, so every syntax error is known before anything runs.
+// The parsed form of an automation script, kept compact: statements and
+// expressions are small fixed-size nodes in flat arrays that refer to each
+// other by index; strings, names and resolved members sit in pools beside
+// them. The parser builds it in one pass over the whole source, so every
+// syntax error is known before anything runs.
+//
+// Layout
+// - Expression nodes are stored children first and refer to their operands by
+//   index. The arguments of a call stand side by side: [first, first + count).
+// - Statements are stored in source order, a compound statement before the
+//   statements it holds. A block is the range [first, end) of statement
+//   indices; a compound statement records where it ends, so a block is run
+//   by stepping from one statement to the next at its level.
+// - The main program is the block [0, mainEnd). Procedures, when the
+//   language gets them, are further blocks in the same arrays with their own
+//   range of local slots; loops of other kinds and Select Case are further
+//   compound statements of the same shape as For and If.
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "control/Variant.h"
+
+namespace vellumark {
+struct TMemberInfo;
+}
 
 namespace vellumark::host {
 
@@ -36,75 +59,147 @@ enum class TBuiltin : uint8_t {
 // Properties of the Err object that can be read.
 enum class TErrProperty : uint8_t { Number, Description, Source };
 
+// An append-only array in fixed chunks: growing never moves or copies what
+// is stored, so a large script's nodes take their own size and no more.
+template <typename T, unsigned ChunkBits = 12>
+class TChunkedArray {
+    static_assert(std::is_trivially_copyable_v<T>);
+    static constexpr std::size_t kChunk = std::size_t{1} << ChunkBits;
+
+public:
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    T& operator[](std::size_t i) noexcept { return chunks_[i >> ChunkBits][i & (kChunk - 1)]; }
+    const T& operator[](std::size_t i) const noexcept { return chunks_[i >> ChunkBits][i & (kChunk - 1)]; }
+    T& back() noexcept { return (*this)[size_ - 1]; }
+
+    void push_back(const T& value) {
+        if (size_ == chunks_.size() * kChunk) chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
+        (*this)[size_++] = value;
+    }
+    void pop_back() noexcept { --size_; }
+    // Drops the elements from `size` on (keeps the chunks for reuse).
+    void truncate(std::size_t size) noexcept {
+        if (size < size_) size_ = size;
+    }
+
+private:
+    std::vector<std::unique_ptr<T[]>> chunks_;
+    std::size_t size_ = 0;
+};
+
+// Text stored end to end in large blocks, for string literals: no string
+// object and no allocation of its own per piece.
+class TTextPool {
+public:
+    struct TRef {
+        uint32_t block = 0;
+        uint32_t offset = 0;
+    };
+
+    // Each piece is stored after its length (two units, low half first).
+    TRef Add(std::u16string_view text) {
+        if (text.size() > UINT32_MAX - 2) throw std::bad_alloc();
+        const auto size = static_cast<uint32_t>(text.size()) + 2;
+        TRef ref;
+        if (size > kBlock / 4) {
+            // A long piece gets a block of its own; small pieces go on filling
+            // the current one.
+            blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
+            ref = {static_cast<uint32_t>(blocks_.size() - 1), 0};
+        } else {
+            if (blocks_.empty() || used_ + size > kBlock) {
+                blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(kBlock));
+                current_ = static_cast<uint32_t>(blocks_.size() - 1);
+                used_ = 0;
+            }
+            ref = {current_, used_};
+            used_ += size;
+        }
+        char16_t* at = blocks_[ref.block].get() + ref.offset;
+        at[0] = static_cast<char16_t>(text.size() & 0xFFFF);
+        at[1] = static_cast<char16_t>(text.size() >> 16);
+        text.copy(at + 2, text.size());
+        return ref;
+    }
+    std::u16string_view View(uint32_t block, uint32_t offset) const {
+        const char16_t* at = blocks_[block].get() + offset;
+        return {at + 2, static_cast<std::size_t>(at[0]) | (static_cast<std::size_t>(at[1]) << 16)};
+    }
+
+private:
+    static constexpr uint32_t kBlock = uint32_t{1} << 15;
+    std::vector<std::unique_ptr<char16_t[]>> blocks_;
+    uint32_t current_ = 0;
+    uint32_t used_ = 0;
+};
+
 enum class TExprKind : uint8_t {
-    Literal,      // literal: a number, string, Boolean or Empty
-    Nothing,      // the Nothing object reference
-    Variable,     // slot
-    ErrProperty,  // errProperty
-    Member,       // slot (the object variable), name, dispid, args
-    Builtin,      // builtin, args
-    Unary,        // unaryOp, args[0]
-    Binary,       // binaryOp, args[0], args[1]
+    LongLiteral,    // a: the value (int32)
+    DoubleLiteral,  // a, b: the value's bits
+    BoolLiteral,    // a: 0 or 1
+    EmptyLiteral,   //
+    StringLiteral,  // a, b: block and offset in text
+    Nothing,        // the Nothing object reference
+    Variable,       // a: slot (of the script's variables; op is free to tell a procedure's locals apart)
+    ErrProperty,    // op: TErrProperty
+    Member,         // a: index in sites, b: first argument, count
+    Builtin,        // op: TBuiltin, a: index in names (the function as written), b: first argument, count
+    Unary,          // op: TUnaryOp, a: operand
+    Binary,         // op: TBinaryOp, a: left, b: right
+    ArgCount,       // a: the number of the arguments that follow, when count is kManyArgs
 };
 
-struct TExpr {
-    TExprKind kind = TExprKind::Literal;
-    TSourcePos pos;
-    int depth = 1;  // height of this subtree, bounded by the parser
+// A count of arguments that does not fit a node: the real one is in the
+// ArgCount node before the first argument.
+inline constexpr uint16_t kManyArgs = 0xFFFF;
 
-    TVariant literal;
-    int slot = -1;
-    std::u16string name;  // member or function name as written
-    int32_t dispid = 0;
-    TBuiltin builtin = TBuiltin::Len;
-    TUnaryOp unaryOp = TUnaryOp::Negate;
-    TBinaryOp binaryOp = TBinaryOp::Add;
-    TErrProperty errProperty = TErrProperty::Number;
-    std::vector<std::unique_ptr<TExpr>> args;
+struct TExprNode {
+    TExprKind kind = TExprKind::EmptyLiteral;
+    uint8_t op = 0;
+    uint16_t count = 0;
+    uint32_t a = 0;
+    uint32_t b = 0;
 };
-
-using TExprPtr = std::unique_ptr<TExpr>;
-
-struct TStmt;
-using TBlock = std::vector<std::unique_ptr<TStmt>>;
+static_assert(sizeof(TExprNode) == 12);
 
 enum class TStmtKind : uint8_t {
-    Assign,             // slot = value
-    SetAssign,          // Set slot = value
-    Call,               // slot.name args (result dropped)
-    PropertyPut,        // slot.name(args) = value
-    Echo,               // WScript.Echo args
-    Quit,               // WScript.Quit [value]
+    Assign,             // a: slot, b: value
+    SetAssign,          // Set; a: slot, b: value
+    Call,               // a: site, b: first argument, c: count (result dropped)
+    PropertyPut,        // a: site, b: first argument, c: count (the value last)
+    Echo,               // WScript.Echo; b: first argument, c: count
+    Quit,               // WScript.Quit; b: first argument, c: count (0 or 1)
     ErrClear,           // Err.Clear
-    ErrRaise,           // Err.Raise args
+    ErrRaise,           // Err.Raise; b: first argument, c: count
     OnErrorResumeNext,  //
     OnErrorGoto0,       //
-    If,                 // branches, elseBlock
-    For,                // slot, from, to, step, body
+    If,                 // a: end; followed by its IfBranch nodes and at most one Else
+    IfBranch,           // If or ElseIf (pos is its own): a: end of its body, b: condition
+    Else,               // a: end of its body
+    For,                // a: slot, b: end of the body, c: From, To and Step, small: 2 or 3 of them
     ExitFor,            //
 };
 
-struct TIfBranch {
-    TSourcePos pos;  // of the If or ElseIf
-    TExprPtr condition;
-    TBlock body;
-};
-
-struct TStmt {
+struct TStmtNode {
     TStmtKind kind = TStmtKind::Assign;
+    uint8_t small = 0;
     TSourcePos pos;
+    uint32_t a = 0;
+    uint32_t b = 0;
+    uint32_t c = 0;
+};
+static_assert(sizeof(TStmtNode) == 24);
 
-    int slot = -1;
-    std::u16string name;
+// A member named on an object variable, resolved once for all the places
+// that name it the same way on the same variable: the member table entry
+// that a call (method, else property get) or a property put reaches.
+struct TCallSite {
+    const TMemberInfo* member = nullptr;  // null when the object has no such form (an error when it runs)
     int32_t dispid = 0;
-    std::vector<TExprPtr> args;
-    TExprPtr value;
-
-    std::vector<TIfBranch> branches;
-    TBlock elseBlock;
-
-    TExprPtr from, to, step;
-    TBlock body;
+    uint32_t slot = 0;  // the object variable
+    uint32_t name = 0;  // index in names: the member as written
+    bool put = false;
 };
 
 // A script variable, by the spelling of its first use.
@@ -114,9 +209,42 @@ struct TVariable {
 };
 
 struct TProgram {
-    TBlock statements;
+    TChunkedArray<TStmtNode> statements;
+    TChunkedArray<TExprNode> exprs;
+    TTextPool text;                    // string literals
+    std::vector<std::u16string> names;    // member and function names as written, each once
+    std::vector<TCallSite> sites;
     std::vector<TVariable> variables;  // indexed by slot
+    uint32_t mainEnd = 0;              // the main program is statements [0, mainEnd)
     bool optionExplicit = false;
+
+    // The value of a literal node.
+    TVariant Literal(const TExprNode& e) const {
+        switch (e.kind) {
+            case TExprKind::LongLiteral: return TVariant::Long(static_cast<int32_t>(e.a));
+            case TExprKind::DoubleLiteral:
+                return TVariant::Double(std::bit_cast<double>(uint64_t{e.a} | (uint64_t{e.b} << 32)));
+            case TExprKind::BoolLiteral: return TVariant::Bool(e.a != 0);
+            case TExprKind::StringLiteral: return TVariant::String(std::u16string(text.View(e.a, e.b)));
+            default: return {};
+        }
+    }
+    static bool IsLiteral(const TExprNode& e) { return e.kind <= TExprKind::StringLiteral; }
+
+    // The number of arguments of a Member or Builtin node.
+    uint32_t ArgCount(const TExprNode& e) const { return e.count != kManyArgs ? e.count : exprs[e.b - 1].a; }
+
+    // Index of the statement after statement i at its level.
+    uint32_t Next(uint32_t i) const {
+        const TStmtNode& s = statements[i];
+        switch (s.kind) {
+            case TStmtKind::If:
+            case TStmtKind::IfBranch:
+            case TStmtKind::Else: return s.a;
+            case TStmtKind::For: return s.b;
+            default: return i + 1;
+        }
+    }
 };
 
 }  // namespace vellumark::host

@@ -1,20 +1,24 @@
 #include "host/CommandLine.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
+#include <new>
 #include <string>
 #include <system_error>
+#include <utility>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "host/ImagesCommand.h"
 #include "host/Interpreter.h"
-#include "host/ScriptSource.h"
+#include "host/Parser.h"
 
 namespace vellumark::host {
 
@@ -40,10 +44,49 @@ constexpr const char* kHelp =
     "\n"
     "Errors are reported on standard error as SCRIPT(LINE, COLUMN) MESSAGE.\n";
 
-bool ReadAll(std::istream& in, std::string& data) {
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    data = buffer.str();
+// Bytes in pages mapped for them alone rather than taken from the heap: the
+// script's bytes, which go once the script is parsed, give their memory
+// straight back and leave the heap as the document will grow it.
+class TPageBuffer {
+public:
+    TPageBuffer() = default;
+    ~TPageBuffer() { Release(); }
+    TPageBuffer(const TPageBuffer&) = delete;
+    TPageBuffer& operator=(const TPageBuffer&) = delete;
+
+    void Reserve(std::size_t capacity) {
+        if (capacity <= capacity_) return;
+        void* grown = data_ ? ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE)
+                            : ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (grown == MAP_FAILED) throw std::bad_alloc();
+        data_ = grown;
+        capacity_ = capacity;
+    }
+    void Append(const char* bytes, std::size_t n) {
+        if (n > capacity_ - size_) {
+            if (n > SIZE_MAX / 2 - size_) throw std::bad_alloc();
+            Reserve(std::max(size_ + n, capacity_ * 2));
+        }
+        std::memcpy(static_cast<char*>(data_) + size_, bytes, n);
+        size_ += n;
+    }
+    std::string_view View() const { return {static_cast<const char*>(data_), size_}; }
+    void Release() {
+        if (data_) ::munmap(data_, capacity_);
+        data_ = nullptr;
+        size_ = capacity_ = 0;
+    }
+
+private:
+    void* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
+// Appends what is left of `in` to `data`.
+bool ReadAll(std::istream& in, TPageBuffer& data) {
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) data.Append(buffer, static_cast<std::size_t>(in.gcount()));
     return !in.bad();
 }
 
@@ -83,7 +126,7 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
     }
 
     const std::string scriptName(args[1]);
-    std::string data;
+    TPageBuffer data;
     if (scriptName == "-") {
         if (!ReadAll(in, data)) {
             err << "vellumark: cannot read the script from standard input\n";
@@ -95,6 +138,9 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
             err << "vellumark: cannot read '" << scriptName << "': Is a directory\n";
             return kExitUsage;
         }
+        // Room for the file's size is made before reading.
+        const std::uintmax_t size = std::filesystem::file_size(scriptName, ec);
+        if (!ec && size > 0 && size < SIZE_MAX / 2) data.Reserve(static_cast<std::size_t>(size));
         std::ifstream file(scriptName, std::ios::binary);
         if (!file) {
             err << "vellumark: cannot open '" << scriptName << "': " << std::strerror(errno) << "\n";
@@ -105,7 +151,9 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
             return kExitUsage;
         }
     }
-    return RunScript(DecodeScript(data), scriptName, out, err);
+    const TParseResult parsed = ParseScriptBytes(data.View());
+    data.Release();
+    return RunParsed(parsed, scriptName, out, err);
 }
 
 }  // namespace vellumark::host

@@ -9,6 +9,8 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
+#include <span>
 #include <ostream>
 #include <system_error>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "base/OutputBuffer.h"
 #include "base/TextCodec.h"
 #include "control/Convert.h"
+#include "control/ErrorInfo.h"
 #include "control/HResult.h"
 #include "control/MemberTable.h"
 #include "control/PDFDocImpl1.h"
@@ -55,7 +58,7 @@ public:
                       DispIdOf(u"AddImageBMPHandle"), DispIdOf(u"AboutBox")} {}
 
     int Run() {
-        ExecBlock(program_.statements);
+        ExecRange(0, program_.mainEnd);
         out_.flush();
         return exitCode_;
     }
@@ -67,6 +70,7 @@ private:
     std::ostream& err_;
     TRunOptions options_;
     std::vector<TValue> vars_;
+    std::vector<TVariant> arguments_;  // see TArguments
     const int32_t saveToFile_;
     const int32_t readsFiles_[5];
 
@@ -169,19 +173,24 @@ private:
 
     // ---- statements ----
 
-    TFlow ExecBlock(const TBlock& block) {
-        for (const auto& stmt : block) {
-            TFlow flow = Exec(*stmt);
+    const TStmtNode& Stmt(uint32_t i) const { return program_.statements[i]; }
+    const TExprNode& Expr(uint32_t i) const { return program_.exprs[i]; }
+
+    // Runs the block [first, end).
+    TFlow ExecRange(uint32_t first, uint32_t end) {
+        for (uint32_t i = first; i < end; i = program_.Next(i)) {
+            TFlow flow = Exec(i);
             if (flow != TFlow::Normal) return flow;
         }
         return TFlow::Normal;
     }
 
-    TFlow Exec(const TStmt& s) {
+    TFlow Exec(uint32_t i) {
+        const TStmtNode& s = Stmt(i);
         if (!Step(s.pos)) return TFlow::Stop;
         switch (s.kind) {
-            case TStmtKind::If: return ExecIf(s);
-            case TStmtKind::For: return Guard(s.pos, [&] { return ExecFor(s); });
+            case TStmtKind::If: return ExecIf(i);
+            case TStmtKind::For: return Guard(s.pos, [&] { return ExecFor(i); });
             case TStmtKind::ExitFor: return TFlow::ExitFor;
             case TStmtKind::OnErrorResumeNext:
                 resumeNext_ = true;
@@ -196,37 +205,34 @@ private:
         }
     }
 
-    TFlow ExecSimple(const TStmt& s) {
+    TFlow ExecSimple(const TStmtNode& s) {
         switch (s.kind) {
             case TStmtKind::Assign: {
-                TValue v = Eval(*s.value);
+                TValue v = Eval(s.b);
                 DataOf(v);  // an object has no value to assign without Set
-                WriteVar(s.slot, std::move(v));
+                WriteVar(static_cast<int>(s.a), std::move(v));
                 return TFlow::Normal;
             }
             case TStmtKind::SetAssign: {
-                TValue v = Eval(*s.value);
+                TValue v = Eval(s.b);
                 if (!v.isObject) throw ERuntimeError::Host(rt::kObjectRequired);
-                WriteVar(s.slot, std::move(v));
+                WriteVar(static_cast<int>(s.a), std::move(v));
                 return TFlow::Normal;
             }
-            case TStmtKind::Call: {
-                TPDFDoc& doc = ObjectIn(s.slot);
-                std::vector<TVariant> args = EvalArguments(s.args);
-                Invoke(doc, s.dispid, s.name, dfMethod | dfPropertyGet, args);
-                return TFlow::Normal;
-            }
+            case TStmtKind::Call:
             case TStmtKind::PropertyPut: {
-                TPDFDoc& doc = ObjectIn(s.slot);
-                std::vector<TVariant> args = EvalArguments(s.args);
-                args.push_back(Argument(Eval(*s.value)));
-                Invoke(doc, s.dispid, s.name, dfPropertyPut, args);
+                // A put's value is the last of its arguments.
+                const TCallSite& site = program_.sites[s.a];
+                TPDFDoc& doc = ObjectIn(static_cast<int>(site.slot));
+                TArguments args(*this);
+                PushArguments(s.b, s.c);
+                Invoke(doc, site, args.Values());
                 return TFlow::Normal;
             }
             case TStmtKind::Echo: {
                 std::u16string line;
-                for (size_t i = 0; i < s.args.size(); ++i) {
-                    TValue v = Eval(*s.args[i]);
+                for (uint32_t i = 0; i < s.c; ++i) {
+                    TValue v = Eval(s.b + i);
                     const TVariant& d = DataOf(v);
                     if (i > 0) line += u' ';
                     line += d.vt == TVarType::Null ? u"Null" : ToText(d);
@@ -236,7 +242,7 @@ private:
             }
             case TStmtKind::Quit: {
                 int32_t code = 0;
-                if (!s.args.empty()) code = ToLong(DataOf(Eval(*s.args[0])));
+                if (s.c > 0) code = ToLong(DataOf(Eval(s.b)));
                 exitCode_ = code;
                 return TFlow::Stop;
             }
@@ -246,23 +252,27 @@ private:
         throw ERuntimeError::Host(rt::kInternal);
     }
 
-    TFlow ExecRaise(const TStmt& s) {
-        int32_t number = ToLong(DataOf(Eval(*s.args[0])));
+    TFlow ExecRaise(const TStmtNode& s) {
+        int32_t number = ToLong(DataOf(Eval(s.b)));
         std::u16string source = kRuntimeSource;
         std::u16string description = RuntimeMessage(number);
-        if (s.args.size() > 1) source = ToText(DataOf(Eval(*s.args[1])));
-        if (s.args.size() > 2) description = ToText(DataOf(Eval(*s.args[2])));
-        for (size_t i = 3; i < s.args.size(); ++i) DataOf(Eval(*s.args[i]));
+        if (s.c > 1) source = ToText(DataOf(Eval(s.b + 1)));
+        if (s.c > 2) description = ToText(DataOf(Eval(s.b + 2)));
+        for (uint32_t i = 3; i < s.c; ++i) DataOf(Eval(s.b + i));
         throw ERuntimeError(number, std::move(description), std::move(source));
     }
 
-    TFlow ExecIf(const TStmt& s) {
-        for (const TIfBranch& branch : s.branches) {
+    // An If statement: its IfBranch nodes in turn, then its Else if any.
+    TFlow ExecIf(uint32_t i) {
+        const uint32_t end = Stmt(i).a;
+        for (uint32_t j = i + 1; j < end;) {
+            const TStmtNode& branch = Stmt(j);
+            if (branch.kind == TStmtKind::Else) return ExecRange(j + 1, branch.a);
             bool taken = false;
             bool failed = false;
             TFlow flow = Guard(branch.pos, [&] {
                 failed = true;
-                taken = ToBool(DataOf(Eval(*branch.condition)));
+                taken = ToBool(DataOf(Eval(branch.b)));
                 failed = false;
                 return TFlow::Normal;
             });
@@ -270,28 +280,31 @@ private:
             // Under On Error Resume Next a condition that fails counts as
             // true: execution resumes with the next statement, the first of
             // the branch, as the language does it.
-            if (failed || taken) return ExecBlock(branch.body);
+            if (failed || taken) return ExecRange(j + 1, branch.a);
+            j = branch.a;
         }
-        return ExecBlock(s.elseBlock);
+        return TFlow::Normal;
     }
 
-    TFlow ExecFor(const TStmt& s) {
-        TVariant from = NumericOf(Eval(*s.from));
-        TVariant to = NumericOf(Eval(*s.to));
-        TVariant step = s.step ? NumericOf(Eval(*s.step)) : TVariant::Long(1);
+    TFlow ExecFor(uint32_t i) {
+        const TStmtNode& s = Stmt(i);
+        const int slot = static_cast<int>(s.a);
+        TVariant from = NumericOf(Eval(s.c));
+        TVariant to = NumericOf(Eval(s.c + 1));
+        TVariant step = s.small > 2 ? NumericOf(Eval(s.c + 2)) : TVariant::Long(1);
         const double limit = to.vt == TVarType::I4 ? to.lVal : to.dblVal;
         const bool up = (step.vt == TVarType::I4 ? step.lVal : step.dblVal) >= 0;
-        WriteVar(s.slot, TValue::Data(from));
+        WriteVar(slot, TValue::Data(from));
         for (;;) {
-            TVariant counter = NumericOf(ReadVar(s.slot));
+            TVariant counter = NumericOf(ReadVar(slot));
             double c = counter.vt == TVarType::I4 ? counter.lVal : counter.dblVal;
             if (up ? c > limit : c < limit) break;
             if (!Step(s.pos)) return TFlow::Stop;
-            TFlow flow = ExecBlock(s.body);
+            TFlow flow = ExecRange(i + 1, s.b);
             if (flow == TFlow::ExitFor) break;
             if (flow == TFlow::Stop) return flow;
-            TVariant next = BinaryOperation(TBinaryOp::Add, NumericOf(ReadVar(s.slot)), step, 0);
-            WriteVar(s.slot, TValue::Data(std::move(next)));
+            TVariant next = BinaryOperation(TBinaryOp::Add, NumericOf(ReadVar(slot)), step, 0);
+            WriteVar(slot, TValue::Data(std::move(next)));
         }
         return TFlow::Normal;
     }
@@ -300,17 +313,47 @@ private:
 
     // ---- calls on the control ----
 
+    // The arguments of one call, on a stack shared by all calls: the values
+    // pushed while the frame lives are its arguments, and go when it ends.
+    class TArguments {
+    public:
+        explicit TArguments(TInterpreter& interpreter)
+            : stack_(interpreter.arguments_), base_(interpreter.arguments_.size()) {}
+        ~TArguments() { stack_.resize(base_); }
+        TArguments(const TArguments&) = delete;
+        TArguments& operator=(const TArguments&) = delete;
+        std::span<const TVariant> Values() const { return std::span<const TVariant>(stack_).subspan(base_); }
+
+    private:
+        std::vector<TVariant>& stack_;
+        std::size_t base_;
+    };
+
     // An argument for the control: plain data only.
     TVariant Argument(const TValue& v) {
         if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
         return v.data;
     }
 
-    std::vector<TVariant> EvalArguments(const std::vector<TExprPtr>& exprs) {
-        std::vector<TVariant> args;
-        args.reserve(exprs.size());
-        for (const TExprPtr& e : exprs) args.push_back(Argument(Eval(*e)));
-        return args;
+    // Evaluates the expressions [first, first + count) onto the argument stack.
+    void PushArguments(uint32_t first, uint32_t count) {
+        for (uint32_t i = first; i < first + count; ++i) {
+            const TExprNode& e = Expr(i);
+            switch (e.kind) {
+                case TExprKind::LongLiteral: arguments_.push_back(TVariant::Long(static_cast<int32_t>(e.a))); break;
+                case TExprKind::Variable: {
+                    const TValue& v = ReadVar(static_cast<int>(e.a));
+                    if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
+                    arguments_.push_back(v.data);
+                    break;
+                }
+                default: {
+                    TValue v = Eval(i);
+                    if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
+                    arguments_.push_back(std::move(v.data));
+                }
+            }
+        }
     }
 
     bool ReadsFiles(int32_t dispid) const {
@@ -320,7 +363,7 @@ private:
     }
 
     // In sandbox mode SaveToFile builds the file in memory and drops it.
-    TVariant SandboxSave(TPDFDoc& doc, const std::vector<TVariant>& args) {
+    TVariant SandboxSave(TPDFDoc& doc, std::span<const TVariant> args) {
         if (args.size() != 1) throw ERuntimeError::Host(rt::kWrongArgs, u"SaveToFile");
         ToText(args[0]);
         if (sandboxSaves_ >= kSandboxSaves) return {};
@@ -336,20 +379,22 @@ private:
         return {};
     }
 
-    TVariant Invoke(TPDFDoc& doc, int32_t dispid, const std::u16string& name, uint16_t flags,
-                    const std::vector<TVariant>& args) {
+    // Calls the member a call site resolved to, through the control's
+    // function table.
+    TVariant Invoke(TPDFDoc& doc, const TCallSite& site, std::span<const TVariant> args) {
         if (options_.sandbox) {
-            if (dispid == saveToFile_ && !(flags & dfPropertyPut)) return SandboxSave(doc, args);
-            if (ReadsFiles(dispid)) return {};
+            if (site.dispid == saveToFile_ && !site.put) return SandboxSave(doc, args);
+            if (ReadsFiles(site.dispid)) return {};
         }
+        if (!site.member) throw ERuntimeError::Host(rt::kNoSuchMember, program_.names[site.name]);
         TVariant result;
-        TExcepInfo excep;
-        uint32_t argErr = 0;
-        const HRESULT status = doc.Invoke(dispid, flags, args, &result, &excep, &argErr);
+        const HRESULT status = doc.CallSlot(site.member->slot, args, &result);
         if (status >= 0) return result;
+        // A failure of the member itself leaves its error information.
+        if (std::optional<TErrorInfo> info = GetErrorInfo())
+            throw ERuntimeError(status, std::move(info->description),
+                                info->source.empty() ? std::u16string(kProgID) : std::move(info->source));
         switch (status) {
-            case hr::kException:
-                throw ERuntimeError(excep.scode, excep.description, excep.source.empty() ? kProgID : excep.source);
             // Failures of the call itself are reported with their message
             // only; the statement's position shows which call it was.
             case hr::kTypeMismatch: throw ERuntimeError::Host(rt::kTypeMismatch);
@@ -357,66 +402,78 @@ private:
             case hr::kBadParamCount: throw ERuntimeError::Host(rt::kWrongArgs);
             case hr::kParamNotOptional: throw ERuntimeError::Host(rt::kArgNotOptional);
             case hr::kMemberNotFound:
-            case hr::kUnknownName: throw ERuntimeError::Host(rt::kNoSuchMember, name);
+            case hr::kUnknownName: throw ERuntimeError::Host(rt::kNoSuchMember, program_.names[site.name]);
             default: throw ERuntimeError(status, u"Automation error", kRuntimeSource);
         }
     }
 
     // ---- expressions ----
 
-    TValue Eval(const TExpr& e) {
+    TValue Eval(uint32_t index) {
+        const TExprNode& e = Expr(index);
         switch (e.kind) {
-            case TExprKind::Literal: return TValue::Data(e.literal);
+            case TExprKind::LongLiteral:
+            case TExprKind::DoubleLiteral:
+            case TExprKind::BoolLiteral:
+            case TExprKind::EmptyLiteral:
+            case TExprKind::StringLiteral: return TValue::Data(program_.Literal(e));
             case TExprKind::Nothing: return TValue::Nothing();
-            case TExprKind::Variable: return ReadVar(e.slot);
+            case TExprKind::Variable: return ReadVar(static_cast<int>(e.a));
             case TExprKind::ErrProperty:
-                switch (e.errProperty) {
+                switch (static_cast<TErrProperty>(e.op)) {
                     case TErrProperty::Number: return TValue::Data(TVariant::Long(errNumber_));
                     case TErrProperty::Description: return TValue::Data(TVariant::String(errDescription_));
                     case TErrProperty::Source: return TValue::Data(TVariant::String(errSource_));
                 }
                 break;
             case TExprKind::Member: {
-                TPDFDoc& doc = ObjectIn(e.slot);
-                std::vector<TVariant> args = EvalArguments(e.args);
-                return TValue::Data(Invoke(doc, e.dispid, e.name, dfMethod | dfPropertyGet, args));
+                const TCallSite& site = program_.sites[e.a];
+                TPDFDoc& doc = ObjectIn(static_cast<int>(site.slot));
+                TArguments args(*this);
+                PushArguments(e.b, program_.ArgCount(e));
+                return TValue::Data(Invoke(doc, site, args.Values()));
             }
             case TExprKind::Builtin: return CallBuiltin(e);
             case TExprKind::Unary: {
-                TValue v = Eval(*e.args[0]);
+                TValue v = Eval(e.a);
                 const TVariant& d = DataOf(v);
-                return TValue::Data(e.unaryOp == TUnaryOp::Negate ? Negate(d) : LogicalNot(d));
+                return TValue::Data(static_cast<TUnaryOp>(e.op) == TUnaryOp::Negate ? Negate(d) : LogicalNot(d));
             }
             case TExprKind::Binary: {
-                TValue l = Eval(*e.args[0]);
-                TValue r = Eval(*e.args[1]);
-                return TValue::Data(BinaryOperation(e.binaryOp, DataOf(l), DataOf(r), options_.maxStringLength));
+                TValue l = Eval(e.a);
+                TValue r = Eval(e.b);
+                return TValue::Data(
+                    BinaryOperation(static_cast<TBinaryOp>(e.op), DataOf(l), DataOf(r), options_.maxStringLength));
             }
+            case TExprKind::ArgCount: break;
         }
         throw ERuntimeError::Host(rt::kInternal);
     }
 
-    TValue CallBuiltin(const TExpr& e) {
-        if (e.builtin == TBuiltin::CreateObject) {
-            std::u16string progID = ToText(DataOf(Eval(*e.args[0])));
+    TValue CallBuiltin(const TExprNode& e) {
+        const auto builtin = static_cast<TBuiltin>(e.op);
+        const uint32_t first = e.b;
+        const std::u16string& name = program_.names[e.a];
+        if (builtin == TBuiltin::CreateObject) {
+            std::u16string progID = ToText(DataOf(Eval(first)));
             if (!EqualsNoCase(progID, kProgID)) throw ERuntimeError::Host(rt::kCannotCreate, progID);
             return TValue::Object(std::make_shared<TPDFDoc>());
         }
         std::vector<TVariant> args;
-        for (const TExprPtr& a : e.args) args.push_back(DataOf(Eval(*a)));
+        for (uint32_t i = first; i < first + program_.ArgCount(e); ++i) args.push_back(DataOf(Eval(i)));
         const TVariant& x = args[0];
-        switch (e.builtin) {
+        switch (builtin) {
             case TBuiltin::ReadBytes: return TValue::Data(ReadBytes(ToText(x)));
             case TBuiltin::BitmapHandle:
-            case TBuiltin::PackedDIBHandle: return TValue::Data(MakeHandle(e.builtin, ToText(x)));
+            case TBuiltin::PackedDIBHandle: return TValue::Data(MakeHandle(builtin, ToText(x)));
             case TBuiltin::Chr: {
                 int32_t code = ToLong(x);
-                if (code < 0 || code > 255) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
+                if (code < 0 || code > 255) throw ERuntimeError::Host(rt::kInvalidCall, name);
                 return TValue::Data(TVariant::String(FromAnsi(std::string(1, static_cast<char>(code)))));
             }
             case TBuiltin::ChrW: {
                 int32_t code = ToLong(x);
-                if (code < -32768 || code > 65535) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
+                if (code < -32768 || code > 65535) throw ERuntimeError::Host(rt::kInvalidCall, name);
                 if (code < 0) code += 65536;
                 return TValue::Data(TVariant::String(std::u16string(1, static_cast<char16_t>(code))));
             }
@@ -431,7 +488,7 @@ private:
             case TBuiltin::Fix: {
                 TVariant n = ToNumber(x);
                 if (n.vt == TVarType::I4) return TValue::Data(n);
-                double d = e.builtin == TBuiltin::Int ? std::floor(n.dblVal) : std::trunc(n.dblVal);
+                double d = builtin == TBuiltin::Int ? std::floor(n.dblVal) : std::trunc(n.dblVal);
                 return TValue::Data(TVariant::Double(d));
             }
             case TBuiltin::Abs: {
@@ -439,10 +496,10 @@ private:
                 if (n.vt == TVarType::I4) return TValue::Data(n.lVal < 0 ? Negate(n) : n);
                 return TValue::Data(TVariant::Double(std::fabs(n.dblVal)));
             }
-            case TBuiltin::Round: return TValue::Data(Round(x, args.size() > 1 ? ToLong(args[1]) : 0, e.name));
+            case TBuiltin::Round: return TValue::Data(Round(x, args.size() > 1 ? ToLong(args[1]) : 0, name));
             case TBuiltin::Sqr: {
                 double d = ToDouble(ToNumber(x));
-                if (d < 0) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
+                if (d < 0) throw ERuntimeError::Host(rt::kInvalidCall, name);
                 return TValue::Data(TVariant::Double(std::sqrt(d)));
             }
             case TBuiltin::Sin: return TValue::Data(Real(std::sin(ToDouble(ToNumber(x)))));
@@ -454,7 +511,7 @@ private:
                 int32_t color = 0;
                 for (size_t i = 0; i < 3; ++i) {
                     int32_t c = ToLong(args[i]);
-                    if (c < 0) throw ERuntimeError::Host(rt::kInvalidCall, e.name);
+                    if (c < 0) throw ERuntimeError::Host(rt::kInvalidCall, name);
                     color |= std::min(c, 255) << (8 * i);
                 }
                 return TValue::Data(TVariant::Long(color));
@@ -527,9 +584,8 @@ int RunProgram(const TProgram& program, std::string_view scriptName, std::ostrea
     return TInterpreter(program, scriptName, out, err, options).Run();
 }
 
-int RunScript(std::u16string_view source, std::string_view scriptName, std::ostream& out, std::ostream& err,
+int RunParsed(const TParseResult& parsed, std::string_view scriptName, std::ostream& out, std::ostream& err,
               const TRunOptions& options) {
-    TParseResult parsed = ParseScript(source);
     if (parsed.error) {
         const TDiagnostic& d = *parsed.error;
         err << scriptName << "(" << d.pos.line << ", " << d.pos.col << ") "
@@ -538,6 +594,18 @@ int RunScript(std::u16string_view source, std::string_view scriptName, std::ostr
         return kExitUsage;
     }
     return RunProgram(*parsed.program, scriptName, out, err, options);
+}
+
+int RunScript(std::u16string_view source, std::string_view scriptName, std::ostream& out, std::ostream& err,
+              const TRunOptions& options) {
+    return RunParsed(ParseScript(source), scriptName, out, err, options);
+}
+
+int RunScriptBytes(std::string&& bytes, std::string_view scriptName, std::ostream& out, std::ostream& err,
+                   const TRunOptions& options) {
+    const TParseResult parsed = ParseScriptBytes(bytes);
+    std::string().swap(bytes);
+    return RunParsed(parsed, scriptName, out, err, options);
 }
 
 }  // namespace vellumark::host

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "host/Ast.h"
+#include "host/Parser.h"
 
 namespace vellumark::host {
 
@@ -43,6 +44,15 @@ int RunProgram(const TProgram& program, std::string_view scriptName, std::ostrea
 // Parses and runs `source`; a syntax error or an unknown member is reported
 // with its position and gives kExitUsage before anything runs.
 int RunScript(std::u16string_view source, std::string_view scriptName, std::ostream& out, std::ostream& err,
+              const TRunOptions& options = {});
+
+// The same for the bytes of a script file (see DecodeScript), handed over:
+// their memory is given back once the script is parsed, before it runs.
+int RunScriptBytes(std::string&& bytes, std::string_view scriptName, std::ostream& out, std::ostream& err,
+                   const TRunOptions& options = {});
+
+// Reports the error of a script that did not parse (kExitUsage), or runs it.
+int RunParsed(const TParseResult& parsed, std::string_view scriptName, std::ostream& out, std::ostream& err,
               const TRunOptions& options = {});
 
 }  // namespace vellumark::host

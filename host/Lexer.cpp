@@ -1,6 +1,9 @@
 #include "base/NoCase.h"
+#include "base/TextCodec.h"
 #include "host/Lexer.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -11,249 +14,434 @@ namespace vellumark::host {
 
 namespace {
 
-bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool IsNameChar(char16_t c) { return IsLetter(c) || IsDigit(c) || c == u'_'; }
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; }
-bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
+// Character classes on code units: UTF-16 units, or UTF-8 bytes, whose
+// values past ASCII (negative as char) never fall in an ASCII class.
+template <typename Char>
+bool IsLetter(Char c) { return (c >= Char('a') && c <= Char('z')) || (c >= Char('A') && c <= Char('Z')); }
+template <typename Char>
+bool IsDigit(Char c) { return c >= Char('0') && c <= Char('9'); }
+template <typename Char>
+bool IsNameChar(Char c) { return IsLetter(c) || IsDigit(c) || c == Char('_'); }
+template <typename Char>
+bool IsBlank(Char c) { return c == Char(' ') || c == Char('\t') || c == Char('\v') || c == Char('\f'); }
+template <typename Char>
+bool IsLineBreak(Char c) { return c == Char('\r') || c == Char('\n'); }
 
-int HexValue(char16_t c) {
-    if (IsDigit(c)) return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+template <typename Char>
+int HexValue(Char c) {
+    if (IsDigit(c)) return c - Char('0');
+    if (c >= Char('a') && c <= Char('f')) return c - Char('a') + 10;
+    if (c >= Char('A') && c <= Char('F')) return c - Char('A') + 10;
     return -1;
 }
 
-class TLexer {
-public:
-    explicit TLexer(std::u16string_view src) : src_(src) {}
+enum : uint8_t { kReserved = 1, kUnsupported = 2 };
 
-    std::vector<TToken> Run() {
-        while (i_ < src_.size()) {
-            char16_t c = src_[i_];
-            if (IsBlank(c)) {
-                ++i_;
-            } else if (IsLineBreak(c)) {
-                EmitNewline();
-                SkipLineBreak();
-            } else if (c == u'\'') {
-                SkipToLineEnd();
-            } else if (c == u'_' && IsContinuation()) {
-                // " _" at the end of a line: the statement goes on on the next.
-                while (i_ < src_.size() && !IsLineBreak(src_[i_])) ++i_;
-                if (i_ < src_.size()) SkipLineBreak();
-            } else if (IsLetter(c)) {
-                LexName();
-            } else if (IsDigit(c) || (c == u'.' && i_ + 1 < src_.size() && IsDigit(src_[i_ + 1]))) {
-                LexNumber();
-            } else if (c == u'"') {
-                LexString();
-            } else if (c == u'&' && i_ + 1 < src_.size() && (src_[i_ + 1] == u'H' || src_[i_ + 1] == u'h')) {
-                LexHex();
-            } else if (c == u':') {
-                TToken t = Start(TTokenKind::Colon);
-                ++i_;
-                tokens_.push_back(std::move(t));
-            } else {
-                LexSymbol();
-            }
-        }
-        EmitNewline();
-        TToken end = Start(TTokenKind::End);
-        tokens_.push_back(std::move(end));
-        return std::move(tokens_);
-    }
-
-private:
-    std::u16string_view src_;
-    size_t i_ = 0;
-    size_t lineStart_ = 0;
-    int line_ = 1;
-    std::vector<TToken> tokens_;
-
-    TSourcePos Pos() const { return {line_, static_cast<int>(i_ - lineStart_) + 1}; }
-
-    TToken Start(TTokenKind kind) const {
-        TToken t;
-        t.kind = kind;
-        t.pos = Pos();
-        return t;
-    }
-
-    [[noreturn]] void Fail(TSourcePos pos, const std::string& message) const {
-        throw EScriptError(EScriptError::TKind::Syntax, pos, message);
-    }
-
-    void SkipLineBreak() {
-        if (src_[i_] == u'\r' && i_ + 1 < src_.size() && src_[i_ + 1] == u'\n') ++i_;
-        ++i_;
-        ++line_;
-        lineStart_ = i_;
-    }
-
-    void SkipToLineEnd() {
-        while (i_ < src_.size() && !IsLineBreak(src_[i_])) ++i_;
-    }
-
-    void EmitNewline() {
-        // Blank lines and comment lines add nothing.
-        if (tokens_.empty() || tokens_.back().kind == TTokenKind::Newline) return;
-        tokens_.push_back(Start(TTokenKind::Newline));
-    }
-
-    // An underscore continues the line when blanks (or the line's start) come
-    // before it and only blanks follow it up to the line's end.
-    bool IsContinuation() const {
-        if (i_ > lineStart_ && !IsBlank(src_[i_ - 1])) return false;
-        for (size_t j = i_ + 1; j < src_.size() && !IsLineBreak(src_[j]); ++j)
-            if (!IsBlank(src_[j])) return false;
-        return true;
-    }
-
-    // Rem is a comment where a statement may begin.
-    bool AtStatementStart() const {
-        if (tokens_.empty()) return true;
-        const TToken& last = tokens_.back();
-        return last.kind == TTokenKind::Newline || last.kind == TTokenKind::Colon || last.IsName(u"then") ||
-               last.IsName(u"else");
-    }
-
-    void LexName() {
-        TToken t = Start(TTokenKind::Name);
-        size_t begin = i_;
-        while (i_ < src_.size() && IsNameChar(src_[i_])) ++i_;
-        t.text = std::u16string(src_.substr(begin, i_ - begin));
-        t.lower = LowerName(t.text);
-        if (t.lower == u"rem" && AtStatementStart()) {
-            SkipToLineEnd();
-            return;
-        }
-        tokens_.push_back(std::move(t));
-    }
-
-    void LexNumber() {
-        TToken t = Start(TTokenKind::Number);
-        std::string ascii;
-        bool real = false;
-        size_t intDigits = 0;         // integer digits after leading zeros
-        size_t fractionZeros = 0;     // zeros after the point before the first other digit
-        bool fractionSignificant = false;
-        while (i_ < src_.size() && IsDigit(src_[i_])) {
-            if (intDigits > 0 || src_[i_] != u'0') ++intDigits;
-            ascii += static_cast<char>(src_[i_++]);
-        }
-        if (i_ < src_.size() && src_[i_] == u'.') {
-            real = true;
-            ascii += '.';
-            ++i_;
-            while (i_ < src_.size() && IsDigit(src_[i_])) {
-                if (!fractionSignificant && src_[i_] == u'0')
-                    ++fractionZeros;
-                else
-                    fractionSignificant = true;
-                ascii += static_cast<char>(src_[i_++]);
-            }
-        }
-        int64_t exponent = 0;
-        if (i_ < src_.size() && (src_[i_] == u'e' || src_[i_] == u'E')) {
-            size_t j = i_ + 1;
-            bool negative = false;
-            if (j < src_.size() && (src_[j] == u'+' || src_[j] == u'-')) negative = src_[j++] == u'-';
-            if (j < src_.size() && IsDigit(src_[j])) {
-                real = true;
-                ascii += negative ? "e-" : "e";
-                i_ = j;
-                while (i_ < src_.size() && IsDigit(src_[i_])) {
-                    if (exponent < 100000) exponent = exponent * 10 + (src_[i_] - u'0');
-                    ascii += static_cast<char>(src_[i_++]);
-                }
-                if (negative) exponent = -exponent;
-            }
-        }
-        if (ascii.front() == '.') ascii.insert(ascii.begin(), '0');
-
-        if (!real && intDigits <= 10) {
-            int64_t v = 0;
-            for (char ch : ascii) v = v * 10 + (ch - '0');
-            if (v <= std::numeric_limits<int32_t>::max()) {
-                t.number = TVariant::Long(static_cast<int32_t>(v));
-                tokens_.push_back(std::move(t));
-                return;
-            }
-        }
-        double value = 0;
-        auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-        if (ec == std::errc::result_out_of_range) {
-            // Decimal magnitude of the first significant digit tells overflow
-            // from underflow (which reads as 0).
-            int64_t magnitude = intDigits > 0 ? static_cast<int64_t>(intDigits) - 1 + exponent
-                                              : -static_cast<int64_t>(fractionZeros) - 1 + exponent;
-            if (magnitude > 0) Fail(t.pos, "Overflow");
-            value = 0;
-        } else if (ec != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
-            Fail(t.pos, "Invalid number");
-        }
-        t.number = TVariant::Double(value);
-        tokens_.push_back(std::move(t));
-    }
-
-    void LexHex() {
-        TToken t = Start(TTokenKind::Number);
-        i_ += 2;  // &H
-        uint64_t v = 0;
-        size_t digits = 0;
-        while (i_ < src_.size() && HexValue(src_[i_]) >= 0) {
-            v = v * 16 + static_cast<uint64_t>(HexValue(src_[i_]));
-            if (v > 0xFFFFFFFFu) Fail(t.pos, "Overflow");
-            ++digits;
-            ++i_;
-        }
-        if (digits == 0) Fail(t.pos, "Expected hexadecimal digits");
-        // 32-bit two's complement: &HFFFFFFFF is -1.
-        t.number = TVariant::Long(static_cast<int32_t>(static_cast<uint32_t>(v)));
-        tokens_.push_back(std::move(t));
-    }
-
-    void LexString() {
-        TToken t = Start(TTokenKind::String);
-        ++i_;
-        for (;;) {
-            if (i_ >= src_.size() || IsLineBreak(src_[i_])) Fail(t.pos, "Unterminated string constant");
-            char16_t c = src_[i_++];
-            if (c == u'"') {
-                if (i_ < src_.size() && src_[i_] == u'"') {
-                    t.text += u'"';
-                    ++i_;
-                    continue;
-                }
-                break;
-            }
-            t.text += c;
-        }
-        tokens_.push_back(std::move(t));
-    }
-
-    void LexSymbol() {
-        TToken t = Start(TTokenKind::Symbol);
-        char16_t c = src_[i_];
-        char16_t next = i_ + 1 < src_.size() ? src_[i_ + 1] : u'\0';
-        if ((c == u'<' && (next == u'>' || next == u'=')) || (c == u'>' && next == u'=')) {
-            t.text = {c, next};
-            i_ += 2;
-        } else if (std::u16string_view(u"(),.=<>+-*/\\^&").find(c) != std::u16string_view::npos) {
-            t.text = {c};
-            ++i_;
-        } else {
-            Fail(t.pos, "Invalid character");
-        }
-        tokens_.push_back(std::move(t));
-    }
+struct TKeywordInfo {
+    std::u16string_view word;  // lower case
+    TKeyword keyword;
+    uint8_t flags;
 };
+
+// In order of the words, for a binary search.
+constexpr TKeywordInfo kKeywords[] = {
+    {u"and", TKeyword::And, kReserved},
+    {u"byref", TKeyword::ByRef, kReserved},
+    {u"byval", TKeyword::ByVal, kReserved},
+    {u"call", TKeyword::Call, kReserved},
+    {u"case", TKeyword::Case, kReserved},
+    {u"class", TKeyword::Class, kReserved | kUnsupported},
+    {u"clear", TKeyword::Clear, 0},
+    {u"const", TKeyword::Const, kReserved},
+    {u"description", TKeyword::Description, 0},
+    {u"dim", TKeyword::Dim, kReserved},
+    {u"do", TKeyword::Do, kReserved | kUnsupported},
+    {u"each", TKeyword::Each, kReserved},
+    {u"echo", TKeyword::Echo, 0},
+    {u"else", TKeyword::Else, kReserved},
+    {u"elseif", TKeyword::ElseIf, kReserved},
+    {u"empty", TKeyword::Empty, kReserved},
+    {u"end", TKeyword::End, kReserved},
+    {u"eqv", TKeyword::Eqv, kReserved},
+    {u"erase", TKeyword::Erase, kReserved | kUnsupported},
+    {u"err", TKeyword::Err, kReserved},
+    {u"error", TKeyword::Error, 0},
+    {u"execute", TKeyword::Execute, kUnsupported},
+    {u"exit", TKeyword::Exit, kReserved},
+    {u"explicit", TKeyword::Explicit, 0},
+    {u"false", TKeyword::False, kReserved},
+    {u"for", TKeyword::For, kReserved},
+    {u"function", TKeyword::Function, kReserved | kUnsupported},
+    {u"goto", TKeyword::GoTo, kReserved | kUnsupported},
+    {u"if", TKeyword::If, kReserved},
+    {u"imp", TKeyword::Imp, kReserved},
+    {u"in", TKeyword::In, kReserved},
+    {u"is", TKeyword::Is, kReserved},
+    {u"let", TKeyword::Let, kReserved},
+    {u"loop", TKeyword::Loop, kReserved},
+    {u"me", TKeyword::Me, kReserved},
+    {u"mod", TKeyword::Mod, kReserved},
+    {u"new", TKeyword::New, kReserved},
+    {u"next", TKeyword::Next, kReserved},
+    {u"not", TKeyword::Not, kReserved},
+    {u"nothing", TKeyword::Nothing, kReserved},
+    {u"null", TKeyword::Null, kReserved},
+    {u"number", TKeyword::Number, 0},
+    {u"on", TKeyword::On, kReserved},
+    {u"option", TKeyword::Option, kReserved},
+    {u"or", TKeyword::Or, kReserved},
+    {u"preserve", TKeyword::Preserve, kReserved},
+    {u"private", TKeyword::Private, kReserved | kUnsupported},
+    {u"property", TKeyword::Property, kUnsupported},
+    {u"public", TKeyword::Public, kReserved | kUnsupported},
+    {u"quit", TKeyword::Quit, 0},
+    {u"raise", TKeyword::Raise, 0},
+    {u"randomize", TKeyword::Randomize, kUnsupported},
+    {u"redim", TKeyword::ReDim, kReserved | kUnsupported},
+    {u"rem", TKeyword::Rem, 0},
+    {u"resume", TKeyword::Resume, 0},
+    {u"select", TKeyword::Select, kReserved | kUnsupported},
+    {u"set", TKeyword::Set, kReserved},
+    {u"source", TKeyword::Source, 0},
+    {u"step", TKeyword::Step, 0},
+    {u"stop", TKeyword::Stop, kUnsupported},
+    {u"sub", TKeyword::Sub, kReserved | kUnsupported},
+    {u"then", TKeyword::Then, kReserved},
+    {u"to", TKeyword::To, 0},
+    {u"true", TKeyword::True, kReserved},
+    {u"until", TKeyword::Until, kReserved},
+    {u"wend", TKeyword::Wend, kReserved},
+    {u"while", TKeyword::While, kReserved | kUnsupported},
+    {u"with", TKeyword::With, kReserved | kUnsupported},
+    {u"wscript", TKeyword::WScript, kReserved},
+    {u"xor", TKeyword::Xor, kReserved},
+};
+
+constexpr std::size_t kLongestKeyword = 11;  // "description"
+
+// The words in order, each at the place of its keyword (TKeyword::None
+// being 0).
+constexpr bool KeywordsInOrder() {
+    for (std::size_t i = 1; i < std::size(kKeywords); ++i)
+        if (!(kKeywords[i - 1].word < kKeywords[i].word)) return false;
+    for (std::size_t i = 0; i < std::size(kKeywords); ++i)
+        if (static_cast<std::size_t>(kKeywords[i].keyword) != i + 1) return false;
+    for (const TKeywordInfo& k : kKeywords)
+        if (k.word.size() > kLongestKeyword) return false;
+    return true;
+}
+static_assert(KeywordsInOrder());
+
+// Where the words of each first letter begin in kKeywords ('a' to 'z', and
+// the end).
+constexpr auto kFirstOfLetter = [] {
+    std::array<uint8_t, 27> first{};
+    std::size_t k = 0;
+    for (std::size_t letter = 0; letter <= 26; ++letter) {
+        while (k < std::size(kKeywords) && static_cast<std::size_t>(kKeywords[k].word[0] - u'a') < letter) ++k;
+        first[letter] = static_cast<uint8_t>(k);
+    }
+    return first;
+}();
+
+// The keyword a name is, if any. Names start with a letter.
+template <typename Char>
+const TKeywordInfo* FindKeyword(std::basic_string_view<Char> name) {
+    if (name.size() > kLongestKeyword) return nullptr;
+    const std::size_t letter = static_cast<std::size_t>(AsciiLower(name[0]) - Char('a'));
+    if (letter >= 26) return nullptr;
+    for (std::size_t k = kFirstOfLetter[letter]; k < kFirstOfLetter[letter + 1]; ++k)
+        if (EqualsNoCase(name, kKeywords[k].word)) return &kKeywords[k];
+    return nullptr;
+}
+
+uint8_t FlagsOf(TKeyword word) {
+    const auto i = static_cast<std::size_t>(word);
+    return i >= 1 && i <= std::size(kKeywords) ? kKeywords[i - 1].flags : 0;
+}
 
 }  // namespace
 
+bool IsReservedWord(TKeyword word) { return (FlagsOf(word) & kReserved) != 0; }
+bool IsUnsupportedWord(TKeyword word) { return (FlagsOf(word) & kUnsupported) != 0; }
+
+template <typename Char>
+TToken<Char> TLexer<Char>::Start(TTokenKind kind) const {
+    TToken<Char> t;
+    t.kind = kind;
+    t.pos = Pos();
+    return t;
+}
+
+template <typename Char>
+TToken<Char> TLexer<Char>::Emit(TToken<Char> t) {
+    any_ = true;
+    lastKind_ = t.kind;
+    lastKeyword_ = t.keyword;
+    return t;
+}
+
+template <typename Char>
+void TLexer<Char>::Fail(TSourcePos pos, const std::string& message) const {
+    throw EScriptError(EScriptError::TKind::Lexical, pos, message);
+}
+
+// UTF-8: counts the code units from `begin` to i_ that are more than the
+// UTF-16 units they decode to. Text outside ASCII only ever stands in
+// strings and comments, and decodes there as it does in the whole source: an
+// ASCII character is never part of a longer sequence.
+template <typename Char>
+void TLexer<Char>::Passed(std::size_t begin) {
+    if constexpr (sizeof(Char) == 1) {
+        const TText part = src_.substr(begin, i_ - begin);
+        if (std::any_of(part.begin(), part.end(), [](Char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            extraUnits_ += part.size() - Utf8ToUtf16(part).size();
+    } else {
+        static_cast<void>(begin);
+    }
+}
+
+template <typename Char>
+void TLexer<Char>::SkipLineBreak() {
+    if (src_[i_] == Char('\r') && i_ + 1 < src_.size() && src_[i_ + 1] == Char('\n')) ++i_;
+    ++i_;
+    ++line_;
+    lineStart_ = i_;
+    extraUnits_ = 0;
+}
+
+template <typename Char>
+void TLexer<Char>::SkipToLineEnd() {
+    const std::size_t begin = i_;
+    while (i_ < src_.size() && !IsLineBreak(src_[i_])) ++i_;
+    Passed(begin);
+}
+
+// Blank lines and comment lines add no Newline.
+template <typename Char>
+bool TLexer<Char>::NewlineDue() const { return any_ && lastKind_ != TTokenKind::Newline; }
+
+// An underscore continues the line when blanks (or the line's start) come
+// before it and only blanks follow it up to the line's end.
+template <typename Char>
+bool TLexer<Char>::IsContinuation() const {
+    if (i_ > lineStart_ && !IsBlank(src_[i_ - 1])) return false;
+    for (std::size_t j = i_ + 1; j < src_.size() && !IsLineBreak(src_[j]); ++j)
+        if (!IsBlank(src_[j])) return false;
+    return true;
+}
+
+// Rem is a comment where a statement may begin.
+template <typename Char>
+bool TLexer<Char>::AtStatementStart() const {
+    if (!any_) return true;
+    return lastKind_ == TTokenKind::Newline || lastKind_ == TTokenKind::Colon ||
+           (lastKind_ == TTokenKind::Name && (lastKeyword_ == TKeyword::Then || lastKeyword_ == TKeyword::Else));
+}
+
+template <typename Char>
+TToken<Char> TLexer<Char>::Next() {
+    while (i_ < src_.size()) {
+        const Char c = src_[i_];
+        if (IsBlank(c)) {
+            ++i_;
+        } else if (IsLineBreak(c)) {
+            if (NewlineDue()) {
+                TToken<Char> t = Start(TTokenKind::Newline);
+                SkipLineBreak();
+                return Emit(t);
+            }
+            SkipLineBreak();
+        } else if (c == u'\'') {
+            SkipToLineEnd();
+        } else if (c == u'_' && IsContinuation()) {
+            // " _" at the end of a line: the statement goes on on the next.
+            SkipToLineEnd();
+            if (i_ < src_.size()) SkipLineBreak();
+        } else if (IsLetter(c)) {
+            TToken<Char> t = Start(TTokenKind::Name);
+            const std::size_t begin = i_;
+            while (i_ < src_.size() && IsNameChar(src_[i_])) ++i_;
+            t.text = src_.substr(begin, i_ - begin);
+            if (const TKeywordInfo* k = FindKeyword(t.text)) t.keyword = k->keyword;
+            if (t.keyword == TKeyword::Rem && AtStatementStart()) {
+                SkipToLineEnd();
+                continue;
+            }
+            return Emit(t);
+        } else if (IsDigit(c) || (c == u'.' && i_ + 1 < src_.size() && IsDigit(src_[i_ + 1]))) {
+            return Emit(LexNumber());
+        } else if (c == u'"') {
+            return Emit(LexString());
+        } else if (c == u'&' && i_ + 1 < src_.size() && (src_[i_ + 1] == u'H' || src_[i_ + 1] == u'h')) {
+            return Emit(LexHex());
+        } else if (c == u':') {
+            TToken<Char> t = Start(TTokenKind::Colon);
+            ++i_;
+            return Emit(t);
+        } else {
+            return Emit(LexSymbol());
+        }
+    }
+    if (NewlineDue()) return Emit(Start(TTokenKind::Newline));
+    return Emit(Start(TTokenKind::End));
+}
+
+template <typename Char>
+TToken<Char> TLexer<Char>::LexNumber() {
+    TToken<Char> t = Start(TTokenKind::Number);
+    const std::size_t begin = i_;
+    std::size_t intDigits = 0;  // integer digits after leading zeros
+    int64_t whole = 0;          // their value while there are at most 10
+    while (i_ < src_.size() && IsDigit(src_[i_])) {
+        if (intDigits > 0 || src_[i_] != u'0') ++intDigits;
+        if (intDigits <= 10) whole = whole * 10 + (src_[i_] - u'0');
+        ++i_;
+    }
+    const bool point = i_ < src_.size() && src_[i_] == u'.';
+    const bool exponentFollows = [&] {
+        std::size_t j = i_;
+        if (point)
+            for (++j; j < src_.size() && IsDigit(src_[j]); ++j) {
+            }
+        if (j >= src_.size() || (src_[j] != u'e' && src_[j] != u'E')) return false;
+        ++j;
+        if (j < src_.size() && (src_[j] == u'+' || src_[j] == u'-')) ++j;
+        return j < src_.size() && IsDigit(src_[j]);
+    }();
+    // A plain integer that fits 32 bits is a Long.
+    if (!point && !exponentFollows && intDigits <= 10 && whole <= std::numeric_limits<int32_t>::max()) {
+        t.lval = static_cast<int32_t>(whole);
+        return t;
+    }
+
+    // Otherwise the number is read as a Double from its digits.
+    std::string ascii;
+    for (std::size_t j = begin; j < i_; ++j) ascii += static_cast<char>(src_[j]);
+    std::size_t fractionZeros = 0;  // zeros after the point before the first other digit
+    bool fractionSignificant = false;
+    if (point) {
+        ascii += '.';
+        ++i_;
+        while (i_ < src_.size() && IsDigit(src_[i_])) {
+            if (!fractionSignificant && src_[i_] == u'0')
+                ++fractionZeros;
+            else
+                fractionSignificant = true;
+            ascii += static_cast<char>(src_[i_++]);
+        }
+    }
+    int64_t exponent = 0;
+    if (exponentFollows) {
+        std::size_t j = i_ + 1;
+        bool negative = false;
+        if (src_[j] == u'+' || src_[j] == u'-') negative = src_[j++] == u'-';
+        ascii += negative ? "e-" : "e";
+        i_ = j;
+        while (i_ < src_.size() && IsDigit(src_[i_])) {
+            if (exponent < 100000) exponent = exponent * 10 + (src_[i_] - u'0');
+            ascii += static_cast<char>(src_[i_++]);
+        }
+        if (negative) exponent = -exponent;
+    }
+    if (ascii.front() == '.') ascii.insert(ascii.begin(), '0');
+
+    double value = 0;
+    auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        // Decimal magnitude of the first significant digit tells overflow
+        // from underflow (which reads as 0).
+        int64_t magnitude = intDigits > 0 ? static_cast<int64_t>(intDigits) - 1 + exponent
+                                          : -static_cast<int64_t>(fractionZeros) - 1 + exponent;
+        if (magnitude > 0) Fail(t.pos, "Overflow");
+        value = 0;
+    } else if (ec != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
+        Fail(t.pos, "Invalid number");
+    }
+    t.real = true;
+    t.dval = value;
+    return t;
+}
+
+template <typename Char>
+TToken<Char> TLexer<Char>::LexHex() {
+    TToken<Char> t = Start(TTokenKind::Number);
+    i_ += 2;  // &H
+    uint64_t v = 0;
+    std::size_t digits = 0;
+    while (i_ < src_.size() && HexValue(src_[i_]) >= 0) {
+        v = v * 16 + static_cast<uint64_t>(HexValue(src_[i_]));
+        if (v > 0xFFFFFFFFu) Fail(t.pos, "Overflow");
+        ++digits;
+        ++i_;
+    }
+    if (digits == 0) Fail(t.pos, "Expected hexadecimal digits");
+    // 32-bit two's complement: &HFFFFFFFF is -1.
+    t.lval = static_cast<int32_t>(static_cast<uint32_t>(v));
+    return t;
+}
+
+template <typename Char>
+TToken<Char> TLexer<Char>::LexString() {
+    TToken<Char> t = Start(TTokenKind::String);
+    const std::size_t begin = ++i_;
+    for (;;) {
+        if (i_ >= src_.size() || IsLineBreak(src_[i_])) Fail(t.pos, "Unterminated string constant");
+        const Char c = src_[i_++];
+        if (c == u'"') {
+            if (i_ < src_.size() && src_[i_] == u'"') {
+                ++i_;
+                continue;
+            }
+            break;
+        }
+    }
+    t.text = src_.substr(begin, i_ - 1 - begin);
+    Passed(begin);
+    return t;
+}
+
+template <typename Char>
+TToken<Char> TLexer<Char>::LexSymbol() {
+    TToken<Char> t = Start(TTokenKind::Symbol);
+    const Char c = src_[i_];
+    const Char next = i_ + 1 < src_.size() ? src_[i_ + 1] : Char(0);
+    if (c == u'<' && next == u'>') {
+        t.symbol = TSymbol::NotEqual;
+    } else if (c == u'<' && next == u'=') {
+        t.symbol = TSymbol::LessEqual;
+    } else if (c == u'>' && next == u'=') {
+        t.symbol = TSymbol::GreaterEqual;
+    } else {
+        switch (c) {
+            case u'(': t.symbol = TSymbol::LParen; break;
+            case u')': t.symbol = TSymbol::RParen; break;
+            case u',': t.symbol = TSymbol::Comma; break;
+            case u'.': t.symbol = TSymbol::Dot; break;
+            case u'=': t.symbol = TSymbol::Equal; break;
+            case u'<': t.symbol = TSymbol::Less; break;
+            case u'>': t.symbol = TSymbol::Greater; break;
+            case u'+': t.symbol = TSymbol::Plus; break;
+            case u'-': t.symbol = TSymbol::Minus; break;
+            case u'*': t.symbol = TSymbol::Star; break;
+            case u'/': t.symbol = TSymbol::Slash; break;
+            case u'\\': t.symbol = TSymbol::Backslash; break;
+            case u'^': t.symbol = TSymbol::Caret; break;
+            case u'&': t.symbol = TSymbol::Ampersand; break;
+            default: Fail(t.pos, "Invalid character");
+        }
+        t.text = src_.substr(i_, 1);
+        ++i_;
+        return t;
+    }
+    t.text = src_.substr(i_, 2);
+    i_ += 2;
+    return t;
+}
+
 std::u16string LowerName(std::u16string_view name) { return LowerAscii(name); }
 
-std::vector<TToken> Tokenize(std::u16string_view source) { return TLexer(source).Run(); }
+template class TLexer<char16_t>;
+template class TLexer<char>;
 
 }  // namespace vellumark::host

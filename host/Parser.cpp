@@ -2,16 +2,22 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
+#include <bit>
+#include <cstdint>
+#include <deque>
+#include <new>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "base/NoCase.h"
 #include "base/TextCodec.h"
 #include "control/MemberTable.h"
 #include "host/Lexer.h"
+#include "host/ScriptSource.h"
 
 namespace vellumark::host {
 
@@ -19,35 +25,11 @@ namespace {
 
 using TKind = EScriptError::TKind;
 
-// Words that cannot name a variable.
-constexpr std::u16string_view kReserved[] = {
-    u"and", u"byref", u"byval", u"call", u"case", u"class", u"const", u"dim", u"do",
-    u"each", u"else", u"elseif", u"empty", u"end", u"eqv", u"erase", u"exit", u"false",
-    u"for", u"function", u"goto", u"if", u"imp", u"in", u"is", u"let", u"loop",
-    u"me", u"mod", u"new", u"next", u"not", u"nothing", u"null", u"on", u"option",
-    u"or", u"preserve", u"private", u"public", u"redim", u"select", u"set", u"sub", u"then",
-    u"true", u"until", u"wend", u"while", u"with", u"xor",
-};
-
-// Statements of the full language that scripts for this host cannot use.
-constexpr std::u16string_view kUnsupported[] = {
-    u"do", u"while", u"sub", u"function", u"select", u"with", u"class", u"redim",
-    u"erase", u"goto", u"private", u"public", u"property", u"stop", u"randomize", u"execute",
-};
-
-bool InList(std::u16string_view lower, std::span<const std::u16string_view> list) {
-    return std::find(list.begin(), list.end(), lower) != list.end();
-}
-
-bool IsReserved(std::u16string_view lower) {
-    return InList(lower, kReserved) || lower == u"wscript" || lower == u"err";
-}
-
 struct TBuiltinInfo {
     std::u16string_view name;
     TBuiltin builtin;
-    size_t minArgs;
-    size_t maxArgs;
+    uint32_t minArgs;
+    uint32_t maxArgs;
 };
 
 constexpr TBuiltinInfo kBuiltins[] = {
@@ -74,80 +56,259 @@ constexpr TBuiltinInfo kBuiltins[] = {
     {u"rgb", TBuiltin::RGB, 3, 3},
 };
 
-const TBuiltinInfo* FindBuiltin(std::u16string_view lower) {
+// The language's named string constants.
+constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 7> kStringConstants = {{
+    {u"vbcr", u"\r"},
+    {u"vblf", u"\n"},
+    {u"vbcrlf", u"\r\n"},
+    {u"vbnewline", u"\r\n"},
+    {u"vbtab", u"\t"},
+    {u"vbnullstring", u""},
+    {u"vbnullchar", std::u16string_view(u"\0", 1)},
+}};
+
+// The language's named numeric constants.
+constexpr std::array<std::pair<std::u16string_view, int32_t>, 10> kLongConstants = {{
+    {u"vbblack", 0x000000},
+    {u"vbred", 0x0000FF},
+    {u"vbgreen", 0x00FF00},
+    {u"vbyellow", 0x00FFFF},
+    {u"vbblue", 0xFF0000},
+    {u"vbmagenta", 0xFF00FF},
+    {u"vbcyan", 0xFFFF00},
+    {u"vbwhite", 0xFFFFFF},
+    {u"vbtrue", -1},
+    {u"vbfalse", 0},
+}};
+
+// What a name that is not a keyword stands for, found once per name: an
+// intrinsic function, a named constant (the language's, then the type
+// library's enumeration values), and the variable's slot once it is used as
+// one.
+struct TNameInfo {
+    enum class TConstant : uint8_t { None, String, Long };
+    const TBuiltinInfo* builtin = nullptr;
+    TConstant constant = TConstant::None;
+    int32_t value = 0;  // String: index in kStringConstants; Long: the value
+    int32_t slot = -1;
+};
+
+// Names are ASCII in either source form.
+template <typename Char>
+std::u16string WidenName(std::basic_string_view<Char> name) {
+    return std::u16string(name.begin(), name.end());
+}
+
+// A name as UTF-8, for messages.
+template <typename Char>
+std::string NameText(std::basic_string_view<Char> name) {
+    if constexpr (sizeof(Char) == 1)
+        return std::string(name);
+    else
+        return Utf16ToUtf8(name);
+}
+
+template <typename Char>
+TNameInfo Classify(std::basic_string_view<Char> name) {
+    TNameInfo info;
     for (const TBuiltinInfo& b : kBuiltins)
-        if (b.name == lower) return &b;
-    return nullptr;
+        if (EqualsNoCase(name, b.name)) {
+            info.builtin = &b;
+            break;
+        }
+    for (std::size_t i = 0; i < kStringConstants.size(); ++i)
+        if (EqualsNoCase(name, kStringConstants[i].first)) {
+            info.constant = TNameInfo::TConstant::String;
+            info.value = static_cast<int32_t>(i);
+            return info;
+        }
+    for (const auto& [word, value] : kLongConstants)
+        if (EqualsNoCase(name, word)) {
+            info.constant = TNameInfo::TConstant::Long;
+            info.value = value;
+            return info;
+        }
+    if (std::optional<int32_t> v = FindEnumValue(WidenName(name))) {
+        info.constant = TNameInfo::TConstant::Long;
+        info.value = *v;
+    }
+    return info;
 }
 
-// The language's named constants and the type library's enumeration values.
-std::optional<TVariant> FindConstant(std::u16string_view lower) {
-    struct TStringConst {
-        std::u16string_view name;
-        std::u16string_view value;
+// A table of names (UTF-16 keys, looked up with text of either source form):
+// open addressing over a power-of-two array of entry numbers; entries stay
+// where they are, so references to values last.
+template <typename Value, bool NoCase>
+class TNameTable {
+public:
+    template <typename Char>
+    Value* Find(std::basic_string_view<Char> key) {
+        if (entries_.empty()) return nullptr;
+        const uint64_t hash = Hash(key);
+        for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+            const uint32_t number = slots_[i];
+            if (number == 0) return nullptr;
+            TEntry& entry = entries_[number - 1];
+            if (entry.hash == hash && Equal(std::u16string_view(entry.key), key)) return &entry.value;
+        }
+    }
+
+    // Adds a key that is not in the table.
+    Value& Insert(std::u16string key, Value value) {
+        if (entries_.size() >= UINT32_MAX / 2) throw std::bad_alloc();
+        if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+        const uint64_t hash = Hash(std::u16string_view(key));
+        entries_.push_back({std::move(key), hash, std::move(value)});
+        Place(hash, static_cast<uint32_t>(entries_.size()));
+        return entries_.back().value;
+    }
+
+private:
+    struct TEntry {
+        std::u16string key;
+        uint64_t hash;
+        Value value;
     };
-    static constexpr std::array<TStringConst, 7> kStrings = {{
-        {u"vbcr", u"\r"},
-        {u"vblf", u"\n"},
-        {u"vbcrlf", u"\r\n"},
-        {u"vbnewline", u"\r\n"},
-        {u"vbtab", u"\t"},
-        {u"vbnullstring", u""},
-        {u"vbnullchar", std::u16string_view(u"\0", 1)},
-    }};
-    struct TLongConst {
-        std::u16string_view name;
-        int32_t value;
-    };
-    static constexpr std::array<TLongConst, 10> kLongs = {{
-        {u"vbblack", 0x000000},
-        {u"vbred", 0x0000FF},
-        {u"vbgreen", 0x00FF00},
-        {u"vbyellow", 0x00FFFF},
-        {u"vbblue", 0xFF0000},
-        {u"vbmagenta", 0xFF00FF},
-        {u"vbcyan", 0xFFFF00},
-        {u"vbwhite", 0xFFFFFF},
-        {u"vbtrue", -1},
-        {u"vbfalse", 0},
-    }};
-    for (const TStringConst& c : kStrings)
-        if (c.name == lower) return TVariant::String(std::u16string(c.value));
-    for (const TLongConst& c : kLongs)
-        if (c.name == lower) return TVariant::Long(c.value);
-    if (std::optional<int32_t> v = FindEnumValue(lower)) return TVariant::Long(*v);
-    return std::nullopt;
+    std::deque<TEntry> entries_;
+    std::vector<uint32_t> slots_;  // entry number + 1, 0 when free
+    std::size_t mask_ = 0;
+
+    template <typename Char>
+    static uint64_t Hash(std::basic_string_view<Char> text) {
+        uint64_t h = 14695981039346656037ULL;
+        for (Char c : text) {
+            uint32_t unit = static_cast<std::make_unsigned_t<Char>>(c);
+            if (NoCase) unit = AsciiLower(unit);
+            h = (h ^ unit) * 1099511628211ULL;
+        }
+        return h ^ (h >> 29);
+    }
+
+    template <typename Char>
+    static bool Equal(std::u16string_view a, std::basic_string_view<Char> b) {
+        if constexpr (NoCase) {
+            return EqualsNoCase(a, b);
+        } else {
+            if (a.size() != b.size()) return false;
+            for (std::size_t i = 0; i < a.size(); ++i)
+                if (a[i] != static_cast<std::make_unsigned_t<Char>>(b[i])) return false;
+            return true;
+        }
+    }
+
+    void Place(uint64_t hash, uint32_t number) {
+        std::size_t i = hash & mask_;
+        while (slots_[i] != 0) i = (i + 1) & mask_;
+        slots_[i] = number;
+    }
+
+    void Grow() {
+        const std::size_t size = std::max<std::size_t>(16, slots_.size() * 2);
+        slots_.assign(size, 0);
+        mask_ = size - 1;
+        for (std::size_t k = 0; k < entries_.size(); ++k) Place(entries_[k].hash, static_cast<uint32_t>(k + 1));
+    }
+};
+
+template <typename Char>
+std::string Quoted(std::basic_string_view<Char> name) {
+    return "'" + NameText(name) + "'";
 }
 
-std::string Quoted(std::u16string_view name) { return "'" + Utf16ToUtf8(name) + "'"; }
+template <typename Char>
+std::string Unsupported(std::basic_string_view<Char> name) {
+    return "Unsupported statement: " + Quoted(name);
+}
 
-std::string Unsupported(std::u16string_view name) { return "Unsupported statement: " + Quoted(name); }
-
-std::string NoSuchMember(std::u16string_view name) {
+template <typename Char>
+std::string NoSuchMember(std::basic_string_view<Char> name) {
     return "Object doesn't support this property or method: " + Quoted(name);
 }
 
-std::string WrongArgCount(std::u16string_view name) {
+template <typename Char>
+std::string WrongArgCount(std::basic_string_view<Char> name) {
     return "Wrong number of arguments or invalid property assignment: " + Quoted(name);
+}
+
+const char* SymbolText(TSymbol symbol) {
+    switch (symbol) {
+        case TSymbol::LParen: return "(";
+        case TSymbol::RParen: return ")";
+        default: return "=";
+    }
+}
+
+template <typename Char>
+bool IsReserved(const TToken<Char>& t) {
+    return IsReservedWord(t.keyword);
 }
 
 enum class TBlockKind { TopLevel, For, If };
 
+// An expression just parsed: its root node (the last one added) and its
+// height.
+struct TExprRef {
+    uint32_t node = 0;
+    int depth = 1;
+};
+
+// A list of expressions (arguments) once parsed: their roots stand together
+// at [first, first + count).
+struct TList {
+    uint32_t first = 0;
+    uint32_t count = 0;
+    int depth = 0;  // the highest of them
+};
+
+template <typename Char>
 class TParser {
+    using TText = std::basic_string_view<Char>;
+    using TTok = TToken<Char>;
+
 public:
-    explicit TParser(std::vector<TToken> tokens) : toks_(std::move(tokens)) {}
+    explicit TParser(TText source) : lexer_(source) {}
 
     std::unique_ptr<TProgram> Run() {
         prog_ = std::make_unique<TProgram>();
-        prog_->statements = ParseBlock(TBlockKind::TopLevel);
+        ParseBlock(TBlockKind::TopLevel);
+        prog_->mainEnd = static_cast<uint32_t>(prog_->statements.size());
         return std::move(prog_);
     }
 
+    // The first lexical error from where the parser stopped to the end of the
+    // source, if there is one.
+    std::optional<EScriptError> LexicalErrorAhead() {
+        try {
+            while (lexer_.Next().kind != TTokenKind::End) {
+            }
+        } catch (const EScriptError& e) {
+            return e;
+        }
+        return std::nullopt;
+    }
+
 private:
-    std::vector<TToken> toks_;
-    size_t p_ = 0;
+    TLexer<Char> lexer_;
+    // Tokens read ahead: the current one and at most one more.
+    static constexpr std::size_t kAhead = 4;
+    std::array<TTok, kAhead> ahead_;
+    std::size_t head_ = 0;
+    std::size_t count_ = 0;
+
     std::unique_ptr<TProgram> prog_;
-    std::unordered_map<std::u16string, int> slots_;
+    TNameTable<TNameInfo, true> names_;
+    TNameTable<uint32_t, false> spellings_;  // index in names
+    // Members by spelling: dispatch id, the spelling in names, and the call
+    // sites made so far by object slot and form (slot * 2 + put).
+    struct TMemberName {
+        int32_t dispid = 0;
+        uint32_t name = 0;
+        std::vector<std::pair<uint64_t, uint32_t>> sites;
+    };
+    TNameTable<TMemberName, false> members_;
+    std::vector<TExprNode> roots_;  // roots of the argument lists being parsed
+    std::u16string text_;           // a string literal's value
+
     int nesting_ = 0;
     int singleLineIf_ = 0;
     int forDepth_ = 0;
@@ -168,15 +329,38 @@ private:
         TParser& parser_;
     };
 
+    // Reads the tokens from the current one to wherever the caller stops,
+    // without consuming them.
+    class TScan {
+    public:
+        explicit TScan(const TParser& parser) : parser_(parser), lexer_(parser.lexer_) {}
+        TTok Next() {
+            if (taken_ < parser_.count_) return parser_.ahead_[(parser_.head_ + taken_++) % kAhead];
+            return lexer_.Next();
+        }
+
+    private:
+        const TParser& parser_;
+        TLexer<Char> lexer_;
+        std::size_t taken_ = 0;
+    };
+
     // ---- tokens ----
 
-    const TToken& Peek(size_t ahead = 0) const {
-        size_t i = p_ + ahead;
-        return i < toks_.size() ? toks_[i] : toks_.back();
+    const TTok& Peek(std::size_t ahead = 0) {
+        while (count_ <= ahead) {
+            ahead_[(head_ + count_) % kAhead] = lexer_.Next();
+            ++count_;
+        }
+        return ahead_[(head_ + ahead) % kAhead];
     }
-    const TToken& Take() {
-        const TToken& t = Peek();
-        if (p_ < toks_.size() - 1) ++p_;
+    // The current token; the source's end stays current.
+    TTok Take() {
+        TTok t = Peek();
+        if (t.kind != TTokenKind::End) {
+            head_ = (head_ + 1) % kAhead;
+            --count_;
+        }
         return t;
     }
 
@@ -187,189 +371,270 @@ private:
         throw EScriptError(TKind::Compile, pos, message);
     }
 
-    void ExpectSymbol(std::u16string_view symbol) {
-        if (!Peek().IsSymbol(symbol)) Fail(Peek().pos, "Expected '" + Utf16ToUtf8(symbol) + "'");
+    void ExpectSymbol(TSymbol symbol) {
+        if (!Peek().IsSymbol(symbol)) Fail(Peek().pos, std::string("Expected '") + SymbolText(symbol) + "'");
         Take();
     }
-    void ExpectKeyword(std::u16string_view lower, const char* message) {
-        if (!Peek().IsName(lower)) Fail(Peek().pos, message);
+    void ExpectKeyword(TKeyword word, const char* message) {
+        if (!Peek().IsName(word)) Fail(Peek().pos, message);
         Take();
     }
 
     // The end of a statement: a line end, a colon, the source's end, or the
     // Else of a single-line If.
-    bool AtStatementEnd() const { return Peek().EndsStatement() || (singleLineIf_ > 0 && Peek().IsName(u"else")); }
+    bool AtStatementEnd() {
+        const TTok& t = Peek();
+        return t.EndsStatement() || (singleLineIf_ > 0 && t.IsName(TKeyword::Else));
+    }
 
     void ExpectStatementEnd() {
         if (!AtStatementEnd()) Fail(Peek().pos, "Expected end of statement");
     }
 
+    // ---- the program's arrays ----
+
+    uint32_t AddStmt(TStmtKind kind, TSourcePos pos, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) {
+        if (prog_->statements.size() >= UINT32_MAX) throw std::bad_alloc();
+        prog_->statements.push_back({kind, 0, pos, a, b, c});
+        return static_cast<uint32_t>(prog_->statements.size() - 1);
+    }
+    uint32_t StmtCount() const { return static_cast<uint32_t>(prog_->statements.size()); }
+
+    uint32_t AddExpr(TExprKind kind, uint8_t op = 0, uint32_t a = 0, uint32_t b = 0, uint32_t count = 0) {
+        if (prog_->exprs.size() >= UINT32_MAX) throw std::bad_alloc();
+        prog_->exprs.push_back({kind, op, static_cast<uint16_t>(std::min<uint32_t>(count, kManyArgs)), a, b});
+        return static_cast<uint32_t>(prog_->exprs.size() - 1);
+    }
+
+    // Moves the expression just parsed (its root is the last node) onto the
+    // list being built; EndList then puts the list's roots side by side.
+    void AddToList(const TExprRef& e, TList& list) {
+        roots_.push_back(prog_->exprs.back());
+        prog_->exprs.pop_back();
+        ++list.count;
+        list.depth = std::max(list.depth, e.depth);
+    }
+    void EndList(TList& list) {
+        const std::size_t from = roots_.size() - list.count;
+        if (list.count >= kManyArgs) AddExpr(TExprKind::ArgCount, 0, list.count);
+        list.first = static_cast<uint32_t>(prog_->exprs.size());
+        for (std::size_t i = from; i < roots_.size(); ++i) {
+            if (prog_->exprs.size() >= UINT32_MAX) throw std::bad_alloc();
+            prog_->exprs.push_back(roots_[i]);
+        }
+        roots_.resize(from);
+    }
+
+    uint32_t NameIndex(TText spelling) {
+        if (const uint32_t* index = spellings_.Find(spelling)) return *index;
+        const auto index = static_cast<uint32_t>(prog_->names.size());
+        prog_->names.push_back(WidenName(spelling));
+        return spellings_.Insert(prog_->names.back(), index);
+    }
+
     // ---- names ----
 
-    int SlotOf(const TToken& name) {
-        auto [it, inserted] = slots_.try_emplace(name.lower, static_cast<int>(prog_->variables.size()));
-        if (inserted) prog_->variables.push_back({name.text, false});
-        return it->second;
+    TNameInfo& Info(TText name) {
+        if (TNameInfo* info = names_.Find(name)) return *info;
+        return names_.Insert(WidenName(name), Classify(name));
+    }
+
+    int SlotOf(const TTok& name) {
+        TNameInfo& info = Info(name.text);
+        if (info.slot < 0) {
+            info.slot = static_cast<int32_t>(prog_->variables.size());
+            prog_->variables.push_back({WidenName(name.text), false});
+        }
+        return info.slot;
     }
 
     // A name that may be assigned to.
     int AssignableSlot() {
-        const TToken& t = Peek();
+        const TTok t = Peek();
         if (t.kind != TTokenKind::Name) Fail(t.pos, "Expected identifier");
-        if (IsReserved(t.lower)) Fail(t.pos, "Expected identifier");
-        if (FindConstant(t.lower) || FindBuiltin(t.lower)) Fail(t.pos, "Illegal assignment: " + Quoted(t.text));
+        if (IsReserved(t)) Fail(t.pos, "Expected identifier");
+        const TNameInfo& info = Info(t.text);
+        if (info.constant != TNameInfo::TConstant::None || info.builtin)
+            Fail(t.pos, "Illegal assignment: " + Quoted(t.text));
         Take();
         return SlotOf(t);
     }
 
+    // The member of the control that a name after "D." is, resolved once per
+    // spelling: its dispatch id, else a compilation error.
+    TMemberName& MemberOf(const TTok& member) {
+        if (TMemberName* known = members_.Find(member.text)) return *known;
+        std::u16string name = WidenName(member.text);
+        std::optional<int32_t> dispid = FindDispId(name);
+        if (!dispid) FailCompile(member.pos, NoSuchMember(member.text));
+        return members_.Insert(std::move(name), TMemberName{*dispid, NameIndex(member.text), {}});
+    }
+
+    // The call site of a member on an object variable, for a call (method,
+    // else property get) or a property put.
+    uint32_t Site(int slot, TMemberName& member, bool put) {
+        const uint64_t key = uint64_t{static_cast<uint32_t>(slot)} * 2 + (put ? 1 : 0);
+        for (const auto& [known, site] : member.sites)
+            if (known == key) return site;
+        TCallSite s;
+        s.dispid = member.dispid;
+        s.slot = static_cast<uint32_t>(slot);
+        s.name = member.name;
+        s.put = put;
+        if (put) {
+            s.member = FindMember(member.dispid, TInvokeKind::PropertyPut);
+        } else {
+            s.member = FindMember(member.dispid, TInvokeKind::Method);
+            if (!s.member) s.member = FindMember(member.dispid, TInvokeKind::PropertyGet);
+        }
+        const auto site = static_cast<uint32_t>(prog_->sites.size());
+        prog_->sites.push_back(s);
+        member.sites.emplace_back(key, site);
+        return site;
+    }
+
     // ---- blocks and statements ----
 
-    TBlock ParseBlock(TBlockKind kind) {
+    void ParseBlock(TBlockKind kind) {
         TBlockKind outer = blockKind_;
         blockKind_ = kind;
-        TBlock block;
         for (;;) {
             while (Peek().kind == TTokenKind::Newline || Peek().kind == TTokenKind::Colon) Take();
-            const TToken& t = Peek();
+            const TTok& t = Peek();
             if (t.kind == TTokenKind::End) {
                 if (kind == TBlockKind::For) Fail(t.pos, "Expected 'Next'");
                 if (kind == TBlockKind::If) Fail(t.pos, "Expected 'End If'");
                 break;
             }
-            if (kind == TBlockKind::For && t.IsName(u"next")) break;
-            if (kind == TBlockKind::If && (t.IsName(u"elseif") || t.IsName(u"else") || t.IsName(u"end"))) break;
-            ParseStatement(block);
+            if (kind == TBlockKind::For && t.IsName(TKeyword::Next)) break;
+            if (kind == TBlockKind::If &&
+                (t.IsName(TKeyword::ElseIf) || t.IsName(TKeyword::Else) || t.IsName(TKeyword::End)))
+                break;
+            ParseStatement();
             ExpectStatementEnd();
         }
         blockKind_ = outer;
-        return block;
     }
 
     // Statements that may stand on the rest of a single-line If's line,
     // separated by colons.
-    TBlock ParseSingleLineStatements() {
-        TBlock block;
+    void ParseSingleLineStatements() {
         for (;;) {
             while (Peek().kind == TTokenKind::Colon) Take();
             if (AtStatementEnd()) break;
-            ParseStatement(block);
+            ParseStatement();
             ExpectStatementEnd();
         }
-        return block;
     }
 
-    std::unique_ptr<TStmt> NewStmt(TStmtKind kind, TSourcePos pos) {
-        auto s = std::make_unique<TStmt>();
-        s->kind = kind;
-        s->pos = pos;
-        return s;
+    void ParseAssignment(TStmtKind kind, TSourcePos pos) {
+        const int slot = AssignableSlot();
+        ExpectSymbol(TSymbol::Equal);
+        const TExprRef value = ParseExpr();
+        AddStmt(kind, pos, static_cast<uint32_t>(slot), value.node);
     }
 
-    void ParseStatement(TBlock& out) {
-        const TToken& t = Peek();
+    void ParseStatement() {
+        const TTok t = Peek();
         if (t.kind != TTokenKind::Name) Fail(t.pos, "Expected statement");
         const TSourcePos pos = t.pos;
-        const std::u16string lower = t.lower;
         const bool first = statementsSeen_++ == 0;
 
-        if (lower == u"dim") {
-            Take();
-            for (;;) {
-                int slot = AssignableSlot();
-                prog_->variables[static_cast<size_t>(slot)].declared = true;
-                if (Peek().IsSymbol(u"(")) Fail(Peek().pos, "Arrays are not supported");
-                if (!Peek().IsSymbol(u",")) break;
+        switch (t.keyword) {
+            case TKeyword::Dim:
                 Take();
-            }
-        } else if (lower == u"const") {
-            Take();
-            for (;;) {
-                TSourcePos itemPos = Peek().pos;
-                if (Peek().kind == TTokenKind::Name && FindEnumValue(Peek().lower)) {
-                    ParseLibraryConstant();
-                    if (!Peek().IsSymbol(u",")) break;
+                for (;;) {
+                    int slot = AssignableSlot();
+                    prog_->variables[static_cast<std::size_t>(slot)].declared = true;
+                    if (Peek().IsSymbol(TSymbol::LParen)) Fail(Peek().pos, "Arrays are not supported");
+                    if (!Peek().IsSymbol(TSymbol::Comma)) break;
                     Take();
-                    continue;
                 }
-                int slot = AssignableSlot();
-                prog_->variables[static_cast<size_t>(slot)].declared = true;
-                ExpectSymbol(u"=");
-                auto s = NewStmt(TStmtKind::Assign, itemPos);
-                s->slot = slot;
-                s->value = ParseExpr();
-                out.push_back(std::move(s));
-                if (!Peek().IsSymbol(u",")) break;
+                return;
+            case TKeyword::Const:
                 Take();
-            }
-        } else if (lower == u"option") {
-            Take();
-            ExpectKeyword(u"explicit", "Expected 'Explicit'");
-            if (!first || blockKind_ != TBlockKind::TopLevel || singleLineIf_ > 0)
-                Fail(pos, "Option Explicit must come before any other statement");
-            prog_->optionExplicit = true;
-        } else if (lower == u"set") {
-            Take();
-            auto s = NewStmt(TStmtKind::SetAssign, pos);
-            s->slot = AssignableSlot();
-            ExpectSymbol(u"=");
-            s->value = ParseExpr();
-            out.push_back(std::move(s));
-        } else if (lower == u"let") {
-            Take();
-            auto s = NewStmt(TStmtKind::Assign, pos);
-            s->slot = AssignableSlot();
-            ExpectSymbol(u"=");
-            s->value = ParseExpr();
-            out.push_back(std::move(s));
-        } else if (lower == u"call") {
-            Take();
-            out.push_back(ParseCallStatement(pos));
-        } else if (lower == u"on") {
-            Take();
-            ExpectKeyword(u"error", "Expected 'Error'");
-            if (Peek().IsName(u"resume")) {
+                for (;;) {
+                    const TSourcePos itemPos = Peek().pos;
+                    if (Peek().kind == TTokenKind::Name && FindEnumValue(WidenName(Peek().text))) {
+                        ParseLibraryConstant();
+                        if (!Peek().IsSymbol(TSymbol::Comma)) break;
+                        Take();
+                        continue;
+                    }
+                    int slot = AssignableSlot();
+                    prog_->variables[static_cast<std::size_t>(slot)].declared = true;
+                    ExpectSymbol(TSymbol::Equal);
+                    const TExprRef value = ParseExpr();
+                    AddStmt(TStmtKind::Assign, itemPos, static_cast<uint32_t>(slot), value.node);
+                    if (!Peek().IsSymbol(TSymbol::Comma)) break;
+                    Take();
+                }
+                return;
+            case TKeyword::Option:
                 Take();
-                ExpectKeyword(u"next", "Expected 'Next'");
-                out.push_back(NewStmt(TStmtKind::OnErrorResumeNext, pos));
-            } else if (Peek().IsName(u"goto")) {
+                ExpectKeyword(TKeyword::Explicit, "Expected 'Explicit'");
+                if (!first || blockKind_ != TBlockKind::TopLevel || singleLineIf_ > 0)
+                    Fail(pos, "Option Explicit must come before any other statement");
+                prog_->optionExplicit = true;
+                return;
+            case TKeyword::Set:
                 Take();
-                const TToken& zero = Peek();
-                if (zero.kind != TTokenKind::Number || zero.number.vt != TVarType::I4 || zero.number.lVal != 0)
-                    Fail(zero.pos, "Only 'On Error GoTo 0' is supported");
+                ParseAssignment(TStmtKind::SetAssign, pos);
+                return;
+            case TKeyword::Let:
                 Take();
-                out.push_back(NewStmt(TStmtKind::OnErrorGoto0, pos));
-            } else {
-                Fail(Peek().pos, "Expected 'Resume Next' or 'GoTo 0'");
-            }
-        } else if (lower == u"if") {
-            out.push_back(ParseIf());
-        } else if (lower == u"for") {
-            out.push_back(ParseFor());
-        } else if (lower == u"exit") {
-            Take();
-            if (!Peek().IsName(u"for")) Fail(Peek().pos, "Expected 'For'");
-            if (forDepth_ == 0) Fail(pos, "Invalid 'Exit For' outside a For loop");
-            Take();
-            out.push_back(NewStmt(TStmtKind::ExitFor, pos));
-        } else if (lower == u"wscript" || lower == u"err") {
-            out.push_back(ParseObjectStatement(pos, false));
-        } else if (lower == u"next" || lower == u"else" || lower == u"elseif" || lower == u"end" ||
-                   lower == u"loop" || lower == u"wend") {
-            if (blockKind_ == TBlockKind::For) Fail(pos, "Expected 'Next'");
-            if (blockKind_ == TBlockKind::If) Fail(pos, "Expected 'End If'");
-            Fail(pos, "Unexpected " + Quoted(t.text));
-        } else if (InList(lower, kUnsupported)) {
-            Fail(pos, Unsupported(t.text));
-        } else if (IsReserved(lower)) {
-            Fail(pos, "Expected statement");
-        } else if (Peek(1).IsSymbol(u".")) {
-            out.push_back(ParseObjectStatement(pos, false));
-        } else if (Peek(1).IsSymbol(u"=")) {
-            auto s = NewStmt(TStmtKind::Assign, pos);
-            s->slot = AssignableSlot();
-            ExpectSymbol(u"=");
-            s->value = ParseExpr();
-            out.push_back(std::move(s));
+                ParseAssignment(TStmtKind::Assign, pos);
+                return;
+            case TKeyword::Call:
+                Take();
+                ParseCallStatement(pos);
+                return;
+            case TKeyword::On:
+                Take();
+                ExpectKeyword(TKeyword::Error, "Expected 'Error'");
+                if (Peek().IsName(TKeyword::Resume)) {
+                    Take();
+                    ExpectKeyword(TKeyword::Next, "Expected 'Next'");
+                    AddStmt(TStmtKind::OnErrorResumeNext, pos);
+                } else if (Peek().IsName(TKeyword::GoTo)) {
+                    Take();
+                    const TTok zero = Peek();
+                    if (zero.kind != TTokenKind::Number || zero.real || zero.lval != 0)
+                        Fail(zero.pos, "Only 'On Error GoTo 0' is supported");
+                    Take();
+                    AddStmt(TStmtKind::OnErrorGoto0, pos);
+                } else {
+                    Fail(Peek().pos, "Expected 'Resume Next' or 'GoTo 0'");
+                }
+                return;
+            case TKeyword::If: ParseIf(); return;
+            case TKeyword::For: ParseFor(); return;
+            case TKeyword::Exit:
+                Take();
+                if (!Peek().IsName(TKeyword::For)) Fail(Peek().pos, "Expected 'For'");
+                if (forDepth_ == 0) Fail(pos, "Invalid 'Exit For' outside a For loop");
+                Take();
+                AddStmt(TStmtKind::ExitFor, pos);
+                return;
+            case TKeyword::WScript:
+            case TKeyword::Err: ParseObjectStatement(pos, false); return;
+            case TKeyword::Next:
+            case TKeyword::Else:
+            case TKeyword::ElseIf:
+            case TKeyword::End:
+            case TKeyword::Loop:
+            case TKeyword::Wend:
+                if (blockKind_ == TBlockKind::For) Fail(pos, "Expected 'Next'");
+                if (blockKind_ == TBlockKind::If) Fail(pos, "Expected 'End If'");
+                Fail(pos, "Unexpected " + Quoted(t.text));
+            default: break;
+        }
+        if (IsUnsupportedWord(t.keyword)) Fail(pos, Unsupported(t.text));
+        if (IsReserved(t)) Fail(pos, "Expected statement");
+        if (Peek(1).IsSymbol(TSymbol::Dot)) {
+            ParseObjectStatement(pos, false);
+        } else if (Peek(1).IsSymbol(TSymbol::Equal)) {
+            ParseAssignment(TStmtKind::Assign, pos);
         } else {
             Fail(pos, "Expected statement");
         }
@@ -379,427 +644,481 @@ private:
     // library is not loaded declare the enumeration values they use. Such a
     // declaration must give the library's own value, and changes nothing.
     void ParseLibraryConstant() {
-        const TToken name = Take();
-        ExpectSymbol(u"=");
-        TExprPtr value = ParseExpr();
-        const int32_t expected = FindEnumValue(name.lower).value_or(0);
-        if (value->kind != TExprKind::Literal || value->literal.vt != TVarType::I4 || value->literal.lVal != expected)
+        const TTok name = Take();
+        ExpectSymbol(TSymbol::Equal);
+        const std::size_t mark = prog_->exprs.size();
+        const TExprRef value = ParseExpr();
+        const int32_t expected = FindEnumValue(WidenName(name.text)).value_or(0);
+        const TExprNode& e = prog_->exprs[value.node];
+        if (e.kind != TExprKind::LongLiteral || static_cast<int32_t>(e.a) != expected)
             Fail(name.pos, "Name redefined: " + Quoted(name.text));
+        prog_->exprs.truncate(mark);
     }
 
-    std::unique_ptr<TStmt> ParseCallStatement(TSourcePos pos) {
-        const TToken& t = Peek();
-        if (t.kind != TTokenKind::Name || !Peek(1).IsSymbol(u".")) Fail(t.pos, "Expected object and member after 'Call'");
-        if (IsReserved(t.lower) && t.lower != u"wscript" && t.lower != u"err") Fail(t.pos, "Expected identifier");
-        return ParseObjectStatement(pos, true);
+    void ParseCallStatement(TSourcePos pos) {
+        const TTok t = Peek();
+        if (t.kind != TTokenKind::Name || !Peek(1).IsSymbol(TSymbol::Dot))
+            Fail(t.pos, "Expected object and member after 'Call'");
+        if (IsReserved(t) && t.keyword != TKeyword::WScript && t.keyword != TKeyword::Err)
+            Fail(t.pos, "Expected identifier");
+        ParseObjectStatement(pos, true);
     }
 
     // Arguments of a call statement: either "(ARGS)" after Call, or a list
     // without parentheses.
-    std::vector<TExprPtr> ParseCallArguments(bool withCall) {
-        std::vector<TExprPtr> args;
+    void ParseCallArguments(bool withCall, TList& list) {
         if (withCall) {
-            if (Peek().IsSymbol(u"(")) args = ParseParenArguments();
-            return args;
+            if (Peek().IsSymbol(TSymbol::LParen)) ParseParenArguments(list);
+            return;
         }
-        if (AtStatementEnd()) return args;
-        if (Peek().IsSymbol(u"(") && ParenthesesHoldList()) Fail(Peek().pos, "Cannot use parentheses when calling a Sub");
+        if (AtStatementEnd()) return;
+        if (Peek().IsSymbol(TSymbol::LParen) && ParenthesesHoldList())
+            Fail(Peek().pos, "Cannot use parentheses when calling a Sub");
         for (;;) {
-            args.push_back(ParseExpr());
-            if (!Peek().IsSymbol(u",")) break;
+            AddToList(ParseExpr(), list);
+            if (!Peek().IsSymbol(TSymbol::Comma)) break;
             Take();
         }
-        return args;
     }
 
     // True when the parenthesised group starting here holds a top-level comma
     // and ends the statement: "D.M(a, b)" written without Call.
-    bool ParenthesesHoldList() const {
+    bool ParenthesesHoldList() {
         int depth = 0;
         bool comma = false;
-        for (size_t i = p_; i < toks_.size(); ++i) {
-            const TToken& t = toks_[i];
+        TScan scan(*this);
+        for (;;) {
+            const TTok t = scan.Next();
             if (t.EndsStatement()) return false;
-            if (t.IsSymbol(u"(")) {
+            if (t.IsSymbol(TSymbol::LParen)) {
                 ++depth;
-            } else if (t.IsSymbol(u")")) {
+            } else if (t.IsSymbol(TSymbol::RParen)) {
                 if (--depth == 0) {
-                    const TToken& after = i + 1 < toks_.size() ? toks_[i + 1] : toks_.back();
-                    return comma && (after.EndsStatement() || (singleLineIf_ > 0 && after.IsName(u"else")));
+                    const TTok after = scan.Next();
+                    return comma && (after.EndsStatement() || (singleLineIf_ > 0 && after.IsName(TKeyword::Else)));
                 }
-            } else if (t.IsSymbol(u",") && depth == 1) {
+            } else if (t.IsSymbol(TSymbol::Comma) && depth == 1) {
                 comma = true;
             }
         }
-        return false;
     }
 
-    // Position of the ")" matching the "(" at the current token, if any on
-    // this statement.
-    std::optional<size_t> MatchingParen() const {
+    // True when the ")" matching the "(" at the current token is followed by
+    // "=" on this statement.
+    bool ParenthesesThenEqual() {
         int depth = 0;
-        for (size_t i = p_; i < toks_.size(); ++i) {
-            const TToken& t = toks_[i];
-            if (t.EndsStatement()) return std::nullopt;
-            if (t.IsSymbol(u"(")) ++depth;
-            if (t.IsSymbol(u")") && --depth == 0) return i;
+        TScan scan(*this);
+        for (;;) {
+            const TTok t = scan.Next();
+            if (t.EndsStatement()) return false;
+            if (t.IsSymbol(TSymbol::LParen)) ++depth;
+            if (t.IsSymbol(TSymbol::RParen) && --depth == 0) return scan.Next().IsSymbol(TSymbol::Equal);
         }
-        return std::nullopt;
     }
 
     // OBJECT.MEMBER ... as a statement: a call, a property put, WScript.Echo,
     // WScript.Quit, Err.Clear or Err.Raise.
-    std::unique_ptr<TStmt> ParseObjectStatement(TSourcePos pos, bool withCall) {
-        const TToken object = Take();
+    void ParseObjectStatement(TSourcePos pos, bool withCall) {
+        const TTok object = Take();
         Take();  // "."
-        const TToken member = Peek();
+        const TTok member = Peek();
         if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
         Take();
 
-        if (object.lower == u"wscript") {
-            if (member.lower == u"echo") {
-                auto s = NewStmt(TStmtKind::Echo, pos);
-                s->args = ParseCallArguments(withCall);
-                return s;
+        TList list;
+        if (object.keyword == TKeyword::WScript) {
+            if (member.keyword == TKeyword::Echo) {
+                ParseCallArguments(withCall, list);
+                EndList(list);
+                AddStmt(TStmtKind::Echo, pos, 0, list.first, list.count);
+                return;
             }
-            if (member.lower == u"quit") {
-                auto s = NewStmt(TStmtKind::Quit, pos);
-                s->args = ParseCallArguments(withCall);
-                if (s->args.size() > 1) Fail(member.pos, WrongArgCount(member.text));
-                return s;
+            if (member.keyword == TKeyword::Quit) {
+                ParseCallArguments(withCall, list);
+                EndList(list);
+                if (list.count > 1) Fail(member.pos, WrongArgCount(member.text));
+                AddStmt(TStmtKind::Quit, pos, 0, list.first, list.count);
+                return;
             }
             FailCompile(member.pos, NoSuchMember(member.text));
         }
-        if (object.lower == u"err") {
-            if (member.lower == u"clear" || member.lower == u"raise") {
-                bool clear = member.lower == u"clear";
-                auto s = NewStmt(clear ? TStmtKind::ErrClear : TStmtKind::ErrRaise, pos);
-                s->args = ParseCallArguments(withCall);
-                if (clear ? !s->args.empty() : (s->args.empty() || s->args.size() > 5))
+        if (object.keyword == TKeyword::Err) {
+            if (member.keyword == TKeyword::Clear || member.keyword == TKeyword::Raise) {
+                const bool clear = member.keyword == TKeyword::Clear;
+                ParseCallArguments(withCall, list);
+                EndList(list);
+                if (clear ? list.count != 0 : (list.count == 0 || list.count > 5))
                     Fail(member.pos, WrongArgCount(member.text));
-                return s;
+                AddStmt(clear ? TStmtKind::ErrClear : TStmtKind::ErrRaise, pos, 0, list.first, list.count);
+                return;
             }
-            if (member.lower == u"number" || member.lower == u"description" || member.lower == u"source")
-                Fail(member.pos, "Err." + Utf16ToUtf8(member.text) + " cannot be set or called here");
+            if (member.keyword == TKeyword::Number || member.keyword == TKeyword::Description ||
+                member.keyword == TKeyword::Source)
+                Fail(member.pos, "Err." + NameText(member.text) + " cannot be set or called here");
             FailCompile(member.pos, NoSuchMember(member.text));
         }
 
-        std::optional<int32_t> dispid = FindDispId(member.text);
-        if (!dispid) FailCompile(member.pos, NoSuchMember(member.text));
+        TMemberName& target = MemberOf(member);
         const int slot = SlotOf(object);
 
         if (!withCall) {
             // D.Prop = v, D.Prop(i) = v
-            bool put = Peek().IsSymbol(u"=");
-            if (!put && Peek().IsSymbol(u"(")) {
-                std::optional<size_t> close = MatchingParen();
-                put = close && *close + 1 < toks_.size() && toks_[*close + 1].IsSymbol(u"=");
-            }
+            bool put = Peek().IsSymbol(TSymbol::Equal);
+            if (!put && Peek().IsSymbol(TSymbol::LParen)) put = ParenthesesThenEqual();
             if (put) {
-                auto s = NewStmt(TStmtKind::PropertyPut, pos);
-                s->slot = slot;
-                s->name = member.text;
-                s->dispid = *dispid;
-                if (Peek().IsSymbol(u"(")) s->args = ParseParenArguments();
-                ExpectSymbol(u"=");
-                s->value = ParseExpr();
-                return s;
+                const uint32_t site = Site(slot, target, true);
+                if (Peek().IsSymbol(TSymbol::LParen)) ParseParenArguments(list);
+                ExpectSymbol(TSymbol::Equal);
+                AddToList(ParseExpr(), list);
+                EndList(list);
+                AddStmt(TStmtKind::PropertyPut, pos, site, list.first, list.count);
+                return;
             }
         }
-        auto s = NewStmt(TStmtKind::Call, pos);
-        s->slot = slot;
-        s->name = member.text;
-        s->dispid = *dispid;
-        s->args = ParseCallArguments(withCall);
-        return s;
+        const uint32_t site = Site(slot, target, false);
+        ParseCallArguments(withCall, list);
+        EndList(list);
+        AddStmt(TStmtKind::Call, pos, site, list.first, list.count);
     }
 
-    std::unique_ptr<TStmt> ParseIf() {
+    void ParseIf() {
         const TSourcePos pos = Take().pos;
         TNest nest(*this, pos);
-        auto s = NewStmt(TStmtKind::If, pos);
-        TIfBranch branch;
-        branch.pos = pos;
-        branch.condition = ParseExpr();
-        ExpectKeyword(u"then", "Expected 'Then'");
+        const uint32_t ifIndex = AddStmt(TStmtKind::If, pos);
+        uint32_t branch = AddStmt(TStmtKind::IfBranch, pos);
+        prog_->statements[branch].b = ParseExpr().node;
+        ExpectKeyword(TKeyword::Then, "Expected 'Then'");
 
         if (!Peek().EndsStatement()) {
             // Single-line form: the rest of the line.
             ++singleLineIf_;
-            branch.body = ParseSingleLineStatements();
-            s->branches.push_back(std::move(branch));
-            if (Peek().IsName(u"else")) {
-                Take();
-                s->elseBlock = ParseSingleLineStatements();
+            ParseSingleLineStatements();
+            prog_->statements[branch].a = StmtCount();
+            if (Peek().IsName(TKeyword::Else)) {
+                const TSourcePos elsePos = Take().pos;
+                const uint32_t elseIndex = AddStmt(TStmtKind::Else, elsePos);
+                ParseSingleLineStatements();
+                prog_->statements[elseIndex].a = StmtCount();
             }
             --singleLineIf_;
-            return s;
+            prog_->statements[ifIndex].a = StmtCount();
+            return;
         }
         if (singleLineIf_ > 0) Fail(Peek().pos, "Expected statement");
 
-        branch.body = ParseBlock(TBlockKind::If);
-        s->branches.push_back(std::move(branch));
+        ParseBlock(TBlockKind::If);
+        prog_->statements[branch].a = StmtCount();
         for (;;) {
-            const TToken& t = Peek();
-            if (t.IsName(u"elseif")) {
-                TIfBranch more;
-                more.pos = Take().pos;
-                more.condition = ParseExpr();
-                ExpectKeyword(u"then", "Expected 'Then'");
-                more.body = ParseBlock(TBlockKind::If);
-                s->branches.push_back(std::move(more));
-            } else if (t.IsName(u"else")) {
-                Take();
-                s->elseBlock = ParseBlock(TBlockKind::If);
-                if (!Peek().IsName(u"end")) Fail(Peek().pos, "Expected 'End If'");
+            const TTok t = Peek();
+            if (t.IsName(TKeyword::ElseIf)) {
+                branch = AddStmt(TStmtKind::IfBranch, Take().pos);
+                prog_->statements[branch].b = ParseExpr().node;
+                ExpectKeyword(TKeyword::Then, "Expected 'Then'");
+                ParseBlock(TBlockKind::If);
+                prog_->statements[branch].a = StmtCount();
+            } else if (t.IsName(TKeyword::Else)) {
+                const uint32_t elseIndex = AddStmt(TStmtKind::Else, Take().pos);
+                ParseBlock(TBlockKind::If);
+                prog_->statements[elseIndex].a = StmtCount();
+                if (!Peek().IsName(TKeyword::End)) Fail(Peek().pos, "Expected 'End If'");
             } else {
                 // ParseBlock stops only at ElseIf, Else or End.
                 Take();
-                ExpectKeyword(u"if", "Expected 'If'");
+                ExpectKeyword(TKeyword::If, "Expected 'If'");
                 break;
             }
         }
-        return s;
+        prog_->statements[ifIndex].a = StmtCount();
     }
 
-    std::unique_ptr<TStmt> ParseFor() {
+    void ParseFor() {
         const TSourcePos pos = Take().pos;
         TNest nest(*this, pos);
         if (singleLineIf_ > 0) Fail(pos, "Expected statement");
-        auto s = NewStmt(TStmtKind::For, pos);
-        s->slot = AssignableSlot();
-        ExpectSymbol(u"=");
-        s->from = ParseExpr();
-        ExpectKeyword(u"to", "Expected 'To'");
-        s->to = ParseExpr();
-        if (Peek().IsName(u"step")) {
+        const uint32_t index = AddStmt(TStmtKind::For, pos);
+        const auto slot = static_cast<uint32_t>(AssignableSlot());
+        ExpectSymbol(TSymbol::Equal);
+        TList bounds;
+        AddToList(ParseExpr(), bounds);
+        ExpectKeyword(TKeyword::To, "Expected 'To'");
+        AddToList(ParseExpr(), bounds);
+        if (Peek().IsName(TKeyword::Step)) {
             Take();
-            s->step = ParseExpr();
+            AddToList(ParseExpr(), bounds);
         }
+        EndList(bounds);
         ExpectStatementEnd();
         ++forDepth_;
-        s->body = ParseBlock(TBlockKind::For);
+        ParseBlock(TBlockKind::For);
         --forDepth_;
         Take();  // Next
-        return s;
+        TStmtNode& s = prog_->statements[index];
+        s.a = slot;
+        s.b = StmtCount();
+        s.c = bounds.first;
+        s.small = static_cast<uint8_t>(bounds.count);
     }
 
     // ---- expressions ----
 
-    TExprPtr NewExpr(TExprKind kind, TSourcePos pos) {
-        auto e = std::make_unique<TExpr>();
-        e->kind = kind;
-        e->pos = pos;
-        return e;
+    // A node over operands: its height from theirs, within the limit.
+    TExprRef Seal(uint32_t node, int operandDepth, TSourcePos pos) {
+        const int depth = operandDepth + 1;
+        if (depth > kMaxExpressionDepth) Fail(pos, "Expression too complex");
+        return {node, depth};
     }
 
-    // Sets a node's height from its operands and enforces the limit.
-    TExprPtr Seal(TExprPtr e) {
-        int depth = 0;
-        for (const TExprPtr& a : e->args) depth = std::max(depth, a->depth);
-        e->depth = depth + 1;
-        if (e->depth > kMaxExpressionDepth) Fail(e->pos, "Expression too complex");
-        return e;
+    TExprRef Binary(TBinaryOp op, TSourcePos pos, const TExprRef& left, const TExprRef& right) {
+        const uint32_t node = AddExpr(TExprKind::Binary, static_cast<uint8_t>(op), left.node, right.node);
+        return Seal(node, std::max(left.depth, right.depth), pos);
     }
 
-    TExprPtr Binary(TBinaryOp op, TSourcePos pos, TExprPtr left, TExprPtr right) {
-        auto e = NewExpr(TExprKind::Binary, pos);
-        e->binaryOp = op;
-        e->args.push_back(std::move(left));
-        e->args.push_back(std::move(right));
-        return Seal(std::move(e));
+    TExprRef Unary(TUnaryOp op, TSourcePos pos, const TExprRef& operand) {
+        const uint32_t node = AddExpr(TExprKind::Unary, static_cast<uint8_t>(op), operand.node);
+        return Seal(node, operand.depth, pos);
     }
 
-    TExprPtr Unary(TUnaryOp op, TSourcePos pos, TExprPtr operand) {
-        auto e = NewExpr(TExprKind::Unary, pos);
-        e->unaryOp = op;
-        e->args.push_back(std::move(operand));
-        return Seal(std::move(e));
-    }
-
-    TExprPtr ParseExpr() {
+    TExprRef ParseExpr() {
         TNest nest(*this, Peek().pos);
+        if (LoneOperand()) return ParsePrimary();
         return ParseXor();
     }
 
-    TExprPtr ParseXor() {
-        TExprPtr left = ParseOr();
-        while (Peek().IsName(u"xor")) {
+    // True when the expression here is one number, string or name (no "." or
+    // "(" after it) with no operator after it: each level of ParseXor would
+    // only pass ParsePrimary's result up.
+    bool LoneOperand() {
+        const TTok& t = Peek();
+        if (t.kind == TTokenKind::Name) {
+            if (t.keyword == TKeyword::Not) return false;
+        } else if (t.kind != TTokenKind::Number && t.kind != TTokenKind::String) {
+            return false;
+        }
+        const bool name = t.kind == TTokenKind::Name;
+        const TTok& next = Peek(1);
+        switch (next.kind) {
+            case TTokenKind::Symbol:
+                return next.symbol == TSymbol::Comma || next.symbol == TSymbol::RParen ||
+                       (!name && (next.symbol == TSymbol::LParen || next.symbol == TSymbol::Dot));
+            case TTokenKind::Name:
+                return next.keyword != TKeyword::Xor && next.keyword != TKeyword::Or && next.keyword != TKeyword::And &&
+                       next.keyword != TKeyword::Mod;
+            default: return true;
+        }
+    }
+
+    TExprRef ParseXor() {
+        TExprRef left = ParseOr();
+        while (Peek().IsName(TKeyword::Xor)) {
             TSourcePos pos = Take().pos;
-            left = Binary(TBinaryOp::Xor, pos, std::move(left), ParseOr());
+            TExprRef right = ParseOr();
+            left = Binary(TBinaryOp::Xor, pos, left, right);
         }
         return left;
     }
 
-    TExprPtr ParseOr() {
-        TExprPtr left = ParseAnd();
-        while (Peek().IsName(u"or")) {
+    TExprRef ParseOr() {
+        TExprRef left = ParseAnd();
+        while (Peek().IsName(TKeyword::Or)) {
             TSourcePos pos = Take().pos;
-            left = Binary(TBinaryOp::Or, pos, std::move(left), ParseAnd());
+            TExprRef right = ParseAnd();
+            left = Binary(TBinaryOp::Or, pos, left, right);
         }
         return left;
     }
 
-    TExprPtr ParseAnd() {
-        TExprPtr left = ParseNot();
-        while (Peek().IsName(u"and")) {
+    TExprRef ParseAnd() {
+        TExprRef left = ParseNot();
+        while (Peek().IsName(TKeyword::And)) {
             TSourcePos pos = Take().pos;
-            left = Binary(TBinaryOp::And, pos, std::move(left), ParseNot());
+            TExprRef right = ParseNot();
+            left = Binary(TBinaryOp::And, pos, left, right);
         }
         return left;
     }
 
-    TExprPtr ParseNot() {
-        if (Peek().IsName(u"not")) {
+    TExprRef ParseNot() {
+        if (Peek().IsName(TKeyword::Not)) {
             TSourcePos pos = Take().pos;
             TNest nest(*this, pos);
-            return Unary(TUnaryOp::Not, pos, ParseNot());
+            TExprRef operand = ParseNot();
+            return Unary(TUnaryOp::Not, pos, operand);
         }
         return ParseComparison();
     }
 
-    TExprPtr ParseComparison() {
-        TExprPtr left = ParseConcat();
+    TExprRef ParseComparison() {
+        TExprRef left = ParseConcat();
         for (;;) {
-            const TToken& t = Peek();
+            const TTok& t = Peek();
+            if (t.kind != TTokenKind::Symbol) return left;
             TBinaryOp op;
-            if (t.IsSymbol(u"="))
-                op = TBinaryOp::Equal;
-            else if (t.IsSymbol(u"<>"))
-                op = TBinaryOp::NotEqual;
-            else if (t.IsSymbol(u"<"))
-                op = TBinaryOp::Less;
-            else if (t.IsSymbol(u">"))
-                op = TBinaryOp::Greater;
-            else if (t.IsSymbol(u"<="))
-                op = TBinaryOp::LessEqual;
-            else if (t.IsSymbol(u">="))
-                op = TBinaryOp::GreaterEqual;
-            else
-                return left;
+            switch (t.symbol) {
+                case TSymbol::Equal: op = TBinaryOp::Equal; break;
+                case TSymbol::NotEqual: op = TBinaryOp::NotEqual; break;
+                case TSymbol::Less: op = TBinaryOp::Less; break;
+                case TSymbol::Greater: op = TBinaryOp::Greater; break;
+                case TSymbol::LessEqual: op = TBinaryOp::LessEqual; break;
+                case TSymbol::GreaterEqual: op = TBinaryOp::GreaterEqual; break;
+                default: return left;
+            }
             TSourcePos pos = Take().pos;
-            left = Binary(op, pos, std::move(left), ParseConcat());
+            TExprRef right = ParseConcat();
+            left = Binary(op, pos, left, right);
         }
     }
 
-    TExprPtr ParseConcat() {
-        TExprPtr left = ParseAdditive();
-        while (Peek().IsSymbol(u"&")) {
+    TExprRef ParseConcat() {
+        TExprRef left = ParseAdditive();
+        while (Peek().IsSymbol(TSymbol::Ampersand)) {
             TSourcePos pos = Take().pos;
-            left = Binary(TBinaryOp::Concat, pos, std::move(left), ParseAdditive());
+            TExprRef right = ParseAdditive();
+            left = Binary(TBinaryOp::Concat, pos, left, right);
         }
         return left;
     }
 
-    TExprPtr ParseAdditive() {
-        TExprPtr left = ParseMod();
+    TExprRef ParseAdditive() {
+        TExprRef left = ParseMod();
         for (;;) {
             TBinaryOp op;
-            if (Peek().IsSymbol(u"+"))
+            if (Peek().IsSymbol(TSymbol::Plus))
                 op = TBinaryOp::Add;
-            else if (Peek().IsSymbol(u"-"))
+            else if (Peek().IsSymbol(TSymbol::Minus))
                 op = TBinaryOp::Subtract;
             else
                 return left;
             TSourcePos pos = Take().pos;
-            left = Binary(op, pos, std::move(left), ParseMod());
+            TExprRef right = ParseMod();
+            left = Binary(op, pos, left, right);
         }
     }
 
-    TExprPtr ParseMod() {
-        TExprPtr left = ParseIntDivide();
-        while (Peek().IsName(u"mod")) {
+    TExprRef ParseMod() {
+        TExprRef left = ParseIntDivide();
+        while (Peek().IsName(TKeyword::Mod)) {
             TSourcePos pos = Take().pos;
-            left = Binary(TBinaryOp::Mod, pos, std::move(left), ParseIntDivide());
+            TExprRef right = ParseIntDivide();
+            left = Binary(TBinaryOp::Mod, pos, left, right);
         }
         return left;
     }
 
-    TExprPtr ParseIntDivide() {
-        TExprPtr left = ParseMultiplicative();
-        while (Peek().IsSymbol(u"\\")) {
+    TExprRef ParseIntDivide() {
+        TExprRef left = ParseMultiplicative();
+        while (Peek().IsSymbol(TSymbol::Backslash)) {
             TSourcePos pos = Take().pos;
-            left = Binary(TBinaryOp::IntDivide, pos, std::move(left), ParseMultiplicative());
+            TExprRef right = ParseMultiplicative();
+            left = Binary(TBinaryOp::IntDivide, pos, left, right);
         }
         return left;
     }
 
-    TExprPtr ParseMultiplicative() {
-        TExprPtr left = ParseUnary();
+    TExprRef ParseMultiplicative() {
+        TExprRef left = ParseUnary();
         for (;;) {
             TBinaryOp op;
-            if (Peek().IsSymbol(u"*"))
+            if (Peek().IsSymbol(TSymbol::Star))
                 op = TBinaryOp::Multiply;
-            else if (Peek().IsSymbol(u"/"))
+            else if (Peek().IsSymbol(TSymbol::Slash))
                 op = TBinaryOp::Divide;
             else
                 return left;
             TSourcePos pos = Take().pos;
-            left = Binary(op, pos, std::move(left), ParseUnary());
+            TExprRef right = ParseUnary();
+            left = Binary(op, pos, left, right);
         }
     }
 
     // Unary minus binds less tightly than "^": -2 ^ 2 is -4.
-    TExprPtr ParseUnary() {
-        if (Peek().IsSymbol(u"-") || Peek().IsSymbol(u"+")) {
-            const TToken& t = Take();
-            TSourcePos pos = t.pos;
-            bool negate = t.text == u"-";
+    TExprRef ParseUnary() {
+        if (Peek().IsSymbol(TSymbol::Minus) || Peek().IsSymbol(TSymbol::Plus)) {
+            const TTok t = Take();
+            const TSourcePos pos = t.pos;
+            const bool negate = t.symbol == TSymbol::Minus;
             TNest nest(*this, pos);
-            TExprPtr operand = ParseUnary();
+            TExprRef operand = ParseUnary();
             if (!negate) return operand;
-            return Unary(TUnaryOp::Negate, pos, std::move(operand));
+            return Unary(TUnaryOp::Negate, pos, operand);
         }
         return ParsePower();
     }
 
-    TExprPtr ParsePower() {
-        TExprPtr left = ParsePrimary();
-        while (Peek().IsSymbol(u"^")) {
+    TExprRef ParsePower() {
+        TExprRef left = ParsePrimary();
+        while (Peek().IsSymbol(TSymbol::Caret)) {
             TSourcePos pos = Take().pos;
-            TExprPtr right;
-            if (Peek().IsSymbol(u"-") || Peek().IsSymbol(u"+"))
+            TExprRef right;
+            if (Peek().IsSymbol(TSymbol::Minus) || Peek().IsSymbol(TSymbol::Plus))
                 right = ParseUnary();  // 2 ^ -1
             else
                 right = ParsePrimary();
-            left = Binary(TBinaryOp::Power, pos, std::move(left), std::move(right));
+            left = Binary(TBinaryOp::Power, pos, left, right);
         }
         return left;
     }
 
-    std::vector<TExprPtr> ParseParenArguments() {
-        std::vector<TExprPtr> args;
-        ExpectSymbol(u"(");
-        if (Peek().IsSymbol(u")")) {
+    void ParseParenArguments(TList& list) {
+        ExpectSymbol(TSymbol::LParen);
+        if (Peek().IsSymbol(TSymbol::RParen)) {
             Take();
-            return args;
+            return;
         }
         for (;;) {
-            args.push_back(ParseExpr());
-            if (!Peek().IsSymbol(u",")) break;
+            AddToList(ParseExpr(), list);
+            if (!Peek().IsSymbol(TSymbol::Comma)) break;
             Take();
         }
-        ExpectSymbol(u")");
-        return args;
+        ExpectSymbol(TSymbol::RParen);
     }
 
-    TExprPtr Literal(TSourcePos pos, TVariant value) {
-        auto e = NewExpr(TExprKind::Literal, pos);
-        e->literal = std::move(value);
-        return e;
+    TExprRef LongLiteral(int32_t value) { return {AddExpr(TExprKind::LongLiteral, 0, static_cast<uint32_t>(value))}; }
+
+    TExprRef StringLiteral(std::u16string_view value) {
+        const TTextPool::TRef ref = prog_->text.Add(value);
+        return {AddExpr(TExprKind::StringLiteral, 0, ref.block, ref.offset)};
     }
 
-    TExprPtr ParsePrimary() {
-        const TToken& t = Peek();
-        const TSourcePos pos = t.pos;
-        switch (t.kind) {
-            case TTokenKind::Number: return Literal(pos, Take().number);
-            case TTokenKind::String: return Literal(pos, TVariant::String(Take().text));
+    TExprRef NumberLiteral(const TTok& t) {
+        if (!t.real) return LongLiteral(t.lval);
+        const auto bits = std::bit_cast<uint64_t>(t.dval);
+        return {AddExpr(TExprKind::DoubleLiteral, 0, static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32))};
+    }
+
+    // A string token's value: its text (decoded from UTF-8) with doubled
+    // quotes made single.
+    TExprRef StringToken(const TTok& t) {
+        std::u16string_view value;
+        if constexpr (sizeof(Char) == 1) {
+            if (std::all_of(t.text.begin(), t.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+                text_.assign(t.text.begin(), t.text.end());
+            else
+                text_ = Utf8ToUtf16(t.text);
+            value = text_;
+        } else {
+            value = t.text;
+        }
+        if (value.find(u'"') == std::u16string_view::npos) return StringLiteral(value);
+        std::u16string single;
+        single.reserve(value.size());
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            single += value[i];
+            if (value[i] == u'"') ++i;
+        }
+        return StringLiteral(single);
+    }
+
+    TExprRef ParsePrimary() {
+        const TTok& peeked = Peek();
+        const TSourcePos pos = peeked.pos;
+        switch (peeked.kind) {
+            case TTokenKind::Number: return NumberLiteral(Take());
+            case TTokenKind::String: return StringToken(Take());
             case TTokenKind::Symbol:
-                if (t.IsSymbol(u"(")) {
+                if (peeked.IsSymbol(TSymbol::LParen)) {
                     Take();
-                    TExprPtr inner = ParseExpr();
-                    ExpectSymbol(u")");
+                    TExprRef inner = ParseExpr();
+                    ExpectSymbol(TSymbol::RParen);
                     return inner;
                 }
                 Fail(pos, "Expected expression");
@@ -807,93 +1126,109 @@ private:
             default: Fail(pos, "Expected expression");
         }
 
-        const TToken name = Take();
-        const std::u16string& lower = name.lower;
-        if (lower == u"true") return Literal(pos, TVariant::Bool(true));
-        if (lower == u"false") return Literal(pos, TVariant::Bool(false));
-        if (lower == u"empty") return Literal(pos, TVariant{});
-        if (lower == u"nothing") return NewExpr(TExprKind::Nothing, pos);
-        if (lower == u"err") return ParseErrRead(pos);
-        if (lower == u"wscript") {
-            if (!Peek().IsSymbol(u".")) Fail(pos, "Expected expression");
-            Take();
-            const TToken member = Peek();
-            if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
-            if (member.lower == u"echo" || member.lower == u"quit")
-                Fail(member.pos, "WScript." + Utf16ToUtf8(member.text) + " has no value");
-            FailCompile(member.pos, NoSuchMember(member.text));
+        const TTok name = Take();
+        switch (name.keyword) {
+            case TKeyword::True: return {AddExpr(TExprKind::BoolLiteral, 0, 1)};
+            case TKeyword::False: return {AddExpr(TExprKind::BoolLiteral, 0, 0)};
+            case TKeyword::Empty: return {AddExpr(TExprKind::EmptyLiteral)};
+            case TKeyword::Nothing: return {AddExpr(TExprKind::Nothing)};
+            case TKeyword::Err: return ParseErrRead();
+            case TKeyword::WScript: {
+                if (!Peek().IsSymbol(TSymbol::Dot)) Fail(pos, "Expected expression");
+                Take();
+                const TTok member = Peek();
+                if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
+                if (member.keyword == TKeyword::Echo || member.keyword == TKeyword::Quit)
+                    Fail(member.pos, "WScript." + NameText(member.text) + " has no value");
+                FailCompile(member.pos, NoSuchMember(member.text));
+            }
+            default: break;
         }
-        if (IsReserved(lower)) Fail(pos, "Expected expression");
-        if (const TBuiltinInfo* builtin = FindBuiltin(lower)) {
-            if (!Peek().IsSymbol(u"(")) Fail(Peek().pos, "Expected '('");
-            auto e = NewExpr(TExprKind::Builtin, pos);
-            e->builtin = builtin->builtin;
-            e->name = name.text;
-            e->args = ParseParenArguments();
-            if (e->args.size() < builtin->minArgs || e->args.size() > builtin->maxArgs)
-                Fail(pos, WrongArgCount(name.text));
-            return Seal(std::move(e));
+        if (IsReserved(name)) Fail(pos, "Expected expression");
+        const TNameInfo& info = Info(name.text);
+        if (const TBuiltinInfo* builtin = info.builtin) {
+            if (!Peek().IsSymbol(TSymbol::LParen)) Fail(Peek().pos, "Expected '('");
+            TList args;
+            ParseParenArguments(args);
+            EndList(args);
+            if (args.count < builtin->minArgs || args.count > builtin->maxArgs) Fail(pos, WrongArgCount(name.text));
+            const uint32_t node = AddExpr(TExprKind::Builtin, static_cast<uint8_t>(builtin->builtin),
+                                          NameIndex(name.text), args.first, args.count);
+            return Seal(node, args.depth, pos);
         }
-        if (std::optional<TVariant> constant = FindConstant(lower)) return Literal(pos, std::move(*constant));
+        if (info.constant == TNameInfo::TConstant::String)
+            return StringLiteral(kStringConstants[static_cast<std::size_t>(info.value)].second);
+        if (info.constant == TNameInfo::TConstant::Long) return LongLiteral(info.value);
 
-        if (Peek().IsSymbol(u".")) {
+        if (Peek().IsSymbol(TSymbol::Dot)) {
             Take();
-            const TToken member = Peek();
+            const TTok member = Peek();
             if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
             Take();
-            std::optional<int32_t> dispid = FindDispId(member.text);
-            if (!dispid) FailCompile(member.pos, NoSuchMember(member.text));
-            auto e = NewExpr(TExprKind::Member, pos);
-            e->slot = SlotOf(name);
-            e->name = member.text;
-            e->dispid = *dispid;
-            if (Peek().IsSymbol(u"(")) e->args = ParseParenArguments();
-            return Seal(std::move(e));
+            TMemberName& target = MemberOf(member);
+            const uint32_t site = Site(SlotOf(name), target, false);
+            TList args;
+            if (Peek().IsSymbol(TSymbol::LParen)) ParseParenArguments(args);
+            EndList(args);
+            const uint32_t node = AddExpr(TExprKind::Member, 0, site, args.first, args.count);
+            return Seal(node, args.depth, pos);
         }
-        if (Peek().IsSymbol(u"(")) FailCompile(pos, "Unknown function: " + Quoted(name.text));
-        auto e = NewExpr(TExprKind::Variable, pos);
-        e->slot = SlotOf(name);
-        return e;
+        if (Peek().IsSymbol(TSymbol::LParen)) FailCompile(pos, "Unknown function: " + Quoted(name.text));
+        return {AddExpr(TExprKind::Variable, 0, static_cast<uint32_t>(SlotOf(name)))};
     }
 
     // Err alone reads Err.Number, its default property.
-    TExprPtr ParseErrRead(TSourcePos pos) {
-        auto e = NewExpr(TExprKind::ErrProperty, pos);
-        e->errProperty = TErrProperty::Number;
-        if (!Peek().IsSymbol(u".")) return e;
-        Take();
-        const TToken member = Peek();
-        if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
-        Take();
-        if (member.lower == u"number")
-            e->errProperty = TErrProperty::Number;
-        else if (member.lower == u"description")
-            e->errProperty = TErrProperty::Description;
-        else if (member.lower == u"source")
-            e->errProperty = TErrProperty::Source;
-        else if (member.lower == u"clear" || member.lower == u"raise")
-            Fail(member.pos, "Err." + Utf16ToUtf8(member.text) + " has no value");
-        else
-            FailCompile(member.pos, NoSuchMember(member.text));
-        return e;
+    TExprRef ParseErrRead() {
+        TErrProperty property = TErrProperty::Number;
+        if (Peek().IsSymbol(TSymbol::Dot)) {
+            Take();
+            const TTok member = Peek();
+            if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
+            Take();
+            switch (member.keyword) {
+                case TKeyword::Number: property = TErrProperty::Number; break;
+                case TKeyword::Description: property = TErrProperty::Description; break;
+                case TKeyword::Source: property = TErrProperty::Source; break;
+                case TKeyword::Clear:
+                case TKeyword::Raise: Fail(member.pos, "Err." + NameText(member.text) + " has no value");
+                default: FailCompile(member.pos, NoSuchMember(member.text));
+            }
+        }
+        return {AddExpr(TExprKind::ErrProperty, static_cast<uint8_t>(property))};
     }
 };
 
-}  // namespace
-
-TParseResult ParseScript(std::u16string_view source) {
+template <typename Char>
+TParseResult Parse(std::basic_string_view<Char> source) {
     TParseResult result;
+    TParser<Char> parser(source);
     try {
-        result.program = TParser(Tokenize(source)).Run();
+        result.program = parser.Run();
     } catch (const EScriptError& e) {
+        // The whole source is read before any statement is judged: a lexical
+        // error further on is the one reported.
+        std::optional<EScriptError> lexical;
+        if (e.Kind() != EScriptError::TKind::Lexical) lexical = parser.LexicalErrorAhead();
+        const EScriptError& reported = lexical ? *lexical : e;
         TDiagnostic d;
-        d.kind = e.Kind() == EScriptError::TKind::Compile ? TDiagnostic::TKind::Compile : TDiagnostic::TKind::Syntax;
-        d.pos = e.Pos();
-        d.message = e.what();
+        d.kind = reported.Kind() == EScriptError::TKind::Compile ? TDiagnostic::TKind::Compile
+                                                                 : TDiagnostic::TKind::Syntax;
+        d.pos = reported.Pos();
+        d.message = reported.what();
         result.error = std::move(d);
         result.program.reset();
     }
     return result;
+}
+
+}  // namespace
+
+TParseResult ParseScript(std::u16string_view source) { return Parse(source); }
+
+TParseResult ParseScriptBytes(std::string_view bytes) {
+    if (std::optional<std::string_view> utf8 = Utf8ScriptText(bytes)) return Parse(*utf8);
+    const std::u16string text = DecodeScript(bytes);
+    return Parse(std::u16string_view(text));
 }
 
 }  // namespace vellumark::host

@@ -30,4 +30,8 @@ struct TParseResult {
 
 TParseResult ParseScript(std::u16string_view source);
 
+// The same for the bytes of a script file (see DecodeScript): UTF-8 is read
+// as it stands, without a decoded copy.
+TParseResult ParseScriptBytes(std::string_view bytes);
+
 }  // namespace vellumark::host

@@ -1,6 +1,7 @@
 // Turns the bytes of a script file into its text.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,9 @@ namespace vellumark::host {
 // when the file starts with its byte order mark. Malformed sequences become
 // U+FFFD.
 std::u16string DecodeScript(std::string_view bytes);
+
+// The UTF-8 text of a script file's bytes, its byte order mark left out; none
+// when the file is UTF-16.
+std::optional<std::string_view> Utf8ScriptText(std::string_view bytes);
 
 }  // namespace vellumark::host

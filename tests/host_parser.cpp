@@ -9,6 +9,7 @@
 #include "base/TextCodec.h"
 #include "host/Interpreter.h"
 #include "host/Parser.h"
+#include "host/ScriptSource.h"
 
 namespace vellumark::host {
 namespace {
@@ -53,9 +54,9 @@ std::unique_ptr<TProgram> ParseOk(const std::string& script) {
 TVariant LiteralOf(const std::string& literal) {
     auto program = ParseOk("x = " + literal);
     if (!program || program->statements.size() != 1) return {};
-    const TExpr& e = *program->statements[0]->value;
-    EXPECT_EQ(e.kind, TExprKind::Literal) << literal;
-    return e.literal;
+    const TExprNode& e = program->exprs[program->statements[0].b];
+    EXPECT_TRUE(TProgram::IsLiteral(e)) << literal;
+    return program->Literal(e);
 }
 
 TEST(HostParserLiterals, IntegersAreLongUntilTheyNeedMoreThan32Bits) {
@@ -238,12 +239,13 @@ TEST(HostParserStatements, PropertyPutShapes) {
     auto program = ParseOk("D.PageWidth(1) = 3\nD.Units = 2\nD.Locate (1), 2, 3, 4");
     ASSERT_TRUE(program);
     ASSERT_EQ(program->statements.size(), 3u);
-    EXPECT_EQ(program->statements[0]->kind, TStmtKind::PropertyPut);
-    EXPECT_EQ(program->statements[0]->args.size(), 1u);
-    EXPECT_EQ(program->statements[1]->kind, TStmtKind::PropertyPut);
-    EXPECT_TRUE(program->statements[1]->args.empty());
-    EXPECT_EQ(program->statements[2]->kind, TStmtKind::Call);
-    EXPECT_EQ(program->statements[2]->args.size(), 4u);
+    // A put's arguments end with the value.
+    EXPECT_EQ(program->statements[0].kind, TStmtKind::PropertyPut);
+    EXPECT_EQ(program->statements[0].c, 2u);
+    EXPECT_EQ(program->statements[1].kind, TStmtKind::PropertyPut);
+    EXPECT_EQ(program->statements[1].c, 1u);
+    EXPECT_EQ(program->statements[2].kind, TStmtKind::Call);
+    EXPECT_EQ(program->statements[2].c, 4u);
 }
 
 TEST(HostParserStatements, BlocksMustClose) {
@@ -286,6 +288,57 @@ TEST(HostParserErrors, PositionsOfSyntaxErrors) {
     EXPECT_EQ(ParseError("x = Len(1, 2)").message,
               "Wrong number of arguments or invalid property assignment: 'Len'");
     EXPECT_EQ(ParseError("x = Len").message, "Expected '('");
+}
+
+TEST(HostParserErrors, ALexicalErrorAnywhereComesFirst) {
+    // The whole source is read before any statement is judged, so a bad
+    // token further on is reported instead of an earlier syntax error.
+    TDiagnostic d = ParseError("x = )\ny = 1\nz = \"open");
+    EXPECT_EQ(d.message, "Unterminated string constant");
+    EXPECT_EQ(d.pos.line, 3);
+    d = ParseError("D.Nope 1\nx = 1 @ 2");
+    EXPECT_EQ(d.kind, TDiagnostic::TKind::Syntax);
+    EXPECT_EQ(d.message, "Invalid character");
+    EXPECT_EQ(d.pos.line, 2);
+    // Also past a statement the parser looks ahead through.
+    d = ParseError("D.Locate(1, 2) = 3 @\n");
+    EXPECT_EQ(d.message, "Invalid character");
+    EXPECT_EQ(d.pos.col, 20);
+}
+
+TEST(HostParserErrors, Utf8IsReadAsTheDecodedTextReadsIt) {
+    // Script bytes are read without decoding them first; columns still count
+    // UTF-16 units, and malformed bytes count as the U+FFFD they decode to.
+    struct TCase {
+        std::string bytes;
+        int line, col;
+        std::string message;
+    };
+    const TCase cases[] = {
+        {"x = \"\xE2\x82\xAC\xF0\x9F\x98\x80\" @", 1, 11, "Invalid character"},
+        {"x = 1 ' \xC3\xA9\xF0\x9F\x98\x80\ny = (\xC3\xA9", 2, 6, "Invalid character"},
+        {"x = \"\xE2\x82\" + )", 1, 12, "Expected expression"},
+        {"x = \"\xC3\" & \"\x80\xFF\" +", 1, 17, "Expected expression"},
+        {"\xEF\xBB\xBFx = \"\xF4\x90\x80\x80\" x", 1, 12, "Expected end of statement"},
+        {"x = 1\r\nRem \xED\xA0\x80\r\ny = \"\xC3\xA9\n", 3, 5, "Unterminated string constant"},
+        {"x = \xC3\xA9", 1, 5, "Invalid character"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        TParseResult bytes = ParseScriptBytes(c.bytes);
+        TParseResult text = ParseScript(DecodeScript(c.bytes));
+        ASSERT_TRUE(bytes.error && text.error);
+        EXPECT_EQ(bytes.error->message, c.message);
+        EXPECT_EQ(bytes.error->pos.line, c.line);
+        EXPECT_EQ(bytes.error->pos.col, c.col);
+        EXPECT_EQ(text.error->message, c.message);
+        EXPECT_EQ(text.error->pos.col, c.col);
+    }
+    // String values decode the same way.
+    const std::string script = "WScript.Echo \"a\xC3\xA9\xE2\x82\" & \"\xF0\x9F\x98\x80\"\"\xFF\", Len(\"\xF0\x9F\x98\x80\")\n";
+    std::ostringstream out, err;
+    EXPECT_EQ(RunScriptBytes(std::string(script), "t.vbs", out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), "a\xC3\xA9\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\"\xEF\xBF\xBD 2\n");
 }
 
 TEST(HostParserErrors, UnknownMembersAreFoundBeforeRunning) {

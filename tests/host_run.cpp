@@ -201,6 +201,17 @@ TEST(HostRunControl, MethodsPropertiesAndIndexedProperties) {
               "-1\n");
 }
 
+TEST(HostRunControl, LongArgumentListsAreEvaluatedWhole) {
+    // Lists longer than 65,535 arguments: every argument is evaluated, in
+    // order, before the call is refused.
+    std::string ones;
+    for (int i = 0; i < 70000; ++i) ones += "1, ";
+    std::string out = Output(kNewDoc + "D.AddPage 0\nOn Error Resume Next\n" + "x = D.PageWidth(" + ones +
+                             "1 / 0)\nWScript.Echo Err.Number\nErr.Clear\n" + "D.Locate " + ones +
+                             "1\nWScript.Echo Err.Number\n");
+    EXPECT_EQ(out, "11\n450\n");
+}
+
 TEST(HostRunControl, SeveralDocumentsAreIndependent) {
     std::string out = Output(
         "Set A = CreateObject(\"VellumarkX.PDFDoc\")\n"
