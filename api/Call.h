@@ -25,12 +25,14 @@
 namespace vellumark::api {
 
 // One document: the control with its engine, the message of the last call
-// that failed through the C interface, and the last string result handed out
-// there (valid until the next call).
+// that failed through the C interface, the last string result handed out
+// there (valid until the next call), and the arguments of the call running,
+// kept from call to call so that a call builds none.
 struct TDocState {
     TPDFDoc control;
     std::string lastError;
     std::string text;
+    TVariant args[std::extent_v<decltype(TMemberInfo::params)>];
 };
 
 }  // namespace vellumark::api
@@ -43,6 +45,35 @@ struct vellumark::Document::Impl : vellumark::api::TDocState {};
 namespace vellumark::api {
 
 // --- arguments, as the automation layer converts them ------------------------
+
+// Into the document's argument slots (the members without a VARIANT).
+inline void PutLong(TVariant& a, int32_t v) noexcept {
+    a.vt = TVarType::I4;
+    a.lVal = v;
+}
+inline void PutDouble(TVariant& a, double v) noexcept {
+    a.vt = TVarType::R8;
+    a.dblVal = v;
+}
+inline void PutBool(TVariant& a, bool v) noexcept {
+    a.vt = TVarType::Bool;
+    a.boolVal = v;
+}
+inline void PutColor(TVariant& a, uint32_t v) noexcept { PutLong(a, static_cast<int32_t>(v)); }
+// Enumerations keep their low 8 bits.
+inline void PutOrdinal(TVariant& a, int32_t v) noexcept { PutLong(a, v & 0xFF); }
+inline void PutText(TVariant& a, std::string_view utf8) {
+    a.vt = TVarType::BStr;
+    a.bstrVal = Utf8ToUtf16(utf8);
+}
+inline void PutText(TVariant& a, std::u16string_view utf16) {
+    a.vt = TVarType::BStr;
+    a.bstrVal.assign(utf16);
+}
+// C strings: a null pointer is the empty string, as a null BSTR is.
+inline void PutText(TVariant& a, const char* utf8) { PutText(a, std::string_view(utf8 ? utf8 : "")); }
+
+// As values of their own (the members with a VARIANT).
 
 inline TVariant ArgLong(int32_t v) { return TVariant::Long(v); }
 inline TVariant ArgDouble(double v) { return TVariant::Double(v); }

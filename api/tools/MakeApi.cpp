@@ -489,17 +489,42 @@ std::string CResult(TParamType t, const char* out) {
     }
 }
 
-// The arguments array and the call of the member at its slot.
-std::string Invocation(const TMemberInfo& m, bool c, const char* control) {
-    std::string args;
-    for (const TParamInfo& p : ShapeOf(m).in) {
-        if (!args.empty()) args += ", ";
-        args += ArgExpr(p.type, c ? Snake(p.name) : Camel(p.name), c);
+std::string PutExpr(TParamType t, const std::string& slot, const std::string& name, bool c) {
+    switch (t) {
+        case TParamType::Long: return "api::PutLong(" + slot + ", " + name + ");";
+        case TParamType::Double: return "api::PutDouble(" + slot + ", " + name + ");";
+        case TParamType::Bool: return "api::PutBool(" + slot + ", " + name + (c ? " != 0);" : ");");
+        case TParamType::Color: return "api::PutColor(" + slot + ", " + name + ");";
+        case TParamType::BStr: return "api::PutText(" + slot + ", " + name + ");";
+        default:
+            return "api::PutOrdinal(" + slot + ", " + (c ? name : "static_cast<std::int32_t>(" + name + ")") + ");";
     }
+}
+
+// The arguments and the call of the member at its slot. Arguments go into the
+// document's slots; those of a member with a VARIANT (image bytes) are values
+// of the call's own, released when it returns.
+std::string Invocation(const TMemberInfo& m, bool c) {
+    const TShape shape = ShapeOf(m);
+    bool variant = false;
+    for (const TParamInfo& p : shape.in) variant = variant || p.type == TParamType::Variant;
     std::string s;
-    if (!args.empty()) s += "const TVariant a[] = {" + args + "};\n        ";
+    if (variant) {
+        std::string args;
+        for (const TParamInfo& p : shape.in) {
+            if (!args.empty()) args += ", ";
+            args += ArgExpr(p.type, c ? Snake(p.name) : Camel(p.name), c);
+        }
+        s += "const TVariant a[] = {" + args + "};\n        ";
+    } else if (!shape.in.empty()) {
+        s += "TVariant* a = s.args;\n        ";
+        for (size_t i = 0; i < shape.in.size(); ++i)
+            s += PutExpr(shape.in[i].type, "a[" + std::to_string(i) + "]",
+                         c ? Snake(shape.in[i].name) : Camel(shape.in[i].name), c) +
+                 "\n        ";
+    }
     if (m.result != TParamType::None) s += "TVariant ret = ";
-    s += "api::Run<" + std::to_string(m.slot) + ">(" + control + ", " + (args.empty() ? "nullptr" : "a") + ");";
+    s += "api::Run<" + std::to_string(m.slot) + ">(s.control, " + (shape.in.empty() ? "nullptr" : "a") + ");";
     return s;
 }
 
@@ -531,7 +556,7 @@ namespace vellumark {
         for (TFlavor f : Flavors(m)) {
             out << "\n" << CppOut(m.result, f) << " Document::" << CppName(m, f) << "(" << CppParams(m, f) << ")"
                 << (IsConst(m) ? " const" : "") << " {\n";
-            out << "    return api::CallCpp([&] {\n        " << Invocation(m, false, "State().control");
+            out << "    return api::CallCpp([&] {\n        api::TDocState& s = State();\n        " << Invocation(m, false);
             if (m.result != TParamType::None) out << "\n        return " << CppResult(m.result, f) << ";";
             out << "\n    });\n}\n";
         }
@@ -545,8 +570,7 @@ namespace vellumark {
                 checks.append("(!").append(Snake(p.name)).append(" && ").append(Snake(p.name)).append("_size != 0)");
         if (m.result != TParamType::None) checks.append(checks.empty() ? "!" : " || !").append(ResultName(m));
         if (!checks.empty()) out << "    if (" << checks << ") return VM_INVALID;\n";
-        out << "    return api::CallC(doc, [&](api::TDocState& s" << (m.result == TParamType::BStr ? "" : " [[maybe_unused]]")
-            << ") {\n        " << Invocation(m, true, "s.control");
+        out << "    return api::CallC(doc, [&](api::TDocState& s) {\n        " << Invocation(m, true);
         if (m.result != TParamType::None) out << "\n        " << CResult(m.result, ResultName(m));
         out << "\n    });\n}\n";
     }
