@@ -594,7 +594,9 @@ std::string PyArg(TParamType t, const std::string& name) {
     switch (t) {
         case TParamType::Bool: return "1 if " + name + " else 0";
         case TParamType::Color: return "_color(" + name + ")";
-        case TParamType::BStr: return "_text(" + name + ")";
+        case TParamType::BStr:  // str, the common case, without a call
+            return name + ".encode(\"utf-8\", \"surrogateescape\") if " + name + ".__class__ is str else _text(" +
+                   name + ")";
         case TParamType::Variant: return "*_bytes(" + name + ")";
         default: return name;
     }

@@ -224,14 +224,14 @@ class Members:
     def add_image_file(self, file_name):
         """Adds an image resource from file on disk."""
         r = _c_int32()
-        status = _lib.vm_AddImageFile(self._doc, _text(file_name), _byref(r))
+        status = _lib.vm_AddImageFile(self._doc, file_name.encode("utf-8", "surrogateescape") if file_name.__class__ is str else _text(file_name), _byref(r))
         if status:
             self._raise(status)
         return r.value
 
     def save_to_file(self, file_name):
         """Saves PDF document to disk."""
-        status = _lib.vm_SaveToFile(self._doc, _text(file_name))
+        status = _lib.vm_SaveToFile(self._doc, file_name.encode("utf-8", "surrogateescape") if file_name.__class__ is str else _text(file_name))
         if status:
             self._raise(status)
 
@@ -285,7 +285,7 @@ class Members:
 
     def write_text(self, text):
         """Writes a line of text on a text resource."""
-        status = _lib.vm_WriteText(self._doc, _text(text))
+        status = _lib.vm_WriteText(self._doc, text.encode("utf-8", "surrogateescape") if text.__class__ is str else _text(text))
         if status:
             self._raise(status)
 
@@ -734,7 +734,7 @@ class Members:
     def add_font(self, font_name):
         """Adds a TrueType font from disk."""
         r = _c_int32()
-        status = _lib.vm_AddFont(self._doc, _text(font_name), _byref(r))
+        status = _lib.vm_AddFont(self._doc, font_name.encode("utf-8", "surrogateescape") if font_name.__class__ is str else _text(font_name), _byref(r))
         if status:
             self._raise(status)
         return r.value
@@ -770,7 +770,7 @@ class Members:
 
     @title.setter
     def title(self, value):
-        status = _lib.vm_set_Title(self._doc, _text(value))
+        status = _lib.vm_set_Title(self._doc, value.encode("utf-8", "surrogateescape") if value.__class__ is str else _text(value))
         if status:
             self._raise(status)
 
@@ -785,7 +785,7 @@ class Members:
 
     @subject.setter
     def subject(self, value):
-        status = _lib.vm_set_Subject(self._doc, _text(value))
+        status = _lib.vm_set_Subject(self._doc, value.encode("utf-8", "surrogateescape") if value.__class__ is str else _text(value))
         if status:
             self._raise(status)
 
@@ -800,7 +800,7 @@ class Members:
 
     @author.setter
     def author(self, value):
-        status = _lib.vm_set_Author(self._doc, _text(value))
+        status = _lib.vm_set_Author(self._doc, value.encode("utf-8", "surrogateescape") if value.__class__ is str else _text(value))
         if status:
             self._raise(status)
 
@@ -815,14 +815,14 @@ class Members:
 
     @keywords.setter
     def keywords(self, value):
-        status = _lib.vm_set_Keywords(self._doc, _text(value))
+        status = _lib.vm_set_Keywords(self._doc, value.encode("utf-8", "surrogateescape") if value.__class__ is str else _text(value))
         if status:
             self._raise(status)
 
     def image_count(self, file_name):
         """Number of images contained in a file."""
         r = _c_int32()
-        status = _lib.vm_get_ImageCount(self._doc, _text(file_name), _byref(r))
+        status = _lib.vm_get_ImageCount(self._doc, file_name.encode("utf-8", "surrogateescape") if file_name.__class__ is str else _text(file_name), _byref(r))
         if status:
             self._raise(status)
         return r.value
@@ -925,7 +925,7 @@ class Members:
 
     def write_link(self, text, link):
         """Writes a hyperlink on a text resource."""
-        status = _lib.vm_WriteLink(self._doc, _text(text), _text(link))
+        status = _lib.vm_WriteLink(self._doc, text.encode("utf-8", "surrogateescape") if text.__class__ is str else _text(text), link.encode("utf-8", "surrogateescape") if link.__class__ is str else _text(link))
         if status:
             self._raise(status)
 
@@ -1037,14 +1037,14 @@ class Members:
     def text_line_width(self, text):
         """Width that a line of text will occupy using current font and size."""
         r = _c_double()
-        status = _lib.vm_get_TextLineWidth(self._doc, _text(text), _byref(r))
+        status = _lib.vm_get_TextLineWidth(self._doc, text.encode("utf-8", "surrogateescape") if text.__class__ is str else _text(text), _byref(r))
         if status:
             self._raise(status)
         return r.value
 
     def set_image_link(self, page, index, link):
         """Attach a hyperlink to an image."""
-        status = _lib.vm_SetImageLink(self._doc, page, index, _text(link))
+        status = _lib.vm_SetImageLink(self._doc, page, index, link.encode("utf-8", "surrogateescape") if link.__class__ is str else _text(link))
         if status:
             self._raise(status)
 
