@@ -110,12 +110,10 @@ constexpr bool Matches(int slot, std::string_view name, TInvokeKind kind, std::i
 // Runs the member's handler on arguments already in their declared types.
 template <int Slot>
 TVariant Run(TPDFDoc& control, const TVariant* args) {
-    constexpr TMemberHandler handler = Member(Slot).handler;
-    if constexpr (handler == nullptr) {
-        throw EPDFError(std::string("Not implemented: ") + Member(Slot).name);
-    } else {
-        return handler(control, args);
-    }
+    // A constant, so the test and the call through the pointer fold away.
+    static constexpr TMemberHandler handler = Member(Slot).handler;
+    if (handler == nullptr) throw EPDFError(std::string("Not implemented: ") + Member(Slot).name);
+    return handler(control, args);
 }
 
 // --- the C interface's frame ------------------------------------------------------

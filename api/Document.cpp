@@ -1,9 +1,12 @@
 // The parts of the C and C++ interfaces that are not members of the
 // automation interface: making and releasing documents, errors, saving to
 // memory and to streams, the version and colours.
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -31,6 +34,36 @@ public:
 
 private:
     std::vector<std::byte>& bytes_;
+};
+
+// Collects the saved file in memory that the C interface's caller releases
+// with free (vm_free_buffer), grown by doubling.
+class TMallocSink : public TOutputSink {
+public:
+    int Write(const char* data, std::size_t size) override {
+        if (size > capacity_ - size_) {
+            if (size > SIZE_MAX / 2 - size_) return ENOMEM;
+            const std::size_t want = std::max(capacity_ * 2, size_ + size);
+            void* grown = std::realloc(data_.get(), want);
+            if (!grown) return ENOMEM;
+            (void)data_.release();  // realloc took it
+            data_.reset(static_cast<unsigned char*>(grown));
+            capacity_ = want;
+        }
+        std::memcpy(data_.get() + size_, data, size);
+        size_ += size;
+        return 0;
+    }
+    std::size_t Size() const noexcept { return size_; }
+    unsigned char* Release() noexcept { return data_.release(); }
+
+private:
+    struct TFree {
+        void operator()(unsigned char* p) const noexcept { std::free(p); }
+    };
+    std::unique_ptr<unsigned char, TFree> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
 };
 
 // Hands the saved file to a stream as it is written.
@@ -113,15 +146,10 @@ extern "C" VM_API const char* vm_last_error(const vm_doc* doc) { return doc ? do
 extern "C" VM_API vm_status vm_save_to_memory(vm_doc* doc, unsigned char** data, size_t* size) {
     if (!data || !size) return VM_INVALID;
     return api::CallC(doc, [&](api::TDocState& s) {
-        const std::vector<std::byte> bytes = SaveToBytes(s);
-        unsigned char* copy = nullptr;
-        if (!bytes.empty()) {
-            copy = static_cast<unsigned char*>(std::malloc(bytes.size()));
-            if (!copy) throw std::bad_alloc();
-            std::memcpy(copy, bytes.data(), bytes.size());
-        }
-        *data = copy;
-        *size = bytes.size();
+        TMallocSink sink;
+        SaveDocumentToSink(s.control.Engine(), sink);
+        *size = sink.Size();
+        *data = sink.Release();
     });
 }
 

@@ -69,11 +69,11 @@ class Document(_Members):
             _raise_status(None, status)
         self._doc = handle.value
 
-    def close(self):
+    def close(self, _destroy=_lib.vm_destroy):
         """Releases the document; it cannot be used afterwards."""
         doc, self._doc = getattr(self, "_doc", None), None
         if doc:
-            _lib.vm_destroy(doc)
+            _destroy(doc)
 
     def __del__(self):
         self.close()
