@@ -38,7 +38,7 @@ pdf_ok() {
 
 echo "== cmake --install into $prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
-libdir="$(dirname "$(find "$prefix" -name 'libvellumark.so' | head -1)")"
+libdir="$(dirname "$(find "$prefix" -name 'libvellumark.so' -print -quit)")"
 for f in include/vellumark/vellumark.h include/vellumark/vellumark.hpp bin/vellumark share/man/man1/vellumark.1; do
   [ -e "$prefix/$f" ] || { echo "check-install: $f was not installed" >&2; exit 1; }
 done
@@ -53,8 +53,13 @@ pdf_ok "$work/consumer.pdf"
 pdf_ok "$work/consumer_static.pdf"
 # The shared build finds the library through its run path; without it
 # libvellumark.so.2 would be missing.
-ldd "$work/consumer/consumer" | grep -q "libvellumark.so.2 => $libdir" 
-if ldd "$work/consumer/consumer_static" | grep -q libvellumark; then
+# (ldd's output is read whole: grep -q would end the pipe early.)
+linked="$(ldd "$work/consumer/consumer")"
+if ! grep -q "libvellumark.so.2 => $libdir" <<<"$linked"; then
+  echo "check-install: the consumer does not find the installed library: $linked" >&2
+  exit 1
+fi
+if grep -q libvellumark <<<"$(ldd "$work/consumer/consumer_static")"; then
   echo "check-install: the static consumer links libvellumark.so" >&2
   exit 1
 fi
@@ -67,7 +72,7 @@ LD_LIBRARY_PATH="$libdir" "$work/invoice" "$work/invoice.pdf"
 pdf_ok "$work/invoice.pdf"
 
 echo "== the Python examples on the installed package"
-pythondir="$(dirname "$(find "$prefix" -path '*/vellumark/__init__.py' | head -1)")"
+pythondir="$(dirname "$(find "$prefix" -path '*/vellumark/__init__.py' -print -quit)")"
 env -u VELLUMARK_LIBRARY PYTHONPATH="$(dirname "$pythondir")" PYTHONDONTWRITEBYTECODE=1 \
   /usr/bin/python3 "$root/examples/python/catalogue.py" "$work/catalogue.pdf"
 pdf_ok "$work/catalogue.pdf"
@@ -82,11 +87,12 @@ pdf_ok "$work/catalogue-pip.pdf"
 
 if [ $deb -eq 1 ]; then
   echo "== the Debian package"
-  if dpkg-query -W -f='${Status}' vellumark 2>/dev/null | grep -q "install ok installed"; then
+  if [ "$(dpkg-query -W -f='${Status}' vellumark 2>/dev/null || true)" = "install ok installed" ]; then
     echo "check-install: a vellumark package is installed already; the package check is skipped" >&2
   else
+    rm -f "$build"/vellumark_*.deb
     (cd "$build" && cpack -G DEB >/dev/null)
-    package="$(ls -t "$build"/vellumark_*.deb | head -1)"
+    package="$(echo "$build"/vellumark_*.deb)"
     dpkg -i "$package" >/dev/null
     mapfile -t files < <(dpkg -L vellumark | while read -r f; do [ -f "$f" ] || [ -L "$f" ] && echo "$f"; done)
     remove() { dpkg -r vellumark >/dev/null; }
