@@ -214,15 +214,34 @@ long long CompressedFontSize(const std::string& fontPath, long long& rawSize) {
     return static_cast<long long>(size);
 }
 
+// The report's text for bench_python_report: per page a line "P", its
+// written lines as "W<tab>TEXT" and the engine's laid-out lines, with their
+// positions in points, as "L<tab>X<tab>Y<tab>TEXT".
+bool DumpText(const TPageText& text, const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return false;
+    for (std::size_t p = 0; p < text.written.size(); ++p) {
+        std::fprintf(f, "P\n");
+        for (const std::u16string& line : text.written[p])
+            std::fprintf(f, "W\t%s\n", std::string(line.begin(), line.end()).c_str());
+        for (int i = text.pageStarts[p]; i < text.pageStarts[p + 1]; ++i)
+            std::fprintf(f, "L\t%.4f\t%.4f\t%s\n", text.lines[i].x, text.lines[i].y, text.lines[i].text);
+    }
+    return std::fclose(f) == 0;
+}
+
 }  // namespace
 
 // Arguments: a font file other than DejaVu Sans; --keep leaves the two PDF
-// files of the last round in /tmp for a look.
+// files of the last round in /tmp for a look; --dump FILE writes the report's
+// text (DumpText) and measures nothing.
 int main(int argc, char** argv) {
     std::string fontPath = kDefaultFont;
+    std::string dump;
     bool keep = false;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--keep") keep = true;
+        else if (std::string(argv[i]) == "--dump" && i + 1 < argc) dump = argv[++i];
         else fontPath = argv[i];
     }
     const std::string ours = "/tmp/vellumark_bench_report_" + std::to_string(getpid()) + ".pdf";
@@ -263,6 +282,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (!dump.empty()) return DumpText(text, dump) ? 0 : 1;
 
     std::vector<TRound> ourRounds, haruRounds;
     long long ourSize = -1, haruSize = -1;

@@ -30,6 +30,13 @@ PACKAGES=(
   python3-fonttools
   # fonts the tests and examples use (FreeSans.otf: CFF outlines, refused)
   fonts-dejavu-core fonts-liberation fonts-freefont-otf
+  # the Python package's tests and its offline install (pip over Debian's
+  # setuptools, in a venv) in the consumer check
+  python3-pytest python3-setuptools python3-pip python3-venv python3-wheel
+  # the consumer check finds the installed manual page
+  man-db
+  # benchmark-only: the Python PDF library the Python package is compared with
+  python3-reportlab
   # a comma-decimal locale, for the test that numbers ignore the locale
   locales
   # apt-get source: the real-world test images (scripts/fetch-realworld-images.sh)

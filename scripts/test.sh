@@ -34,6 +34,9 @@ echo "== build and test"
 scripts/build.sh build "${strict[@]}"
 run_ctest build
 
+echo "== install and use the library as a new user would (CMake, pkg-config, Python, Debian package)"
+scripts/check-install.sh build --deb
+
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/build.sh build-asan -DVELLUMARK_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMARK_BENCH=OFF "${strict[@]}"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build-asan

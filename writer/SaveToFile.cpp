@@ -4,6 +4,7 @@
 #include <ctime>
 #include <string>
 
+#include "base/EPDFError.h"
 #include "base/NoCase.h"
 #include "base/OutputBuffer.h"
 #include "base/TextCodec.h"
@@ -47,6 +48,13 @@ void SaveDocumentToFile(const TPDFDocument& doc, const std::u16string& fileName)
     WriteDocument(doc, buffer, std::time(nullptr));
     if (!buffer.Flush()) TTargetFile::CannotWrite(name, std::strerror(buffer.Error()));
     file.Commit();
+}
+
+void SaveDocumentToSink(TPDFDocument& doc, TOutputSink& sink) {
+    if (doc.Pages().Empty()) return;
+    TOutputBuffer buffer(sink);
+    WriteDocument(doc, buffer, std::time(nullptr));
+    if (!buffer.Flush()) throw EPDFError(std::string("Stream write error. ") + std::strerror(buffer.Error()));
 }
 
 }  // namespace vellumark

@@ -8,6 +8,7 @@
 
 namespace vellumark {
 
+class TOutputSink;
 class TPDFDocument;
 
 // The file name SaveToFile writes to for `fileName` (".pdf" appended unless
@@ -15,5 +16,10 @@ class TPDFDocument;
 std::u16string PDFFileName(const std::u16string& fileName);
 
 void SaveDocumentToFile(const TPDFDocument& doc, const std::u16string& fileName);
+
+// Writes the whole document to `sink`, the same bytes SaveDocumentToFile
+// writes to a file (saves to memory and to streams); a document without pages
+// writes nothing. A failed write raises EPDFError "Stream write error. REASON".
+void SaveDocumentToSink(TPDFDocument& doc, TOutputSink& sink);
 
 }  // namespace vellumark
