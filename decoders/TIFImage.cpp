@@ -10,6 +10,7 @@
 
 #include <zlib.h>
 
+#include "base/ByteReader.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/CCITTDecoder.h"
 #include "decoders/JPEGImage.h"
@@ -44,25 +45,14 @@ constexpr uint16_t kDeflate = 32946;
 constexpr uint16_t kByte = 1;
 constexpr uint16_t kUndefined = 7;
 
-// Reads 16- and 32-bit values in the file's byte order; callers check the
-// range with Has first.
-class TReader {
-public:
-    TReader(std::span<const uint8_t> data, bool bigEndian) : data_(data), big_(bigEndian) {}
-    bool Has(uint64_t at, uint64_t length) const noexcept { return at <= data_.size() && length <= data_.size() - at; }
-    uint16_t U16(uint64_t at) const noexcept {
-        const uint8_t* p = data_.data() + at;
-        return static_cast<uint16_t>(big_ ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8));
-    }
-    uint32_t U32(uint64_t at) const noexcept {
-        const uint8_t* p = data_.data() + at;
-        return big_ ? (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3]
-                    : uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-    }
-
-private:
-    std::span<const uint8_t> data_;
-    bool big_;
+// The file's bytes and its byte order. A read past the end raises the
+// present short-read message.
+struct TFile {
+    TByteReader bytes;
+    bool big;
+    uint16_t U16(uint64_t at) const { return bytes.U16(at, big); }
+    uint32_t U32(uint64_t at) const { return bytes.U32(at, big); }
+    bool Has(uint64_t at, uint64_t length) const noexcept { return bytes.Has(at, length); }
 };
 
 struct TEntry {
@@ -74,14 +64,14 @@ struct TEntry {
 
 // Where an entry's values lie: in the entry when they fit its four bytes,
 // else at the offset it holds. False when they are not all in the data.
-bool Locate(const TReader& r, const TEntry& e, unsigned size, uint64_t& at) {
+bool Locate(const TFile& r, const TEntry& e, unsigned size, uint64_t& at) {
     const uint64_t length = uint64_t{e.count} * size;
     at = length <= 4 ? e.field : r.U32(e.field);
     return r.Has(at, length);
 }
 
 // SHORT or LONG values of an entry.
-bool ReadNumbers(const TReader& r, const TEntry& e, std::vector<uint32_t>& out) {
+bool ReadNumbers(const TFile& r, const TEntry& e, std::vector<uint32_t>& out) {
     if ((e.type != kShort && e.type != kLong) || e.count == 0) return false;
     const unsigned size = e.type == kShort ? 2 : 4;
     uint64_t at = 0;
@@ -92,13 +82,13 @@ bool ReadNumbers(const TReader& r, const TEntry& e, std::vector<uint32_t>& out) 
 }
 
 // One SHORT or LONG value.
-bool ReadScalar(const TReader& r, const TEntry& e, bool shortOnly, uint32_t& value) {
+bool ReadScalar(const TFile& r, const TEntry& e, bool shortOnly, uint32_t& value) {
     if (e.count != 1 || (e.type != kShort && (shortOnly || e.type != kLong))) return false;
     value = e.type == kShort ? r.U16(e.field) : r.U32(e.field);
     return true;
 }
 
-bool ReadRational(const TReader& r, const TEntry& e, double& value) {
+bool ReadRational(const TFile& r, const TEntry& e, double& value) {
     if (e.type != kRational || e.count != 1) return false;
     const uint64_t at = r.U32(e.field);
     if (!r.Has(at, 8)) return false;
@@ -199,18 +189,17 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
     } else {
         Fail("File is not TIFF format");
     }
-    const TReader r(data, bigEndian_);
-    if (r.U16(2) != 42 || !r.Has(4, 4)) Fail("File is not TIFF format");
+    TFile r{TByteReader(data, "File is not TIFF format"), bigEndian_};
+    if (r.U16(2) != 42) Fail("File is not TIFF format");
 
     // Walk the chain of directories to the page. A chain that comes back to
     // a directory it has passed never reaches the page.
     uint32_t at = r.U32(4);
+    r.bytes.SetShortRead("TIFF file error - cannot find requested page");
     std::unordered_set<uint32_t> seen{at};
     for (int32_t page = 1; page < PageNumber; ++page) {
-        if (at == 0 || !r.Has(at, 2)) PageNotFound();
-        const uint64_t after = uint64_t{at} + 2 + 12 * uint64_t{r.U16(at)};
-        if (!r.Has(after, 4)) PageNotFound();
-        at = r.U32(after);
+        if (at == 0) PageNotFound();
+        at = r.U32(uint64_t{at} + 2 + 12 * uint64_t{r.U16(at)});
         if (at == 0 || !seen.insert(at).second) PageNotFound();
     }
     if (at == 0) PageNotFound();
@@ -279,10 +268,9 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
 }
 
 void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
-    const TReader r(data, bigEndian_);
-    if (!r.Has(at, 2)) PageNotFound();
+    const TFile r{TByteReader(data, "TIFF file error - cannot find requested page"), bigEndian_};
     const uint32_t entries = r.U16(at);
-    if (!r.Has(at + 2, 12 * uint64_t{entries})) PageNotFound();
+    r.bytes.Bytes(at + 2, 12 * uint64_t{entries});  // the whole directory is there
     for (uint32_t i = 0; i < entries; ++i) {
         const uint64_t p = at + 2 + 12 * uint64_t{i};
         const TEntry e{r.U16(p), r.U16(p + 2), r.U32(p + 4), p + 8};
@@ -390,8 +378,10 @@ void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
             case 347: {  // JPEGTables; when unreadable, JPEG data without its tables cannot be decoded
                 uint64_t values = 0;
                 if ((e.type == kUndefined || e.type == kByte) && Locate(r, e, 1, values))
-                    jpegTables_.assign(data.begin() + static_cast<std::ptrdiff_t>(values),
-                                       data.begin() + static_cast<std::ptrdiff_t>(values + e.count));
+{
+                    const std::span<const uint8_t> tables = r.bytes.Bytes(values, e.count);
+                    jpegTables_.assign(tables.begin(), tables.end());
+                }
                 break;
             }
             default:
@@ -406,19 +396,20 @@ void TTIFImage::ReadStrips(std::span<const uint8_t> data) {
     const uint64_t count = uint64_t{stripCount_} * std::max<uint64_t>(planes, 1);
     if (count > stripOffsets_.size() || count > stripByteCounts_.size()) Fail("TIFF file has errors in strip counts");
     // Strips are cut at the end of the data.
+    const TByteReader r(data, "TIFF file image data corrupted");
     uint64_t total = 0;
     stripStarts_.resize(static_cast<std::size_t>(count) + 1);
     for (std::size_t s = 0; s < count; ++s) {
         stripStarts_[s] = static_cast<std::size_t>(total);
         const uint64_t offset = stripOffsets_[s];
-        if (offset < data.size()) total += std::min<uint64_t>(stripByteCounts_[s], data.size() - offset);
+        if (offset < r.Size()) total += std::min<uint64_t>(stripByteCounts_[s], r.Size() - offset);
         if (total > TBMPImage::kMaxBytes) TooLarge();
     }
     stripStarts_[count] = static_cast<std::size_t>(total);
     strips_.resize(static_cast<std::size_t>(total));
     for (std::size_t s = 0; s < count; ++s) {
         const std::size_t n = stripStarts_[s + 1] - stripStarts_[s];
-        if (n > 0) std::memcpy(strips_.data() + stripStarts_[s], data.data() + stripOffsets_[s], n);
+        if (n > 0) std::memcpy(strips_.data() + stripStarts_[s], r.Bytes(stripOffsets_[s], n).data(), n);
     }
 }
 
