@@ -10,6 +10,7 @@
 
 #include <zlib.h>
 
+#include "base/ByteReader.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/CCITTDecoder.h"
 #include "decoders/JPEGImage.h"
@@ -44,25 +45,14 @@ constexpr uint16_t kDeflate = 32946;
 constexpr uint16_t kByte = 1;
 constexpr uint16_t kUndefined = 7;
 
-// Reads 16- and 32-bit values in the file's byte order; callers check the
-// range with Has first.
-class TReader {
-public:
-    TReader(std::span<const uint8_t> data, bool bigEndian) : data_(data), big_(bigEndian) {}
-    bool Has(uint64_t at, uint64_t length) const noexcept { return at <= data_.size() && length <= data_.size() - at; }
-    uint16_t U16(uint64_t at) const noexcept {
-        const uint8_t* p = data_.data() + at;
-        return static_cast<uint16_t>(big_ ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8));
-    }
-    uint32_t U32(uint64_t at) const noexcept {
-        const uint8_t* p = data_.data() + at;
-        return big_ ? (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3]
-                    : uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-    }
-
-private:
-    std::span<const uint8_t> data_;
-    bool big_;
+// The file's bytes and its byte order. A read past the end raises the
+// present short-read message.
+struct TFile {
+    TByteReader bytes;
+    bool big;
+    uint16_t U16(uint64_t at) const { return bytes.U16(at, big); }
+    uint32_t U32(uint64_t at) const { return bytes.U32(at, big); }
+    bool Has(uint64_t at, uint64_t length) const noexcept { return bytes.Has(at, length); }
 };
 
 struct TEntry {
@@ -74,14 +64,14 @@ struct TEntry {
 
 // Where an entry's values lie: in the entry when they fit its four bytes,
 // else at the offset it holds. False when they are not all in the data.
-bool Locate(const TReader& r, const TEntry& e, unsigned size, uint64_t& at) {
+bool Locate(const TFile& r, const TEntry& e, unsigned size, uint64_t& at) {
     const uint64_t length = uint64_t{e.count} * size;
     at = length <= 4 ? e.field : r.U32(e.field);
     return r.Has(at, length);
 }
 
 // SHORT or LONG values of an entry.
-bool ReadNumbers(const TReader& r, const TEntry& e, std::vector<uint32_t>& out) {
+bool ReadNumbers(const TFile& r, const TEntry& e, std::vector<uint32_t>& out) {
     if ((e.type != kShort && e.type != kLong) || e.count == 0) return false;
     const unsigned size = e.type == kShort ? 2 : 4;
     uint64_t at = 0;
@@ -92,13 +82,13 @@ bool ReadNumbers(const TReader& r, const TEntry& e, std::vector<uint32_t>& out) 
 }
 
 // One SHORT or LONG value.
-bool ReadScalar(const TReader& r, const TEntry& e, bool shortOnly, uint32_t& value) {
+bool ReadScalar(const TFile& r, const TEntry& e, bool shortOnly, uint32_t& value) {
     if (e.count != 1 || (e.type != kShort && (shortOnly || e.type != kLong))) return false;
     value = e.type == kShort ? r.U16(e.field) : r.U32(e.field);
     return true;
 }
 
-bool ReadRational(const TReader& r, const TEntry& e, double& value) {
+bool ReadRational(const TFile& r, const TEntry& e, double& value) {
     if (e.type != kRational || e.count != 1) return false;
     const uint64_t at = r.U32(e.field);
     if (!r.Has(at, 8)) return false;
@@ -199,24 +189,33 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
     } else {
         Fail("File is not TIFF format");
     }
-    const TReader r(data, bigEndian_);
-    if (r.U16(2) != 42 || !r.Has(4, 4)) Fail("File is not TIFF format");
+    TFile r{TByteReader(data, "File is not TIFF format"), bigEndian_};
+    if (r.U16(2) != 42) Fail("File is not TIFF format");
 
     // Walk the chain of directories to the page. A chain that comes back to
     // a directory it has passed never reaches the page.
     uint32_t at = r.U32(4);
+    r.bytes.SetShortRead("TIFF file error - cannot find requested page");
     std::unordered_set<uint32_t> seen{at};
     for (int32_t page = 1; page < PageNumber; ++page) {
-        if (at == 0 || !r.Has(at, 2)) PageNotFound();
-        const uint64_t after = uint64_t{at} + 2 + 12 * uint64_t{r.U16(at)};
-        if (!r.Has(after, 4)) PageNotFound();
-        at = r.U32(after);
+        if (at == 0) PageNotFound();
+        at = r.U32(uint64_t{at} + 2 + 12 * uint64_t{r.U16(at)});
         if (at == 0 || !seen.insert(at).second) PageNotFound();
     }
     if (at == 0) PageNotFound();
     ReadDirectory(data, at);
 
     if (!haveWidth_ || !haveHeight_ || width_ == 0 || height_ == 0) Fail("TIFF file has missing image Width/Height");
+    // One BitsPerSample value serves every sample; more values than samples
+    // are read as the first ones when those agree.
+    if (haveBits_ && samplesPerPixel_ > 0 && bits_.size() != samplesPerPixel_) {
+        if (bits_.size() == 1) {
+            bits_.resize(samplesPerPixel_, bits_[0]);
+        } else if (bits_.size() > samplesPerPixel_ &&
+                   std::all_of(bits_.begin(), bits_.begin() + samplesPerPixel_, [&](uint16_t b) { return b == bits_[0]; })) {
+            bits_.resize(samplesPerPixel_);
+        }
+    }
     if (!havePhotometric_) {
         if (haveBits_ && bits_[0] != 1) Fail("TIFF file has missing PhotometricInterpretation data");
         photometric_ = 0;
@@ -279,10 +278,9 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
 }
 
 void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
-    const TReader r(data, bigEndian_);
-    if (!r.Has(at, 2)) PageNotFound();
+    const TFile r{TByteReader(data, "TIFF file error - cannot find requested page"), bigEndian_};
     const uint32_t entries = r.U16(at);
-    if (!r.Has(at + 2, 12 * uint64_t{entries})) PageNotFound();
+    r.bytes.Bytes(at + 2, 12 * uint64_t{entries});  // the whole directory is there
     for (uint32_t i = 0; i < entries; ++i) {
         const uint64_t p = at + 2 + 12 * uint64_t{i};
         const TEntry e{r.U16(p), r.U16(p + 2), r.U32(p + 4), p + 8};
@@ -390,8 +388,10 @@ void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
             case 347: {  // JPEGTables; when unreadable, JPEG data without its tables cannot be decoded
                 uint64_t values = 0;
                 if ((e.type == kUndefined || e.type == kByte) && Locate(r, e, 1, values))
-                    jpegTables_.assign(data.begin() + static_cast<std::ptrdiff_t>(values),
-                                       data.begin() + static_cast<std::ptrdiff_t>(values + e.count));
+{
+                    const std::span<const uint8_t> tables = r.bytes.Bytes(values, e.count);
+                    jpegTables_.assign(tables.begin(), tables.end());
+                }
                 break;
             }
             default:
@@ -406,19 +406,20 @@ void TTIFImage::ReadStrips(std::span<const uint8_t> data) {
     const uint64_t count = uint64_t{stripCount_} * std::max<uint64_t>(planes, 1);
     if (count > stripOffsets_.size() || count > stripByteCounts_.size()) Fail("TIFF file has errors in strip counts");
     // Strips are cut at the end of the data.
+    const TByteReader r(data, "TIFF file image data corrupted");
     uint64_t total = 0;
     stripStarts_.resize(static_cast<std::size_t>(count) + 1);
     for (std::size_t s = 0; s < count; ++s) {
         stripStarts_[s] = static_cast<std::size_t>(total);
         const uint64_t offset = stripOffsets_[s];
-        if (offset < data.size()) total += std::min<uint64_t>(stripByteCounts_[s], data.size() - offset);
+        if (offset < r.Size()) total += std::min<uint64_t>(stripByteCounts_[s], r.Size() - offset);
         if (total > TBMPImage::kMaxBytes) TooLarge();
     }
     stripStarts_[count] = static_cast<std::size_t>(total);
     strips_.resize(static_cast<std::size_t>(total));
     for (std::size_t s = 0; s < count; ++s) {
         const std::size_t n = stripStarts_[s + 1] - stripStarts_[s];
-        if (n > 0) std::memcpy(strips_.data() + stripStarts_[s], data.data() + stripOffsets_[s], n);
+        if (n > 0) std::memcpy(strips_.data() + stripStarts_[s], r.Bytes(stripOffsets_[s], n).data(), n);
     }
 }
 
@@ -551,7 +552,7 @@ void TTIFImage::AssignTo(TBMPImage& bitmap) const {
                 if (n != 1 || samplesPerPixel_ != 1) Fail("TIFF file error in bilevel image data");
                 CheckCompression(compression_, true, false);
                 DecodeBilevel(bitmap);
-            } else if (b1 == 4 || b1 == 8 || b1 == 16) {
+            } else if (b1 == 2 || b1 == 4 || b1 == 8 || b1 == 16) {
                 if (n != samplesPerPixel_ || (n != 1 && n != 2) || (n == 2 && bits_[1] != b1))
                     Fail("TIFF file error in grayscale image data");
                 CheckCompression(compression_, false, b1 == 8);
@@ -568,18 +569,19 @@ void TTIFImage::AssignTo(TBMPImage& bitmap) const {
             return;
         }
         case 3: {
-            const bool ok = n == 1 && samplesPerPixel_ == 1 && (b1 == 1 || b1 == 4 || b1 == 8) &&
-                            colorMap_.size() >= (std::size_t{3} << b1);
+            // An extra sample (alpha) after the index is dropped.
+            const bool ok = n == samplesPerPixel_ && (n == 1 || (n == 2 && bits_[1] == b1)) &&
+                            (b1 == 1 || b1 == 2 || b1 == 4 || b1 == 8) && colorMap_.size() >= (std::size_t{3} << b1);
             if (!ok) Fail("TIFF file error in palette image data");
             CheckCompression(compression_, false, false);
             DecodePalette(bitmap);
             return;
         }
         case 5: {
-            const bool ok = n == samplesPerPixel_ && n >= 4 && b1 == 8 && bits_[1] == 8 && bits_[2] == 8 &&
-                            bits_[3] == 8 && inkSet_ == 1 && numberOfInks_ == 4;
+            const bool ok = n == samplesPerPixel_ && n >= 4 && (b1 == 8 || b1 == 16) && bits_[1] == b1 &&
+                            bits_[2] == b1 && bits_[3] == b1 && inkSet_ == 1 && numberOfInks_ == 4;
             if (!ok) Fail("TIFF file Separated image format not supported");
-            CheckCompression(compression_, false, true);
+            CheckCompression(compression_, false, b1 == 8);
             DecodeColour(bitmap, true);
             return;
         }
@@ -617,6 +619,12 @@ TBandRows RowsOf(uint32_t band, uint32_t rowsPerBand, uint32_t height) {
     return {static_cast<uint32_t>(first), static_cast<uint32_t>(std::min<uint64_t>(rowsPerBand, height - first))};
 }
 
+// The sample of `bits` bits (1, 2, 4 or 8) starting at bit `at` of a row,
+// most significant bits first.
+inline unsigned SampleAt(const uint8_t* row, uint64_t at, unsigned bits) noexcept {
+    return (row[at / 8] >> (8 - bits - at % 8)) & ((1u << bits) - 1);
+}
+
 // A 16-bit sample in the file's byte order, reduced to 8 bits.
 inline uint8_t Sample16(const uint8_t* p, bool bigEndian) noexcept {
     return To8(bigEndian ? (unsigned{p[0]} << 8) | p[1] : p[0] | (unsigned{p[1]} << 8));
@@ -640,11 +648,13 @@ void TTIFImage::DecodeBilevel(TBMPImage& bitmap) const {
 }
 
 void TTIFImage::DecodeGray(TBMPImage& bitmap) const {
-    const unsigned bits = bits_[0];  // 4, 8 or 16
+    const unsigned bits = bits_[0];  // 2, 4, 8 or 16
     const unsigned samples = static_cast<unsigned>(bits_.size());  // 1, or 2 with alpha after gray
     const bool separate = planarConfiguration_ == 2 && samples == 2;
     CheckPredictor(compression_, predictor_, bits);
-    const unsigned depth = bits == 4 ? 4 : 8;  // sixteen bits are reduced to eight
+    // Sixteen bits are reduced to eight; two bits become four (v to 5v, the
+    // grey level 85v).
+    const unsigned depth = bits <= 4 ? 4 : 8;
     bitmap.SetSize(width_, height_, static_cast<uint8_t>(depth));
     auto& palette = bitmap.Palette();
     palette.resize(std::size_t{1} << depth);
@@ -660,7 +670,7 @@ void TTIFImage::DecodeGray(TBMPImage& bitmap) const {
     for (uint32_t b = 0; b < bands_; ++b) {
         const TBandRows rows = RowsOf(b, segmentRows_, height_);
         std::span<uint8_t> target = bitmap.Pixels().subspan(rows.first * bitmapRow, rows.count * bitmapRow);
-        if (stored == 1 && bits != 16) {
+        if (stored == 1 && (bits == 4 || bits == 8)) {
             ReadBand(0, b, 1, bits, bits, target, work);
             continue;
         }
@@ -673,6 +683,11 @@ void TTIFImage::DecodeGray(TBMPImage& bitmap) const {
                 for (uint32_t x = 0; x < width_; ++x) dst[x] = Sample16(src + std::size_t{2} * stored * x, bigEndian_);
             } else if (bits == 8) {
                 for (uint32_t x = 0; x < width_; ++x) dst[x] = src[2 * x];
+            } else if (bits == 2) {
+                for (uint32_t x = 0; x < width_; ++x) {
+                    const auto g = static_cast<uint8_t>(5 * SampleAt(src, uint64_t{x} * 2 * stored, 2));
+                    dst[x / 2] = static_cast<uint8_t>(x % 2 == 0 ? g << 4 : dst[x / 2] | g);
+                }
             } else {
                 // One byte per pixel: gray in the high nibble, alpha in the low.
                 for (uint32_t x = 0; x < width_; ++x) {
@@ -687,9 +702,13 @@ void TTIFImage::DecodeGray(TBMPImage& bitmap) const {
 }
 
 void TTIFImage::DecodePalette(TBMPImage& bitmap) const {
-    const unsigned bits = bits_[0];
+    const unsigned bits = bits_[0];  // 1, 2, 4 or 8
+    // An extra sample after the index is not read; two-bit indices go to a
+    // four-bit bitmap.
+    const unsigned stored = planarConfiguration_ == 2 ? 1 : static_cast<unsigned>(bits_.size());
+    const unsigned depth = bits == 2 ? 4 : bits;
     CheckPredictor(compression_, predictor_, bits);
-    bitmap.SetSize(width_, height_, static_cast<uint8_t>(bits));
+    bitmap.SetSize(width_, height_, static_cast<uint8_t>(depth));
     // The map holds all red values, then all green, then all blue, in 16
     // bits; the high byte is the 8-bit value.
     const std::size_t entries = std::size_t{1} << bits;
@@ -698,16 +717,36 @@ void TTIFImage::DecodePalette(TBMPImage& bitmap) const {
     for (std::size_t i = 0; i < entries; ++i)
         palette[i] = {static_cast<uint8_t>(colorMap_[i] >> 8), static_cast<uint8_t>(colorMap_[entries + i] >> 8),
                       static_cast<uint8_t>(colorMap_[2 * entries + i] >> 8)};
+    palette.resize(std::size_t{1} << depth, {0, 0, 0});
     const std::size_t rowBytes = bitmap.RowBytes();
+    const unsigned pixelBits = bits * stored;
+    const uint64_t bandRow = RowBytesOf(width_, pixelBits);
     TWork work;
+    std::vector<uint8_t>& band = work.band;
     for (uint32_t b = 0; b < bands_; ++b) {
         const TBandRows rows = RowsOf(b, segmentRows_, height_);
-        ReadBand(0, b, 1, bits, bits, bitmap.Pixels().subspan(rows.first * rowBytes, rows.count * rowBytes), work);
+        std::span<uint8_t> target = bitmap.Pixels().subspan(rows.first * rowBytes, rows.count * rowBytes);
+        if (stored == 1 && depth == bits) {
+            ReadBand(0, b, 1, bits, bits, target, work);
+            continue;
+        }
+        Reserve(band, bandRow * rows.count);
+        ReadBand(0, b, stored, bits, pixelBits, band, work);
+        for (uint32_t y = 0; y < rows.count; ++y) {
+            const uint8_t* src = band.data() + y * bandRow;
+            uint8_t* dst = target.data() + y * rowBytes;
+            std::memset(dst, 0, rowBytes);
+            for (uint32_t x = 0; x < width_; ++x) {
+                const unsigned v = SampleAt(src, uint64_t{x} * pixelBits, bits);
+                const uint64_t to = uint64_t{x} * depth;
+                dst[to / 8] = static_cast<uint8_t>(dst[to / 8] | v << (8 - depth - to % 8));
+            }
+        }
     }
 }
 
 void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
-    const unsigned bits = bits_[0];  // 8, or 16 for RGB
+    const unsigned bits = bits_[0];  // 8 or 16
     const unsigned used = cmyk ? 4 : 3;
     const bool separate = planarConfiguration_ == 2;
     CheckPredictor(compression_, predictor_, bits);
@@ -733,9 +772,10 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
                 uint8_t* dst = bitmap.Row(rows.first + y);
                 if (cmyk) {
                     for (uint32_t x = 0; x < width_; ++x, src += pixel, dst += 3) {
-                        dst[0] = Ink(src[2], src[3]);
-                        dst[1] = Ink(src[1], src[3]);
-                        dst[2] = Ink(src[0], src[3]);
+                        const unsigned k = sample(src + 3 * sampleBytes);
+                        dst[0] = Ink(sample(src + 2 * sampleBytes), k);
+                        dst[1] = Ink(sample(src + sampleBytes), k);
+                        dst[2] = Ink(sample(src), k);
                     }
                 } else if (sampleBytes == 1) {
                     for (uint32_t x = 0; x < width_; ++x, src += pixel, dst += 3) {
@@ -771,10 +811,11 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
                     uint8_t* d = dst + (2 - plane);
                     for (uint32_t x = 0; x < width_; ++x, src += sampleBytes, d += 3) *d = static_cast<uint8_t>(sample(src));
                 } else {
-                    for (uint32_t x = 0; x < width_; ++x, ++src, dst += 3) {
-                        dst[0] = Ink(dst[0], *src);
-                        dst[1] = Ink(dst[1], *src);
-                        dst[2] = Ink(dst[2], *src);
+                    for (uint32_t x = 0; x < width_; ++x, src += sampleBytes, dst += 3) {
+                        const unsigned k = sample(src);
+                        dst[0] = Ink(dst[0], k);
+                        dst[1] = Ink(dst[1], k);
+                        dst[2] = Ink(dst[2], k);
                     }
                 }
             }

@@ -401,12 +401,16 @@ TEST(ImagesTiff, RefusedCombinations) {
     const TPage gray = Gray8(2, 2);
     // Bilevel with more than one sample.
     EXPECT_EQ(Error(Tiff({With(Bilevel(8, 1, {0}), Short(277, {2}))})), "TIFF file error in bilevel image data");
-    EXPECT_EQ(Error(Tiff({With(Bilevel(8, 1, {0}), Short(258, {1, 1}))})), "TIFF file error in bilevel image data");
+    // BitsPerSample values beyond the samples are not read; one value serves
+    // every sample (here gray and alpha, whose data is then too short).
+    EXPECT_EQ(Error(Tiff({With(Bilevel(8, 1, {0}), Short(258, {1, 1}))})), "");
+    EXPECT_EQ(Error(Tiff({With(gray, Short(277, {2}))})), "TIFF file image data corrupted");
+    EXPECT_EQ(Error(Tiff({With(Bilevel(8, 1, {0}), Short(258, {1, 4}))})), "");
     // Grayscale whose sample counts disagree, or with three samples.
-    EXPECT_EQ(Error(Tiff({With(gray, Short(277, {2}))})), "TIFF file error in grayscale image data");
+    EXPECT_EQ(Error(Tiff({With(With(gray, Short(258, {8, 8})), Short(277, {3}))})), "TIFF file error in grayscale image data");
     EXPECT_EQ(Error(Tiff({With(With(gray, Short(258, {8, 8, 8})), Short(277, {3}))})),
               "TIFF file error in grayscale image data");
-    EXPECT_EQ(Error(Tiff({With(gray, Short(258, {2}))})), "TIFF file has unknown or unsupported format");
+    EXPECT_EQ(Error(Tiff({With(gray, Short(258, {3}))})), "TIFF file has unknown or unsupported format");
     EXPECT_EQ(Error(Tiff({With(gray, Short(258, {12}))})), "TIFF file has unknown or unsupported format");
     // RGB: too few samples, mixed depths, 16 bits as JPEG.
     TPage rgb = With(With(With(gray, Short(262, {2})), Short(258, {8, 8, 8})), Short(277, {3}));

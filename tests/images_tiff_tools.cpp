@@ -517,5 +517,48 @@ TEST_F(ImagesTiffTools, MultiPageFiles) {
     ExpectLikeLibtiff(dir, P("multibe.tif"), 8, 2);
 }
 
+// Two-bit grey (MinIsBlack, MinIsWhite, FillOrder 2) and palette, a palette
+// with an alpha sample, one BitsPerSample value for three samples, and
+// 16-bit CMYK: each compared with Pillow.
+TEST_F(ImagesTiffTools, TwoBitsPaletteAlphaOneBitsValueAndSixteenBitCmyk) {
+    if (!HaveConvert()) GTEST_SKIP() << "ImageMagick (convert) not installed";
+    const std::string script = R"(
+import sys, struct
+from PIL import Image
+d = sys.argv[1]
+p = Image.open(d + '/rgb.ppm')
+p.convert('PA').save(d + '/pa.tif')
+p.save(d + '/rgb1bits.tif')
+# BitsPerSample (258) as one value, 8, for the three samples.
+b = bytearray(open(d + '/rgb1bits.tif', 'rb').read())
+ifd = struct.unpack_from('<I', b, 4)[0]
+for i in range(struct.unpack_from('<H', b, ifd)[0]):
+    e = ifd + 2 + 12 * i
+    if struct.unpack_from('<H', b, e)[0] == 258:
+        struct.pack_into('<HIHH', b, e + 2, 3, 1, 8, 0)
+open(d + '/rgb1bits.tif', 'wb').write(b)
+)";
+    WriteFile(dir / "pil.py", script);
+    Shell(std::string(kPython) + " " + Q("pil.py") + " " + ShellQuote(dir.Path().string()));
+    Shell("convert " + Q("wide.ppm") + " -colorspace gray -depth 2 -compress none " + Q("g2.tif"));
+    // MinIsWhite: the same samples read the other way.
+    Shell("convert " + Q("wide.ppm") + " -colorspace gray -depth 2 -compress lzw " + Q("g2w.tif") + " && tiffset -s 262 0 " +
+          Q("g2w.tif"));
+    Shell("tiffcp -c none -f lsb2msb " + Q("g2.tif") + " " + Q("g2r.tif"));
+    Shell("tiffcp -c zip -f lsb2msb " + Q("g2w.tif") + " " + Q("g2wr.tif"));
+    Shell("convert " + Q("wide.ppm") + " -colors 4 -type Palette -depth 2 -compress none " + Q("pal2.tif"));
+    Shell("tiffcp -c packbits -f lsb2msb " + Q("pal2.tif") + " " + Q("pal2r.tif"));
+    // Eight-bit CMYK widened to 16 bits (v * 257): both readers reduce it back.
+    Shell("convert " + Q("rgb.ppm") + " -colorspace CMYK -compress none " + Q("cmyk8.tif"));
+    Shell("convert " + Q("cmyk8.tif") + " -depth 16 -compress none " + Q("cmyk16.tif"));
+    Shell("convert " + Q("cmyk8.tif") + " -depth 16 -compress lzw " + Q("cmyk16lzw.tif"));
+    const struct {
+        const char* file;
+        int bpp;
+    } cases[] = {{"g2.tif", 4},   {"g2w.tif", 4},  {"g2r.tif", 4},        {"g2wr.tif", 4},      {"pal2.tif", 4},
+                 {"pal2r.tif", 4}, {"pa.tif", 8}, {"rgb1bits.tif", 24}, {"cmyk16.tif", 24}, {"cmyk16lzw.tif", 24}};
+    for (const auto& c : cases) ExpectLikePillow(dir, P(c.file), c.bpp);
+}
+
 }  // namespace
 }  // namespace vellumark
