@@ -84,12 +84,21 @@ bool FontOf(HWND control, LOGFONTW& font) {
 
 // The cursor the box sets for the mouse over `target` (the box or one of its
 // controls), read through the box thread's input state.
-HCURSOR CursorOver(HWND box, HWND target, DWORD boxThread) {
+HCURSOR CursorOver(HWND box, HWND target, DWORD boxThread, HCURSOR expected) {
+    // The display's real pointer starts at the screen's centre, over the
+    // centred box, and its own WM_SETCURSOR may set the shared cursor between
+    // our message and the read: move it away, and ask again a few times.
+    SetCursorPos(0, 0);
     const DWORD self = GetCurrentThreadId();
     if (!AttachThreadInput(self, boxThread, TRUE)) return nullptr;
-    SetCursor(nullptr);
-    const bool handled = Ask(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    const HCURSOR cursor = handled ? GetCursor() : nullptr;
+    HCURSOR cursor = nullptr;
+    for (int attempt = 0; attempt < 5 && cursor != expected; ++attempt) {
+        if (attempt > 0) Sleep(50);
+        SetCursor(nullptr);
+        const bool handled =
+            Ask(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        cursor = handled ? GetCursor() : nullptr;
+    }
     AttachThreadInput(self, boxThread, FALSE);
     return cursor;
 }
@@ -282,9 +291,10 @@ private:
         Expect(brush != 0 && GetTextColor(dc) == RGB(0, 0, 255), at + "the link is drawn blue");
         DeleteDC(dc);
         Expect((GetWindowLongPtrW(link, GWL_STYLE) & SS_NOTIFY) != 0, at + "the link label takes clicks");
-        Expect(CursorOver(box, link, callerThread_) == LoadCursorW(nullptr, IDC_HAND),
+        const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND), arrow = LoadCursorW(nullptr, IDC_ARROW);
+        Expect(CursorOver(box, link, callerThread_, hand) == hand,
                at + "the hand cursor over the link");
-        Expect(CursorOver(box, box, callerThread_) == LoadCursorW(nullptr, IDC_ARROW),
+        Expect(CursorOver(box, box, callerThread_, arrow) == arrow,
                at + "the arrow cursor over the form");
     }
 
