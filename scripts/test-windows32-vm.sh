@@ -266,9 +266,12 @@ bash /mnt/x/scripts/windows-checks.sh 32 /mnt/x/build-win32 /mnt/x/expected
 EOF
 
 start=$SECONDS
-boot "$image" "$xdir" "${VELLUMARK_VM32_TIMEOUT:-1200}" snapshot
+limit="${VELLUMARK_VM32_TIMEOUT:-1200}"
+boot "$image" "$xdir" "$limit" snapshot
 status=$?
 [ -f "$xdir/out/job.log" ] && cat "$xdir/out/job.log"
+[ "$(cat "$xdir/out/status" 2>/dev/null)" = 124 ] &&
+  echo "FAIL: 32-bit checks in the emulated machine: not done within $((limit - 30)) s"
 say "the emulated machine ran $((SECONDS - start)) s ($(accel)); its clock: booted at $(cat "$xdir/out/started" 2>/dev/null) s, checks done at $(cat "$xdir/out/ended" 2>/dev/null) s"
 if [ ! -f "$xdir/out/status" ]; then
   tail -30 "$xdir/console.log"
