@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vellumark needs to build and to run the Linux
 # tests and benchmarks. With --windows it also installs what the Windows
-# control needs (mingw-w64 cross compilers, Wine with its 32-bit half, Xvfb);
+# control needs (mingw-w64 cross compilers, Wine with its 32-bit half, Xvfb,
+# debootstrap and qemu for the 32-bit checks' emulated machine);
 # the Windows scripts ask for that themselves.
 # Safe to run again: packages already present are skipped.
 set -euo pipefail
@@ -55,6 +56,9 @@ WINDOWS_PACKAGES=(
   # zlib for Windows, nasm for libjpeg-turbo's SIMD code, Wine to test it
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools libz-mingw-w64-dev nasm
   wine wine64 wine32:i386 xvfb xauth
+  # where the kernel runs no 32-bit programs, the 32-bit checks run in an
+  # emulated machine made from Debian's packages (scripts/test-windows32-vm.sh)
+  debootstrap qemu-system-x86 e2fsprogs
 )
 if [ $windows -eq 1 ]; then PACKAGES+=("${WINDOWS_PACKAGES[@]}"); fi
 
