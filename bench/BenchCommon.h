@@ -14,11 +14,24 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <time.h>
 
 namespace vellumark::bench {
+
+// The vellumark program beside this one's folder: build/bench/x -> build/vellumark.
+inline std::string DefaultProgram() {
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "vellumark";
+    std::string path(self, static_cast<std::size_t>(n));
+    path.erase(path.rfind('/'));
+    const std::size_t up = path.rfind('/');
+    return (up == std::string::npos ? std::string(".") : path.substr(0, up)) + "/vellumark";
+}
+
 
 // splitmix64: the same sequence on every platform and standard library, so
 // every run and every program draws the same inputs.

@@ -53,6 +53,7 @@ namespace {
 
 using vellumark::TBMPImage;
 using vellumark::TJPEGImageExtra;
+using vellumark::bench::DefaultProgram;
 using vellumark::bench::Median;
 using vellumark::bench::QpdfCheck;
 using vellumark::bench::Seconds;
@@ -87,16 +88,6 @@ std::string ReadFile(const std::string& path) {
     return bytes;
 }
 
-// The vellumark program beside this one's folder: build/bench/x -> build/vellumark.
-std::string DefaultProgram() {
-    char self[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "vellumark";
-    std::string path(self, static_cast<std::size_t>(n));
-    path.erase(path.rfind('/'));
-    const std::size_t up = path.rfind('/');
-    return (up == std::string::npos ? std::string(".") : path.substr(0, up)) + "/vellumark";
-}
 
 // The inputs: photo-like pictures (no grain, so that the set stays a few
 // MB), landscape around 1200 x 800, every eighth one upright.

@@ -51,6 +51,7 @@ extern char** environ;
 namespace {
 
 using vellumark::bench::CpuSeconds;
+using vellumark::bench::DefaultProgram;
 using vellumark::bench::Min;
 using vellumark::bench::TimevalSeconds;
 using vellumark::bench::Verdict;
@@ -213,15 +214,6 @@ bool WriteFile(const std::string& path, const std::string& text) {
     return static_cast<bool>(out.flush());
 }
 
-std::string DefaultProgram() {
-    char self[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "vellumark";
-    std::string path(self, static_cast<std::size_t>(n));
-    path.erase(path.rfind('/'));
-    const std::size_t up = path.rfind('/');
-    return (up == std::string::npos ? std::string(".") : path.substr(0, up)) + "/vellumark";
-}
 
 struct TResult {
     double overheadUs = 0;   // in process, per statement
