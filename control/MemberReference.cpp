@@ -113,6 +113,31 @@ std::string Anchor(std::string_view heading) {
     return s;
 }
 
+// A paragraph broken at spaces into lines of at most kWidth characters (a
+// longer word stands alone), the lines after the first indented by `indent`.
+constexpr std::size_t kWidth = 100;
+
+std::string Wrap(std::string_view text, std::string_view indent = {}) {
+    std::string s;
+    std::size_t column = 0;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view word = text.substr(0, space);
+        text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+        if (word.empty()) continue;
+        if (column > 0 && column + 1 + word.size() > kWidth) {
+            s.append("\n").append(indent);
+            column = indent.size();
+        } else if (column > 0) {
+            s += ' ';
+            ++column;
+        }
+        s += word;
+        column += word.size();
+    }
+    return s + "\n";
+}
+
 std::string MemberSection(const TMemberDoc& d) {
     const TForms f = FormsOf(d.name);
     const TMemberInfo* first = f.First();
@@ -121,7 +146,7 @@ std::string MemberSection(const TMemberDoc& d) {
     if (!f.method) s += ", value of type " + std::string(TypeName(ValueType(f)));
     s += "\n\n" + Usage(f) + "\n";
     if (first->help) s += "*" + std::string(first->help) + "*\n\n";
-    s += std::string(d.text) + "\n\n";
+    s += Wrap(d.text) + "\n";
     if (IndexCount(*first) > 0) {
         s += "| Parameter | Type | Meaning |\n|---|---|---|\n";
         for (int i = 0; i < IndexCount(*first); ++i)
@@ -130,14 +155,13 @@ std::string MemberSection(const TMemberDoc& d) {
         s += "\n";
     }
     if (f.method)
-        s += "- **Result:** " +
-             (f.method->result == TParamType::None ? std::string("none.")
-                                                   : std::string(TypeName(f.method->result)) + ": " +
-                                                         (d.result ? d.result : "")) +
-             "\n";
-    if (d.defaultValue) s += "- **Default:** " + std::string(d.defaultValue) + "\n";
-    if (d.resets) s += "- **Resets:** " + std::string(d.resets) + "\n";
-    s += "- **Errors:** " + std::string(d.errors ? d.errors : "") + "\n";
+        s += Wrap("- **Result:** " + (f.method->result == TParamType::None
+                                          ? std::string("none.")
+                                          : std::string(TypeName(f.method->result)) + ": " + (d.result ? d.result : "")),
+                  "  ");
+    if (d.defaultValue) s += Wrap("- **Default:** " + std::string(d.defaultValue), "  ");
+    if (d.resets) s += Wrap("- **Resets:** " + std::string(d.resets), "  ");
+    s += Wrap("- **Errors:** " + std::string(d.errors ? d.errors : ""), "  ");
     s += "- **Example:** `" + std::string(d.example ? d.example : "") + "`\n\n";
     return s;
 }
@@ -151,7 +175,7 @@ std::string FirstSentence(std::string_view text) {
 std::string GroupIndex() {
     std::string s = "## Members by group\n\n";
     for (const TMemberGroupDoc& g : MemberGroupDocs()) {
-        s += "**" + std::string(g.title) + "** — " + g.text + "\n\n| Member | Kind | Summary |\n|---|---|---|\n";
+        s += Wrap("**" + std::string(g.title) + "** — " + g.text) + "\n| Member | Kind | Summary |\n|---|---|---|\n";
         for (const TMemberDoc& d : MemberDocs()) {
             if (d.group != g.group) continue;
             const TForms f = FormsOf(d.name);
@@ -183,7 +207,7 @@ std::string EnumSection(const TEnumInfo& e) {
     }
     s += "\n";
     for (const TEnumDoc& n : EnumDocs())
-        if (std::strcmp(n.name, e.name) == 0) s += std::string(n.text) + "\n\n";
+        if (std::strcmp(n.name, e.name) == 0) s += Wrap(n.text) + "\n";
     return s;
 }
 
