@@ -403,8 +403,9 @@ constexpr TMemberDoc kMembers[] = {
      .text = "Adds Text to the current text as WriteText does, as a hyperlink to Link, with a border when "
              "LinkBorder is set. With LinkStandardFormat on the text is written in LinkColor, LinkSize, "
              "LinkUnderline and LinkFont (when LinkFont names an added font), and the text's own settings "
-             "apply again afterwards. Links work in added fonts only (in a standard font the text is written "
-             "without a link) and on placements that are not rotated." VM_NEEDS_TEXT,
+             "apply again afterwards. Links work in added fonts only: when the font the text is written in "
+             "(LinkFont under LinkStandardFormat, else TextFont) is a standard font, it is written without a "
+             "link. Rotated placements show no links." VM_NEEDS_TEXT,
      .params = {{"Text", "the text shown; CR, LF or CR LF break it into lines"},
                 {"Link", "the URI the text links to"}},
      .resets = "TextAlign to taLeft when the font the link is written in is a standard font and Text is not "
@@ -476,8 +477,8 @@ constexpr TMemberDoc kMembers[] = {
      .group = Images,
      .text = "Reads an image file into a new image resource: BMP, JPEG, TIFF (the image ImageReadNumber "
              "names), GIF, PNG, PCX, WBMP or Photoshop, told apart by their contents. The pixels are "
-             "compressed as the Compression properties say for their colour class; with "
-             "UseSourceCompression on, JPEG files and single-strip Group 4 TIFF images keep their own data. "
+             "compressed as the Compression properties say for their colour class; JPEG files and Group 4 "
+             "TIFF images may keep their own data instead (see UseSourceCompression). "
              "A PNG alpha channel is merged with MergeAlphaColor when MergeAlpha is on.",
      .params = {{"FileName", "the path of the image file"}},
      .result = "the new resource's number.",
@@ -502,7 +503,8 @@ constexpr TMemberDoc kMembers[] = {
      .params = {{"Handle", "the bitmap or memory handle; 0 does nothing"}},
      .result = "the new resource's number; 0 for Handle 0.",
      .errors = "\"Invalid bitmap handle\" when Handle is neither a bitmap nor a memory handle; the bitmap "
-               "reader's messages for a damaged packed bitmap, for example \"Unsupported bitmap format\".",
+               "reader's messages for a damaged packed bitmap, such as \"Bitmap image is not valid\" and \"Unsupported "
+               "bitmap format\".",
      .example = "img = D.AddImageBMPHandle(BitmapHandle(\"logo.bmp\"))"},
     {.name = "ImageCount",
      .group = Images,
@@ -568,8 +570,10 @@ constexpr TMemberDoc kMembers[] = {
     {.name = "UseSourceCompression",
      .group = Images,
      .text = "Whether images added next keep the compressed data of their file where it can go into the "
-             "document unchanged (JPEG files, single-strip Group 4 TIFF images) instead of being decoded and "
-             "compressed again.",
+             "document unchanged (JPEG files; Group 4 TIFF images of one untiled strip with fill order 1) "
+             "instead of being decoded and compressed again. When off, a JPEG file still keeps its data when "
+             "CompressionRGB (colour) or CompressionGray (grey) is cfJPEG, and such a TIFF image when "
+             "CompressionBW is cfGroup4.",
      .defaultValue = "True. Clear keeps it.",
      .errors = VM_NO_ERRORS,
      .example = "D.UseSourceCompression = False"},
@@ -641,8 +645,9 @@ constexpr TMemberDoc kMembers[] = {
      .group = Document,
      .text = "Writes the document as a PDF 1.2 file. \".pdf\" is appended to FileName unless it ends so "
              "(in any case). The file is written beside the target under another name and replaces it only "
-             "when complete, so a failed save leaves an existing file as it was. The document stays in memory "
-             "and can be changed and saved again.",
+             "when complete, so a failed save leaves an existing file as it was. A document without pages is "
+             "not saved: nothing is written and no error raised. The document stays in memory and can be "
+             "changed and saved again.",
      .params = {{"FileName", "the path of the file, with or without .pdf"}},
      .errors = "\"Cannot create file \"NAME\". REASON\" and \"Cannot write file \"NAME\". REASON\" (NAME "
                "with .pdf, REASON the system's) when the file cannot be written; \"Error indexing PDF "
