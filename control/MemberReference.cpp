@@ -227,7 +227,9 @@ std::string Overview() {
 }  // namespace
 
 std::string ReferenceMarkdown() {
-    std::string s = Overview();
+    std::string s = "<!-- Written by `vellumark help --markdown` from the member table and "
+                    "control/MemberDocs.cpp: edit those, not this file. -->\n" +
+                    Overview();
     for (const TMemberGroupDoc& g : MemberGroupDocs()) {
         s += "## " + std::string(g.title) + "\n\n";
         for (const TMemberDoc& d : MemberDocs())
