@@ -1,8 +1,8 @@
 # What "cmake --install" puts in place, and the Debian package "cpack -G DEB"
 # makes of it: the headers, libvellumark.so and libvellumark.a, the CMake
 # package (find_package(Vellumark) gives Vellumark::vellumark and
-# Vellumark::vellumark_static), vellumark.pc, the vellumark program and its
-# manual page, and the Python package.
+# Vellumark::vellumark_static), vellumark.pc, the vellumark program, its
+# manual page and its documents, and the Python package.
 include(CMakePackageConfigHelpers)
 
 install(FILES include/vellumark/vellumark.h include/vellumark/vellumark.hpp
@@ -12,6 +12,7 @@ install(TARGETS vellumark_shared vellumark_static EXPORT VellumarkTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS vellumark RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES docs/vellumark.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES docs/reference.md docs/scripting.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vellumark)
 
 set(VELLUMARK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vellumark)
 install(EXPORT VellumarkTargets NAMESPACE Vellumark:: DESTINATION ${VELLUMARK_CMAKE_DIR})

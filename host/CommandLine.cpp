@@ -9,6 +9,7 @@
 #include <iostream>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -16,6 +17,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "control/MemberReference.h"
 #include "host/ImagesCommand.h"
 #include "host/Interpreter.h"
 #include "host/Parser.h"
@@ -27,6 +29,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: vellumark run SCRIPT\n"
     "       vellumark images [OPTIONS] -o OUT IMAGE...\n"
+    "       vellumark help [MEMBER | --markdown]\n"
     "       vellumark --help\n"
     "       vellumark --version\n";
 
@@ -42,7 +45,11 @@ constexpr const char* kHelp =
     "  1  a call failed while no On Error Resume Next was in force\n"
     "  2  a syntax error, an unknown member or bad usage\n"
     "\n"
-    "Errors are reported on standard error as SCRIPT(LINE, COLUMN) MESSAGE.\n";
+    "Errors are reported on standard error as SCRIPT(LINE, COLUMN) MESSAGE.\n"
+    "\n"
+    "vellumark help lists the members of VellumarkX.PDFDoc and the enumerations;\n"
+    "vellumark help MEMBER describes one member; --markdown prints the whole\n"
+    "reference.\n";
 
 // Bytes in pages mapped for them alone rather than taken from the heap: the
 // script's bytes, which go once the script is parsed, give their memory
@@ -98,7 +105,27 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
         return kExitUsage;
     }
     const std::string_view command = args[0];
-    if (command == "--help" || command == "-h" || command == "help") {
+    if (command == "help") {
+        if (args.size() == 1) {
+            out << ReferenceOverview();
+            return kExitSuccess;
+        }
+        if (args.size() == 2 && args[1] == "--markdown") {
+            out << ReferenceMarkdown();
+            return kExitSuccess;
+        }
+        if (args.size() == 2 && !args[1].starts_with("-")) {
+            if (std::optional<std::string> topic = ReferenceTopic(args[1])) {
+                out << *topic;
+                return kExitSuccess;
+            }
+            err << "vellumark: no member or enumeration named '" << args[1] << "'\n";
+            return kExitUsage;
+        }
+        err << kUsage;
+        return kExitUsage;
+    }
+    if (command == "--help" || command == "-h") {
         if (args.size() != 1) {
             err << kUsage;
             return kExitUsage;

@@ -34,8 +34,9 @@ PACKAGES=(
   # the Python package's tests and its offline install (pip over Debian's
   # setuptools, in a venv) in the consumer check
   python3-pytest python3-setuptools python3-pip python3-venv python3-wheel
-  # the consumer check finds the installed manual page
-  man-db
+  # the consumer check finds the installed manual page; the manual page
+  # test renders it with groff
+  man-db groff-base
   # benchmark-only: the Python PDF library the Python package is compared with
   python3-reportlab
   # a comma-decimal locale, for the test that numbers ignore the locale

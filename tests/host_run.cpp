@@ -12,6 +12,7 @@
 
 #include "TestUtil.h"
 #include "base/TextCodec.h"
+#include "control/MemberReference.h"
 #include "host/Interpreter.h"
 
 namespace vellumark::host {
@@ -428,7 +429,8 @@ TEST(HostProgram, HelpVersionAndUsage) {
     EXPECT_EQ(r.err, "");
 
     for (const std::string& bad : {std::string(""), std::string("frobnicate"), std::string("run"),
-                                   std::string("run a.vbs b.vbs"), std::string("--version extra")}) {
+                                   std::string("run a.vbs b.vbs"), std::string("--version extra"),
+                                   std::string("help AddPage Locate"), std::string("help --all")}) {
         r = RunVellumark(dir.Path(), bad);
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find("Usage:"), std::string::npos) << bad;
@@ -438,6 +440,25 @@ TEST(HostProgram, HelpVersionAndUsage) {
     r = RunVellumark(dir.Path(), "run missing.vbs");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("missing.vbs"), std::string::npos);
+
+    // The member reference: the overview, one member or enumeration named in
+    // any case, and the whole reference as docs/reference.md holds it.
+    r = RunVellumark(dir.Path(), "help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("| [AddPage](#addpage) | method |"), std::string::npos);
+    EXPECT_NE(r.out.find("### TxPageSize"), std::string::npos);
+    r = RunVellumark(dir.Path(), "help textFONT");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("### TextFont\n", 0), 0u) << r.out;
+    r = RunVellumark(dir.Path(), "help psa4_p");
+    EXPECT_EQ(r.out.rfind("### TxPageSize\n", 0), 0u) << r.out;
+    r = RunVellumark(dir.Path(), "help SaveAs");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "vellumark: no member or enumeration named 'SaveAs'\n");
+    EXPECT_EQ(r.out, "");
+    r = RunVellumark(dir.Path(), "help --markdown");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out == ReferenceMarkdown());
 
     r = RunVellumark(dir.Path(), "run .");
     EXPECT_EQ(r.status, 2);
