@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "control/MemberTable.h"
+#include "control/tools/GeneratedFile.h"
 
 using namespace vellumark;
 
@@ -733,13 +734,6 @@ constexpr TFile kFiles[] = {
     {"python/vellumark/_members.py", Python},
 };
 
-int FirstDifferentLine(const std::string& file, const std::string& expected) {
-    int line = 1;
-    for (size_t i = 0; i < file.size() && i < expected.size() && file[i] == expected[i]; ++i)
-        if (file[i] == '\n') ++line;
-    return line;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -756,23 +750,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (const TFile& f : kFiles) {
         const std::string path = root + "/" + f.path;
-        const std::string text = f.make();
-        if (check) {
-            std::ifstream file(path, std::ios::binary);
-            const std::string committed{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-            if (committed != text) {
-                std::cerr << path << " differs from the member table from line " << FirstDifferentLine(committed, text)
-                          << "; run MakeApi " << root << " to write it again\n";
-                status = 1;
-            }
-            continue;
-        }
-        std::ofstream file(path, std::ios::binary);
-        file << text;
-        if (!file.flush()) {
-            std::cerr << "MakeApi: cannot write " << path << "\n";
-            status = 1;
-        }
+        if (vellumark::tools::WriteOrCheck("MakeApi", path, f.make(), check, root) != 0) status = 1;
     }
     return status;
 }

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "control/MemberTable.h"
+#include "control/tools/GeneratedFile.h"
 
 using namespace vellumark;
 
@@ -168,39 +169,12 @@ std::string Idl() {
     return out.str();
 }
 
-// The first line where `file` differs from `expected`, counted from 1.
-int FirstDifferentLine(const std::string& file, const std::string& expected) {
-    int line = 1;
-    for (size_t i = 0; i < file.size() && i < expected.size() && file[i] == expected[i]; ++i)
-        if (file[i] == '\n') ++line;
-    return line;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string idl = Idl();
-    if (argc == 2) {
-        std::ofstream file(argv[1], std::ios::binary);
-        file << idl;
-        if (!file.flush()) {
-            std::cerr << "MakeIdl: cannot write " << argv[1] << "\n";
-            return 1;
-        }
-        return 0;
-    }
-    if (argc == 3 && std::string_view(argv[1]) == "--check") {
-        std::ifstream file(argv[2], std::ios::binary);
-        if (!file) {
-            std::cerr << "MakeIdl: cannot read " << argv[2] << "\n";
-            return 1;
-        }
-        const std::string committed{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        if (committed == idl) return 0;
-        std::cerr << argv[2] << " differs from the member table from line " << FirstDifferentLine(committed, idl)
-                  << "; run MakeIdl " << argv[2] << " to write it again\n";
-        return 1;
-    }
+    using vellumark::tools::WriteOrCheck;
+    if (argc == 2) return WriteOrCheck("MakeIdl", argv[1], Idl(), false, argv[1]);
+    if (argc == 3 && std::string_view(argv[1]) == "--check") return WriteOrCheck("MakeIdl", argv[2], Idl(), true, argv[2]);
     std::cerr << "usage: MakeIdl <out.idl> | MakeIdl --check <file.idl>\n";
     return 2;
 }
