@@ -35,7 +35,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -228,6 +230,30 @@ void PrintSide(const char* who, const TSide& s, const std::string& pdf) {
                 s.ok ? "" : " (a run failed)");
 }
 
+// Where vellumark's time goes, from one run of each of two variants of the
+// script: without its SaveToFile (reading, parsing and running the calls)
+// and with CompressContents = False (the save without zlib on the page
+// contents). The rest of the whole is zlib's.
+void Breakdown(const std::string& program, const std::string& script, const std::string& dir, double whole) {
+    std::ifstream in(script, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t save = text.rfind("D.SaveToFile");
+    const std::size_t compress = text.find("D.CompressContents = True");
+    if (save == std::string::npos || compress == std::string::npos) return;
+    const std::string calls = dir + "/calls.vbs", plain = dir + "/plain.vbs";
+    std::string plainText = text;
+    plainText.replace(compress, std::strlen("D.CompressContents = True"), "D.CompressContents = False");
+    if (!WriteFile(calls, text.data(), save) || !WriteFile(plain, plainText.data(), plainText.size())) return;
+    const TChild c = Measured({program, "run", calls}, dir);
+    const TChild p = Measured({program, "run", plain}, dir);
+    if (c.ok && p.ok)
+        std::printf("  where vellumark's %.3f s go: reading, parsing and the calls %.3f s (peak %.1f MiB), the save "
+                    "without zlib on the page contents %.3f s, zlib on them about %.3f s\n",
+                    whole, c.cpu, c.maxRssKiB / 1024.0, p.cpu - c.cpu, whole - p.cpu);
+    std::remove(calls.c_str());
+    std::remove(plain.c_str());
+}
+
 // One comparison: the rounds, the printing and the verdicts.
 void Compare(const char* title, const std::vector<std::string>& ours, const std::vector<std::string>& theirs,
              const std::string& ourPdf, const std::string& theirPdf, double memoryTarget, const std::string& dir) {
@@ -239,6 +265,7 @@ void Compare(const char* title, const std::vector<std::string>& ours, const std:
     std::printf("%s (%d rounds):\n", title, kRounds);
     PrintSide("vellumark run:", our, ourPdf);
     PrintSide("libharu:", haru, theirPdf);
+    Breakdown(ours[0], ours[2], dir, our.best.cpu);
     std::string qpdfLine;
     const int qpdf = vellumark::bench::QpdfCheck(ourPdf, qpdfLine);
     std::printf("%s: both ran to the end and qpdf --check of vellumark's file: exit %d, \"%s\" %s\n", title, qpdf,
