@@ -14,13 +14,13 @@
 namespace vellumark::bench {
 
 // The contents of the engine's graphic resources, and their total size.
-inline std::vector<const std::string*> GraphicContents(const TVellumark& engine, uint64_t& bytes) {
-    std::vector<const std::string*> contents;
+inline std::vector<std::string> GraphicContents(const TVellumark& engine, uint64_t& bytes) {
+    std::vector<std::string> contents;
     contents.reserve(static_cast<std::size_t>(engine.Pages().Count()));
     for (const TPDFResource& res : engine.Resources()) {
         if (auto* g = dynamic_cast<const TPDFGraphicRes*>(&res)) {
-            contents.push_back(&g->Content());
-            bytes += g->Content().size();
+            contents.push_back(g->Content());
+            bytes += contents.back().size();
         }
     }
     return contents;
@@ -29,10 +29,11 @@ inline std::vector<const std::string*> GraphicContents(const TVellumark& engine,
 // Each content as one zlib stream (default level, a 32 KB window, memory
 // level 8, the default strategy: the writer's parameters) into a scratch
 // buffer. Returns the compressed size, 0 when zlib fails.
-inline uint64_t DeflatePages(const std::vector<const std::string*>& contents) {
+inline uint64_t DeflatePages(const std::vector<std::string>& contents) {
     static unsigned char out[64 * 1024];
     uint64_t total = 0;
-    for (const std::string* content : contents) {
+    for (const std::string& text : contents) {
+        const std::string* content = &text;
         z_stream zs{};
         if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return 0;
         zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content->data()));

@@ -17,6 +17,7 @@
 
 #include "bench/BenchCommon.h"
 #include "bench/HaruComparison.h"
+#include "bench/ShapeMix.h"
 #include "bench/ZlibAlone.h"
 #include "bench/haru_shapes.h"
 #include "engine/Vellumark.h"
@@ -30,7 +31,6 @@ using vellumark::bench::MiB;
 using vellumark::bench::Min;
 using vellumark::bench::PrintSide;
 using vellumark::bench::TBest;
-using vellumark::bench::TRandom;
 using vellumark::bench::TRound;
 
 constexpr int kPages = 2000;
@@ -39,37 +39,7 @@ constexpr int kRounds = 5;
 constexpr int kPlainRounds = 3;
 constexpr double kTargetRatio = 0.5;
 
-double Coordinate(TRandom& rng, double limit) { return std::round(rng.Range(0, limit) * 100) / 100; }
-
-std::vector<haru_shape> MakeShapes() {
-    TRandom rng(0x4A12C0DEULL);
-    std::vector<haru_shape> shapes(static_cast<std::size_t>(kPages) * kShapesPerPage);
-    for (int p = 0; p < kPages; ++p) {
-        unsigned lineColor = 0, fillColor = 0xFFFFFF;
-        int lineWidth = 1;
-        for (int i = 0; i < kShapesPerPage; ++i) {
-            haru_shape& s = shapes[static_cast<std::size_t>(p) * kShapesPerPage + static_cast<std::size_t>(i)];
-            if (rng.Below(4) == 0) lineColor = static_cast<unsigned>(rng.Next() & 0xFFFFFF);
-            if (rng.Below(4) == 0) fillColor = static_cast<unsigned>(rng.Next() & 0xFFFFFF);
-            if (rng.Below(8) == 0) lineWidth = 1 + static_cast<int>(rng.Below(4));
-            s.line_color = lineColor;
-            s.fill_color = fillColor;
-            s.line_width = lineWidth;
-            s.fill = rng.Below(3) != 0;
-            s.kind = static_cast<int>(rng.Below(3));
-            s.x1 = Coordinate(rng, 595);
-            s.y1 = Coordinate(rng, 842);
-            if (s.kind == kShapeCircle) {
-                s.x2 = 3 + Coordinate(rng, 60);
-                s.y2 = 0;
-            } else {
-                s.x2 = Coordinate(rng, 595);
-                s.y2 = Coordinate(rng, 842);
-            }
-        }
-    }
-    return shapes;
-}
+std::vector<haru_shape> MakeShapes() { return vellumark::bench::MakeShapes(kPages, kShapesPerPage); }
 
 // The engine side: the same calls as haru_shapes.c, through the engine API.
 void DrawWithEngine(vellumark::TVellumark& engine, const std::vector<haru_shape>& shapes) {
@@ -126,7 +96,7 @@ double ZlibAloneCpu(const std::vector<haru_shape>& shapes, uint64_t& contentByte
     vellumark::TVellumark engine;
     DrawWithEngine(engine, shapes);
     contentBytes = 0;
-    const std::vector<const std::string*> contents = vellumark::bench::GraphicContents(engine, contentBytes);
+    const std::vector<std::string> contents = vellumark::bench::GraphicContents(engine, contentBytes);
     std::vector<double> times;
     for (int rep = 0; rep < 3; ++rep) {
         const double c0 = CpuSeconds();

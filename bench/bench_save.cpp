@@ -141,7 +141,7 @@ TSizeResult MeasureSize(const TSizePlan& plan) {
     for (int32_t i = 0; i < plan.pages; ++i) AddPageWithGraphic(engine, rng);
     r.buildSeconds = Seconds() - t0;
 
-    const std::vector<const std::string*> contents = bench::GraphicContents(engine, r.contentBytes);
+    const std::vector<std::string> contents = bench::GraphicContents(engine, r.contentBytes);
 
     const std::time_t created = std::time(nullptr);
     const std::string path = "/tmp/vellumark_bench_save_" + std::to_string(getpid()) + ".pdf";

@@ -4,6 +4,7 @@
 #include "haru_shapes.h"
 
 #include <stddef.h>
+#include <stdlib.h>
 
 #include <hpdf.h>
 
@@ -80,5 +81,31 @@ int haru_draw_and_save(const haru_shape* shapes, int page_count, int shapes_per_
     saved = haru_clock_now();
     HPDF_Free(pdf);
     haru_times_set(times, start, built, saved);
+    return failed;
+}
+
+int haru_draw_pages_and_save(haru_next_page next, void* context, int shapes_per_page, int compress,
+                             const char* path) {
+    HPDF_Doc pdf;
+    haru_shape* shapes;
+    int failed = 0;
+
+    shapes = (haru_shape*)malloc(sizeof(haru_shape) * (size_t)shapes_per_page);
+    if (!shapes) return 1;
+    pdf = HPDF_New(haru_note_error, &failed);
+    if (!pdf) {
+        free(shapes);
+        return 1;
+    }
+    HPDF_SetCompressionMode(pdf, compress ? HPDF_COMP_ALL : HPDF_COMP_NONE);
+    while (!failed && next(context, shapes, shapes_per_page)) {
+        HPDF_Page page = HPDF_AddPage(pdf);
+        HPDF_Page_SetWidth(page, 595);
+        HPDF_Page_SetHeight(page, 842);
+        draw_page(page, shapes, shapes_per_page);
+    }
+    if (!failed) HPDF_SaveToFile(pdf, path);
+    HPDF_Free(pdf);
+    free(shapes);
     return failed;
 }

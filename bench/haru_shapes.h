@@ -32,6 +32,16 @@ typedef struct haru_shape {
 int haru_draw_and_save(const haru_shape* shapes, int page_count, int shapes_per_page, int compress,
                        const char* path, haru_times* times);
 
+/* The page source of haru_draw_pages_and_save: fills shapes[0 .. count) with
+ * the next page's shapes and returns 1, or returns 0 when there are no more
+ * pages. */
+typedef int (*haru_next_page)(void* context, haru_shape* shapes, int count);
+
+/* As haru_draw_and_save, with the pages taken one at a time from `next` (so
+ * that only one page of shapes is held) and without timing. */
+int haru_draw_pages_and_save(haru_next_page next, void* context, int shapes_per_page, int compress,
+                             const char* path);
+
 #ifdef __cplusplus
 }
 #endif

@@ -27,6 +27,16 @@ int haru_text_report(const haru_text_line* lines, const int* page_starts, int pa
                      double page_height, const char* font_path, double font_size, const char* path,
                      haru_times* times);
 
+/* The page source of haru_text_pages: points *lines at the next page's lines
+ * and *count at their number and returns 1, or returns 0 when there are no
+ * more pages. The lines stay valid until the next call. */
+typedef int (*haru_next_lines)(void* context, const haru_text_line** lines, int* count);
+
+/* As haru_text_report, with the pages taken one at a time from `next` and
+ * without timing. */
+int haru_text_pages(haru_next_lines next, void* context, double page_width, double page_height,
+                    const char* font_path, double font_size, const char* path);
+
 #ifdef __cplusplus
 }
 #endif

@@ -17,9 +17,11 @@
 //   compound statements of the same shape as For and If.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -89,7 +91,8 @@ private:
 };
 
 // Text stored end to end in large blocks, for string literals: no string
-// object and no allocation of its own per piece.
+// object and no allocation of its own per piece. A piece whose units are all
+// below 0x100 takes one byte a unit, any other two.
 class TTextPool {
 public:
     struct TRef {
@@ -97,39 +100,59 @@ public:
         uint32_t offset = 0;
     };
 
-    // Each piece is stored after its length (two units, low half first).
+    // Each piece is stored after a four-byte header: its length in units and,
+    // in the top bit, whether it takes two bytes a unit.
     TRef Add(std::u16string_view text) {
-        if (text.size() > UINT32_MAX - 2) throw std::bad_alloc();
-        const auto size = static_cast<uint32_t>(text.size()) + 2;
+        if (text.size() > kWide - 1 || text.size() > (UINT32_MAX - kHeader) / 2) throw std::bad_alloc();
+        bool wide = false;
+        for (char16_t c : text) wide = wide || c > 0xFF;
+        const auto length = static_cast<uint32_t>(text.size());
+        const uint32_t size = kHeader + length * (wide ? 2 : 1);
         TRef ref;
         if (size > kBlock / 4) {
             // A long piece gets a block of its own; small pieces go on filling
             // the current one.
-            blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
+            blocks_.push_back(std::make_unique_for_overwrite<unsigned char[]>(size));
             ref = {static_cast<uint32_t>(blocks_.size() - 1), 0};
         } else {
             if (blocks_.empty() || used_ + size > kBlock) {
-                blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(kBlock));
+                blocks_.push_back(std::make_unique_for_overwrite<unsigned char[]>(kBlock));
                 current_ = static_cast<uint32_t>(blocks_.size() - 1);
                 used_ = 0;
             }
             ref = {current_, used_};
             used_ += size;
         }
-        char16_t* at = blocks_[ref.block].get() + ref.offset;
-        at[0] = static_cast<char16_t>(text.size() & 0xFFFF);
-        at[1] = static_cast<char16_t>(text.size() >> 16);
-        text.copy(at + 2, text.size());
+        unsigned char* at = blocks_[ref.block].get() + ref.offset;
+        const uint32_t header = length | (wide ? kWide : 0);
+        std::memcpy(at, &header, kHeader);
+        at += kHeader;
+        if (wide) {
+            std::memcpy(at, text.data(), std::size_t{length} * 2);
+        } else {
+            for (char16_t c : text) *at++ = static_cast<unsigned char>(c);
+        }
         return ref;
     }
-    std::u16string_view View(uint32_t block, uint32_t offset) const {
-        const char16_t* at = blocks_[block].get() + offset;
-        return {at + 2, static_cast<std::size_t>(at[0]) | (static_cast<std::size_t>(at[1]) << 16)};
+    std::u16string Text(uint32_t block, uint32_t offset) const {
+        const unsigned char* at = blocks_[block].get() + offset;
+        uint32_t header;
+        std::memcpy(&header, at, kHeader);
+        at += kHeader;
+        const uint32_t length = header & (kWide - 1);
+        std::u16string text(length, u'\0');
+        if (header & kWide)
+            std::memcpy(text.data(), at, std::size_t{length} * 2);
+        else
+            std::copy(at, at + length, text.begin());
+        return text;
     }
 
 private:
-    static constexpr uint32_t kBlock = uint32_t{1} << 15;
-    std::vector<std::unique_ptr<char16_t[]>> blocks_;
+    static constexpr uint32_t kBlock = uint32_t{1} << 16;
+    static constexpr uint32_t kHeader = 4;
+    static constexpr uint32_t kWide = uint32_t{1} << 31;
+    std::vector<std::unique_ptr<unsigned char[]>> blocks_;
     uint32_t current_ = 0;
     uint32_t used_ = 0;
 };
@@ -225,7 +248,7 @@ struct TProgram {
             case TExprKind::DoubleLiteral:
                 return TVariant::Double(std::bit_cast<double>(uint64_t{e.a} | (uint64_t{e.b} << 32)));
             case TExprKind::BoolLiteral: return TVariant::Bool(e.a != 0);
-            case TExprKind::StringLiteral: return TVariant::String(std::u16string(text.View(e.a, e.b)));
+            case TExprKind::StringLiteral: return TVariant::String(text.Text(e.a, e.b));
             default: return {};
         }
     }

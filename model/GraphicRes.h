@@ -1,7 +1,11 @@
-// TPDFGraphicRes: vector drawing recorded at once as PDF operator text in
-// page coordinates (points). Every operator line ends with CR.
+// TPDFGraphicRes: vector drawing in page coordinates (points), kept as a
+// compact list of drawing operations with their numbers as given, and written
+// out as PDF operator text (every operator line ends with CR) when the page
+// contents are made. The text is the same as if each operation had been
+// written out at the moment it was recorded.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,7 +21,7 @@ public:
     void DrawLine(double x1, double y1, double x2, double y2);
     void Rectangle(double x1, double y1, double x2, double y2);
     void Ellipse(double x, double y, double rx, double ry, double angleDegrees);
-    void Circle(double x, double y, double r) { Ellipse(x, y, r, r, 0); }
+    void Circle(double x, double y, double r);
 
     int32_t LineWidth() const noexcept { return lineWidth_; }
     void SetLineWidth(int32_t width);
@@ -28,13 +32,28 @@ public:
     bool Fill() const noexcept { return fill_; }
     void SetFill(bool fill) noexcept { fill_ = fill; }
 
-    // The recorded operators.
-    const std::string& Content() const noexcept { return content_; }
+    // Appends the operator text to a byte sink with append(const char*,
+    // size_t), a piece at a time.
+    template <class Out>
+    void WriteContent(Out& out) const {
+        std::string piece;
+        for (std::size_t at = 0; at < ops_.size();) {
+            at = FormatOps(at, piece);
+            out.append(piece.data(), piece.size());
+        }
+    }
+
+    // The operator text as a whole.
+    std::string Content() const;
 
 private:
-    void PaintOperator();
+    // Replaces `piece` with the text of the operations from byte `at` of
+    // ops_ on, some kilobytes of it; answers where the next operation starts.
+    std::size_t FormatOps(std::size_t at, std::string& piece) const;
 
-    std::string content_;
+    void Record(uint8_t op, const double* values, std::size_t count);
+
+    std::string ops_;  // operation codes, each followed by its numbers' bytes
     int32_t lineWidth_ = 1;
     uint32_t lineColor_ = 0;
     uint32_t fillColor_ = 0xFFFFFF;

@@ -62,6 +62,35 @@ TEST_F(EngineGraphics, RotatedEllipseStartsOnTheTurnedAxis) {
     EXPECT_NE(d.find(" 100 140 c\rS\r"), std::string::npos);
 }
 
+// A long drawing comes out whole and in order (it is written a piece at a
+// time).
+TEST_F(EngineGraphics, ManyOperationsComeOutWholeAndInOrder) {
+    std::string expected;
+    for (int i = 0; i < 6000; ++i) {
+        switch (i % 4) {
+            case 0:
+                e.DrawLine(i, 1, 2, i);
+                expected += std::to_string(i) + " 1 m\r2 " + std::to_string(i) + " l\rS\r";
+                break;
+            case 1:
+                e.SetLineWidth(i + 1);
+                expected += std::to_string(i + 1) + " w\r";
+                break;
+            case 2:
+                e.SetFill(i % 8 == 2);
+                e.Rectangle(0, 0, i, 1);
+                expected += "0 0 " + std::to_string(i) + (i % 8 == 2 ? " 1 re\rB\r" : " 1 re\rS\r");
+                break;
+            default:
+                e.SetFillColor(0xFF0000);
+                expected += "0 0 1 rg\r";
+                break;
+        }
+    }
+    ASSERT_GT(expected.size(), 64u * 1024);
+    EXPECT_EQ(Drawn(), expected);
+}
+
 TEST_F(EngineGraphics, UnitsApplyToCoordinates) {
     e.Units = umInches;
     e.DrawLine(1, 1, 2, 2);

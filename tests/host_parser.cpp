@@ -3,6 +3,7 @@
 // runs (syntax errors, unknown members, nesting limits).
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -113,6 +114,28 @@ TEST(HostParserLiterals, StringsDoubleTheirQuotes) {
     EXPECT_EQ(d.message, "Unterminated string constant");
     EXPECT_EQ(d.pos.line, 2);
     EXPECT_EQ(d.pos.col, 5);
+}
+
+// String literals are kept packed, a byte a character when every character
+// is below U+0100; each comes back as written, short or long, however many
+// are kept.
+TEST(HostParserLiterals, StringsComeBackAsWritten) {
+    const std::u16string cases[] = {
+        u"", u"plain", u"caf\u00E9 \u00FF", u"\u0100", u"\u20AC and \u00E9", u"\U0001F600",
+        std::u16string(20000, u'x'), std::u16string(20000, u'\u4E2D'), u"tail\u00E9" + std::u16string(9000, u'\u0101'),
+    };
+    constexpr int kRounds = 40;  // enough to fill several of the store's blocks
+    std::u16string script;
+    for (int round = 0; round < kRounds; ++round)
+        for (const std::u16string& c : cases) script += u"x = \"" + c + u"\"\n";
+    TParseResult r = ParseScript(script);
+    ASSERT_TRUE(r.program);
+    ASSERT_EQ(r.program->statements.size(), kRounds * std::size(cases));
+    for (std::size_t i = 0; i < r.program->statements.size(); ++i) {
+        const TVariant v = r.program->Literal(r.program->exprs[r.program->statements[i].b]);
+        ASSERT_EQ(v.vt, TVarType::BStr);
+        ASSERT_EQ(v.bstrVal, cases[i % std::size(cases)]) << i;
+    }
 }
 
 TEST(HostParserLiterals, NamedConstants) {

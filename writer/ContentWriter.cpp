@@ -53,10 +53,7 @@ void TContentWriter::WritePlacement(const TPDFObj& obj, const TPDFResource* res)
     if (!res) return;
     switch (obj.Kind) {
         case okGraphic:
-            if (auto* g = dynamic_cast<const TPDFGraphicRes*>(res)) {
-                const std::string& content = g->Content();
-                out_.append(content.data(), content.size());
-            }
+            if (auto* g = dynamic_cast<const TPDFGraphicRes*>(res)) g->WriteContent(out_);
             break;
         case okImage:
             if (auto* image = dynamic_cast<const TPDFImageRes*>(res)) WriteImage(obj, *image);
