@@ -13,9 +13,7 @@
 
 Option Explicit
 
-Const taLeft = 0
 Const taCenter = 1
-Const taRight = 2
 
 ' The column, and the space the flowed text may take on a page.
 Const leftX = 70
@@ -25,7 +23,7 @@ Const flowBottom = 80
 Const maxPages = 50
 
 Dim D, serif, sans, bold, rules, head, t, n
-Dim page, pages, y, need, step, newPage
+Dim page, pages, y, need, flow, newPage
 Dim chapter, section, para, paras, sentences, j, k
 Dim text, sentence, district, title
 Dim headText, headH, paraH, isChapter
@@ -79,7 +77,7 @@ y = flowTop - D.TextBlockHeight - 36
 ' before the first paragraph of each. A heading is kept on the page of the
 ' paragraph after it. Every chapter starts on a new page.
 chapter = 0 : section = 0 : para = 0 : paras = 0
-For step = 1 To 100000
+For flow = 1 To 100000
     isChapter = False
     If para = paras Then
         section = section + 1
