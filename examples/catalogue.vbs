@@ -147,8 +147,11 @@ For i = 1 To plates
     D.TextSize = 8
     D.TextColor = RGB(100, 100, 100)
     D.TextLineSpacing = 60
-    D.WriteText kind & vbCrLf & Round(D.ImageWidth(img), 1) & " x " & Round(D.ImageHeight(img), 1) & _
-        " points, shown at " & Round(scale * 100) & "%"
+    ' Sizes to a tenth of a point: Int rather than Round with decimals, which
+    ' some VBScript engines do not honour.
+    w = Int(D.ImageWidth(img) * 10 + 0.5) / 10
+    h = Int(D.ImageHeight(img) * 10 + 0.5) / 10
+    D.WriteText kind & vbCrLf & w & " x " & h & " points, shown at " & Int(scale * 100 + 0.5) & "%"
     n = D.ApplyResource(page, t)
     D.Locate page, n, x + boxW / 2, y - boxH - 14
 

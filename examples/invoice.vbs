@@ -160,7 +160,7 @@ For row = 0 To 12
             If col = 2 Then s = "Description"
             If col = 3 Then s = "Qty"
             If col = 4 Then s = "Unit price"
-            If col = 5 Then s = "Amount (" & ChrW(163) & ")"
+            If col = 5 Then s = "Amount (GBP)"
         ElseIf row <= 9 Then
             If col = 1 Then s = CStr(row)
             If col = 2 Then s = desc

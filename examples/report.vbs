@@ -54,7 +54,7 @@ head = D.CreateText
 D.TextFont = sans
 D.TextSize = 8
 D.TextColor = RGB(110, 110, 110)
-D.WriteText "Porthaven Harbour Board " & ChrW(8212) & " The state of the harbour, 2026"
+D.WriteText "Porthaven Harbour Board: the state of the harbour, 2026"
 
 ' The title on page 1.
 page = 1
