@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -598,6 +599,31 @@ TEST(HostProgram, ExampleContents) {
     ASSERT_GT(chart.width, 0);
     EXPECT_EQ(chart.At(5, 5), 0xFFFFFFu);
     EXPECT_EQ(chart.At(59, 229), 0x3C6EC8u);  // inside the first bar
+
+    // report.vbs: fifty pages, the last numbered "Page 50 of 50".
+    ASSERT_EQ(RunVellumark(dir.Path(), "run " + ShellQuote((examples / "report.vbs").string())).status, 0);
+    const std::string report = ShellQuote((dir / "report.pdf").string());
+    EXPECT_EQ(RunCommand("qpdf --show-npages " + report).output, "50\n");
+    EXPECT_NE(RunCommand("pdftotext -f 50 -l 50 " + report + " -").output.find("Page 50 of 50"), std::string::npos);
+
+    // invoice.vbs: the nine unit prices end at x 435 and the twelve amounts at
+    // x 539, as pdftotext finds the words.
+    ASSERT_EQ(RunVellumark(dir.Path(), "run " + ShellQuote((examples / "invoice.vbs").string())).status, 0);
+    const std::string words = RunCommand("pdftotext -bbox " + ShellQuote((dir / "invoice.pdf").string()) + " -").output;
+    int prices = 0, amounts = 0;
+    for (std::size_t at = words.find("<word "); at != std::string::npos; at = words.find("<word ", at + 1)) {
+        const std::size_t open = words.find('>', at) + 1;
+        const std::string word = words.substr(open, words.find('<', open) - open);
+        const bool money = word.size() > 3 && word[word.size() - 3] == '.' &&
+                           word.find_first_not_of("0123456789,.") == std::string::npos;
+        if (!money) continue;
+        const double xMax = std::stod(words.substr(words.find("xMax=\"", at) + 6));
+        if (std::abs(xMax - 435) < 0.5) ++prices;
+        else if (std::abs(xMax - 539) < 0.5) ++amounts;
+        else ADD_FAILURE() << word << " ends at " << xMax;
+    }
+    EXPECT_EQ(prices, 9);
+    EXPECT_EQ(amounts, 12);
 }
 
 }  // namespace
