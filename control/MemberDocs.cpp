@@ -126,7 +126,9 @@ constexpr TMemberDoc kMembers[] = {
      .text = "Draws resource Resource on page Page: appends a placement with its top-left corner at the "
              "top-left corner of the page (X 0, Y the page's present height), scale 100 and angle 0. One "
              "resource may be applied any number of times to any pages. A graphic draws at the page "
-             "coordinates it was drawn with, whatever its placement says.",
+             "coordinates it was drawn with, whatever its placement says. Placements draw in the order they "
+             "were applied, later ones over earlier ones, and a resource is drawn as it is when the document "
+             "is saved: what is added to it after ApplyResource shows in every placement.",
      .params = {{"Page", "the page number, 1-based"}, {"Resource", "the resource number, 1-based"}},
      .result = "the placement's index on the page (1-based), or 0 when Page or Resource names nothing.",
      .errors = VM_NO_ERRORS,
@@ -330,7 +332,7 @@ constexpr TMemberDoc kMembers[] = {
      .group = Text,
      .text = "The space added above a line written next, in percent of the largest font size of the line "
              "before it: two lines of size 10 with spacing 15 have their baselines 11.5 points "
-             "apart." VM_NEEDS_TEXT,
+             "apart. It holds for the lines a long line wraps into as well." VM_NEEDS_TEXT,
      .defaultValue = "15 on a new text, and without a current text.",
      .errors = VM_NO_ERRORS,
      .example = "D.TextLineSpacing = 50"},
