@@ -25,7 +25,7 @@ namespace vellumark::host {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vellumark run SCRIPT\n"
+    "Usage: vellumark run [--warnings] SCRIPT\n"
     "       vellumark images [OPTIONS] -o OUT IMAGE...\n"
     "       vellumark --help\n"
     "       vellumark --version\n";
@@ -42,7 +42,14 @@ constexpr const char* kHelp =
     "  1  a call failed while no On Error Resume Next was in force\n"
     "  2  a syntax error, an unknown member or bad usage\n"
     "\n"
-    "Errors are reported on standard error as SCRIPT(LINE, COLUMN) MESSAGE.\n";
+    "Errors are reported on standard error as SCRIPT(LINE, COLUMN) MESSAGE.\n"
+    "\n"
+    "--warnings also reports there, as SCRIPT(LINE, COLUMN) warning: MEMBER: TEXT,\n"
+    "the calls that the control answers silently: a page, placement, resource\n"
+    "or font number that does not exist, a value a property ignores, a character\n"
+    "that the code page cannot hold and that becomes \"?\", AddFont answering 0\n"
+    "(and why), SaveToFile on a document without pages. The script runs as it\n"
+    "would without the option.\n";
 
 // Bytes in pages mapped for them alone rather than taken from the heap: the
 // script's bytes, which go once the script is parsed, give their memory
@@ -120,6 +127,11 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
         err << "vellumark: unknown command '" << command << "'\n" << kUsage;
         return kExitUsage;
     }
+    TRunOptions options;
+    if (args.size() >= 2 && args[1] == "--warnings") {
+        options.warnings = true;
+        args = args.subspan(1);
+    }
     if (args.size() != 2) {
         err << "vellumark: run takes one script\n" << kUsage;
         return kExitUsage;
@@ -153,7 +165,7 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
     }
     const TParseResult parsed = ParseScriptBytes(data.View());
     data.Release();
-    return RunParsed(parsed, scriptName, out, err);
+    return RunParsed(parsed, scriptName, out, err, options);
 }
 
 }  // namespace vellumark::host
