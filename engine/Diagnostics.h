@@ -27,6 +27,7 @@ enum TDiagnosticCode : uint8_t {
     dcValueIgnored,       // a value the setting refuses; the old value stays
     dcNothingSaved,       // SaveToFile on a document without pages
     dcNothingAdded,       // an add that answered 0 and added nothing
+    dcCharacterNotInFont, // a character the font has no glyph for
 };
 
 struct TEngineDiagnostic {

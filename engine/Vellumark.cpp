@@ -173,8 +173,19 @@ TPDFObj* TVellumark::Placement(int32_t page, int32_t index) {
     return p ? p->Placements.Get(index) : nullptr;
 }
 
+namespace {
+// Notes that a graphic placement does not follow its position, scale and
+// angle.
+void NoteGraphicPlacement(TDiagnostics& d, const TPDFObj* obj, int32_t page, int32_t index) {
+    if (obj && obj->Kind == okGraphic)
+        d.Add(dcNoSuchResource, "placement ", index, " on page ", page,
+              " is a graphic, which is drawn where its shapes were recorded; the value has no effect");
+}
+}  // namespace
+
 void TVellumark::Locate(int32_t page, int32_t index, double x, double y) {
-    if (TPDFObj* obj = FindPlacement(page, index)) {
+    NoteGraphicPlacement(diagnostics_, FindPlacement(page, index), page, index);
+    if (TPDFObj* obj = Placement(page, index)) {
         obj->X = ToPoints(x);
         obj->Y = ToPoints(y);
     }
@@ -182,6 +193,7 @@ void TVellumark::Locate(int32_t page, int32_t index, double x, double y) {
 
 void TVellumark::ScaleObject(int32_t page, int32_t index, double scaleFactor) {
     TPDFObj* obj = FindPlacement(page, index);
+    NoteGraphicPlacement(diagnostics_, obj, page, index);
     if (obj && !(scaleFactor > 0))
         diagnostics_.Add(dcValueIgnored, "a scale factor of ", scaleFactor, " is not above 0; the scale stays ",
                          obj->Scale);
@@ -189,7 +201,13 @@ void TVellumark::ScaleObject(int32_t page, int32_t index, double scaleFactor) {
 }
 
 void TVellumark::Rotate(int32_t page, int32_t index, double angleDegrees) {
-    if (TPDFObj* obj = FindPlacement(page, index)) obj->Angle = angleDegrees * std::numbers::pi / 180;
+    TPDFObj* obj = FindPlacement(page, index);
+    NoteGraphicPlacement(diagnostics_, obj, page, index);
+    if (!obj) return;
+    if (obj->Kind == okText && angleDegrees != 0)
+        if (auto* text = dynamic_cast<const TPDFTextRes*>(Resource(obj->Resource)); text && text->LinkCount > 0)
+            diagnostics_.Add(dcValueIgnored, "the links of a rotated text are not written; its text stays, not clickable");
+    obj->Angle = angleDegrees * std::numbers::pi / 180;
 }
 
 void TVellumark::SetImageLink(int32_t page, int32_t index, const std::u16string& link) {
@@ -356,7 +374,9 @@ int32_t TVellumark::GetLineWidth() const {
     return g ? g->LineWidth() : 0;
 }
 void TVellumark::SetLineWidth(int32_t width) {
-    if (auto* g = Graphic()) g->SetLineWidth(width);
+    auto* g = Graphic();
+    if (g && width < 0) diagnostics_.Add(dcValueIgnored, "a line width of ", width, " is below 0; it stays ", g->LineWidth());
+    if (g) g->SetLineWidth(width);
 }
 uint32_t TVellumark::GetLineColor() const {
     auto* g = Graphic();
@@ -425,6 +445,9 @@ void TVellumark::WriteText(const std::u16string& text) {
         if (t->Underline)
             diagnostics_.Add(dcStandardFont, "text in a standard font (", t->FontNumber,
                              ") is not underlined; underlining needs an added font");
+        if (t->MaxWidth > 0)
+            diagnostics_.Add(dcStandardFont, "text in a standard font (", t->FontNumber,
+                             ") is not wrapped at TextMaxWidth; wrapping needs an added font");
         if (t->Align != taLeft)
             diagnostics_.Add(dcStandardFont, "text in a standard font (", t->FontNumber,
                              ") makes the whole text left-aligned; alignment needs added fonts");

@@ -414,6 +414,11 @@ TEST(HostRunWarnings, SilentAnswersAreReported) {
                                                                    "lines in a standard font"},
         {"D.CreateText\nx = D.TextLineWidth(\"a\")", "(3, 1) warning: TextLineWidth: font 5 is a standard font"},
         {"If D.PageWidth(2) = 0 Then WScript.Echo 1", "(2, 1) warning: PageWidth: there is no page 2"},
+        {"D.AddPage 0\nD.CreateGraphic\nD.Locate 1, D.ApplyResource(1, 1), 5, 5",
+         "(4, 1) warning: Locate: placement 1 on page 1 is a graphic, which is drawn where its shapes were recorded"},
+        {"D.CreateGraphic\nD.LineWidth = -1", "(3, 1) warning: LineWidth: a line width of -1 is below 0; it stays 1"},
+        {"D.CreateText\nD.TextMaxWidth = 100\nD.WriteText \"w\"",
+         "(4, 1) warning: WriteText: text in a standard font (5) is not wrapped at TextMaxWidth"},
     };
     TRunOptions warnings;
     warnings.warnings = true;
