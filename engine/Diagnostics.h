@@ -15,19 +15,19 @@
 namespace vellumark {
 
 enum TDiagnosticCode : uint8_t {
-    dcNoSuchPage,         // a page number outside 1..page count
-    dcNoSuchPlacement,    // a placement index the page does not have
-    dcNoSuchResource,     // a resource number outside 1..resource count, or of the wrong kind
-    dcNoCurrentGraphic,   // CurrentGraphic names no graphic resource
-    dcNoCurrentText,      // CurrentText names no text resource
-    dcNoSuchFont,         // a font number that names no font, or not one the call takes
-    dcFontNotLoaded,      // AddFont answered 0
-    dcCharacterReplaced,  // a character the code page cannot hold became "?"
-    dcStandardFont,       // what needs an added font was asked of a standard font
-    dcValueIgnored,       // a value the setting refuses; the old value stays
-    dcNothingSaved,       // SaveToFile on a document without pages
-    dcNothingAdded,       // an add that answered 0 and added nothing
-    dcCharacterNotInFont, // a character the font has no glyph for
+    dcNoSuchPage,          // a page number outside 1..page count
+    dcNoSuchPlacement,     // a placement index the page does not have
+    dcNoSuchResource,      // a resource number outside 1..resource count, or of the wrong kind
+    dcNoCurrentGraphic,    // CurrentGraphic names no graphic resource
+    dcNoCurrentText,       // CurrentText names no text resource
+    dcNoSuchFont,          // a font number that names no font, or not one the call takes
+    dcFontNotLoaded,       // AddFont answered 0
+    dcCharacterReplaced,   // a character the code page cannot hold became "?"
+    dcStandardFont,        // what needs an added font was asked of a standard font
+    dcValueIgnored,        // a value the setting refuses; the old value stays
+    dcNothingSaved,        // SaveToFile on a document without pages
+    dcNothingAdded,        // an add that answered 0 and added nothing
+    dcCharacterNotInFont,  // a character the font has no glyph for
 };
 
 struct TEngineDiagnostic {
@@ -56,8 +56,7 @@ public:
             std::string message = std::move(text).str();
             if (!notes_.empty() && notes_.back().Code == code && notes_.back().Message == message) return;
             notes_.push_back({code, std::move(message)});
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 
     // Hands out the notes made since the last call and forgets them.

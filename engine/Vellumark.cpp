@@ -131,7 +131,8 @@ const TPDFTextRes* TVellumark::Text() const {
 TPDFTextRes* TVellumark::Text() {
     TPDFTextRes* t = CurrentTextRes();
     if (!t)
-        diagnostics_.Add(dcNoCurrentText, "CurrentText ", CurrentText, " names no text resource; the call does nothing");
+        diagnostics_.Add(dcNoCurrentText, "CurrentText ", CurrentText,
+                         " names no text resource; the call does nothing");
     return t;
 }
 
@@ -206,7 +207,8 @@ void TVellumark::Rotate(int32_t page, int32_t index, double angleDegrees) {
     if (!obj) return;
     if (obj->Kind == okText && angleDegrees != 0)
         if (auto* text = dynamic_cast<const TPDFTextRes*>(Resource(obj->Resource)); text && text->LinkCount > 0)
-            diagnostics_.Add(dcValueIgnored, "the links of a rotated text are not written; its text stays, not clickable");
+            diagnostics_.Add(dcValueIgnored,
+                             "the links of a rotated text are not written; its text stays, not clickable");
     obj->Angle = angleDegrees * std::numbers::pi / 180;
 }
 
@@ -361,8 +363,7 @@ void TVellumark::Rectangle(double x1, double y1, double x2, double y2) {
 }
 
 void TVellumark::Ellipse(double x, double y, double rx, double ry, double angleDegrees) {
-    if (auto* g = Graphic())
-        g->Ellipse(ToPoints(x), ToPoints(y), ToPoints(rx), ToPoints(ry), angleDegrees);
+    if (auto* g = Graphic()) g->Ellipse(ToPoints(x), ToPoints(y), ToPoints(rx), ToPoints(ry), angleDegrees);
 }
 
 void TVellumark::Circle(double x, double y, double r) {
@@ -375,7 +376,8 @@ int32_t TVellumark::GetLineWidth() const {
 }
 void TVellumark::SetLineWidth(int32_t width) {
     auto* g = Graphic();
-    if (g && width < 0) diagnostics_.Add(dcValueIgnored, "a line width of ", width, " is below 0; it stays ", g->LineWidth());
+    if (g && width < 0)
+        diagnostics_.Add(dcValueIgnored, "a line width of ", width, " is below 0; it stays ", g->LineWidth());
     if (g) g->SetLineWidth(width);
 }
 uint32_t TVellumark::GetLineColor() const {
@@ -460,8 +462,8 @@ void TVellumark::WriteLink(const std::u16string& text, const std::u16string& lin
     if (!t) return;
     NoteUnmapped("the text", text);
     NoteUnmapped("the link", link);
-    const int32_t linkFont = LinkStandardFormat && linkFont_ <= kStandardFontCount + fonts_->Count() ? linkFont_
-                                                                                                     : t->FontNumber;
+    const int32_t linkFont =
+        LinkStandardFormat && linkFont_ <= kStandardFontCount + fonts_->Count() ? linkFont_ : t->FontNumber;
     if (linkFont <= kStandardFontCount)
         diagnostics_.Add(dcStandardFont, "the link is written in a standard font (", linkFont,
                          "), so it is plain text without a link; links need an added font");
@@ -529,8 +531,9 @@ void TVellumark::SetTextAlign(TTextAlign align) {
     const bool standard = std::any_of(t->Lines.begin(), t->Lines.end(),
                                       [](const TTextLine& l) { return l.FontNumber <= kStandardFontCount; });
     if (standard && align != taLeft)
-        diagnostics_.Add(dcStandardFont,
-                         "the text has lines in a standard font, so it stays left-aligned; alignment needs added fonts");
+        diagnostics_.Add(
+            dcStandardFont,
+            "the text has lines in a standard font, so it stays left-aligned; alignment needs added fonts");
     t->Align = standard ? taLeft : align;
 }
 double TVellumark::GetTextMaxWidth() const {
@@ -582,7 +585,8 @@ double TVellumark::TextBlockWidth() {
 double TVellumark::TextLineWidth(const std::u16string& text) const {
     const TPDFTextRes* t = Text();
     if (t && t->FontNumber <= kStandardFontCount)
-        diagnostics_.Add(dcStandardFont, "font ", t->FontNumber, " is a standard font, whose widths are unknown; answers 0");
+        diagnostics_.Add(dcStandardFont, "font ", t->FontNumber,
+                         " is a standard font, whose widths are unknown; answers 0");
     if (t && t->FontNumber > kStandardFontCount) NoteUnmapped("the text", text);
     if (!t || t->FontNumber <= kStandardFontCount || text.empty()) return 0;
     const TPDFFontRes* font = Fonts().Get(t->FontNumber - kStandardFontCount);
@@ -636,7 +640,8 @@ void TVellumark::SetLinkFont(int32_t value) noexcept {
     if (value >= kStandardFontCount + 1 && value <= kStandardFontCount + fonts_->Count())
         linkFont_ = value;
     else if (fonts_->Count() == 0)
-        diagnostics_.Add(dcNoSuchFont, "only an added font can be the link font, and none was added; it stays ", linkFont_);
+        diagnostics_.Add(dcNoSuchFont, "only an added font can be the link font, and none was added; it stays ",
+                         linkFont_);
     else
         diagnostics_.Add(dcNoSuchFont, "only an added font (15 to ", kStandardFontCount + fonts_->Count(),
                          ") can be the link font, not ", value, "; it stays ", linkFont_);
@@ -644,8 +649,7 @@ void TVellumark::SetLinkFont(int32_t value) noexcept {
 
 void TVellumark::SaveToFile(const std::u16string& fileName) {
     if (diagnostics_.Listening()) {
-        if (Pages().Empty())
-            diagnostics_.Add(dcNothingSaved, "the document has no pages; no file is written");
+        if (Pages().Empty()) diagnostics_.Add(dcNothingSaved, "the document has no pages; no file is written");
         NoteUnmapped("Title", Title);
         NoteUnmapped("Subject", Subject);
         NoteUnmapped("Author", Author);

@@ -128,11 +128,13 @@ public:
 
     // Unit conversions with the present Units.
     double ToPoints(double value) const noexcept {
-        if (Units > umMillimeters) [[unlikely]] NoteUnits();
+        if (Units > umMillimeters) [[unlikely]]
+            NoteUnits();
         return vellumark::ToPoints(Units, value);
     }
     double FromPoints(double value) const noexcept {
-        if (Units > umMillimeters) [[unlikely]] NoteUnits();
+        if (Units > umMillimeters) [[unlikely]]
+            NoteUnits();
         return vellumark::FromPoints(Units, value);
     }
 

@@ -79,13 +79,13 @@ enum class TFit { Into, Fill, Exact, Shrink };
 struct TSettings {
     std::string output;
     std::vector<std::string> inputs;
-    bool pageSize = false;    // --pagesize given
+    bool pageSize = false;  // --pagesize given
     TPageSize pageCode = psCustom;
-    double pageWidth = 0;     // points, with pageCode psCustom
+    double pageWidth = 0;  // points, with pageCode psCustom
     double pageHeight = 0;
     TFit fit = TFit::Into;
     bool fitGiven = false;
-    double margin = 0;        // points
+    double margin = 0;  // points
     uint32_t background = 0xFFFFFF;
     bool verbose = false;
 };
@@ -133,9 +133,14 @@ bool ParseLength(std::string_view text, double& points) {
 
 // A page size name (A4, A4_L, psA4_P, letter-l, ...) or WxH with a unit.
 bool ParsePageSize(std::string_view text, TSettings& s) {
-    static const std::pair<std::string_view, TPageSize> names[] = {
-        {"A3", psA3_P},     {"A4", psA4_P},       {"A5", psA5_P},           {"Letter", psLetter_P},
-        {"Legal", psLegal_P}, {"Tabloid", psTabloid_P}, {"Statement", psStatement_P}, {"Executive", psExecutive_P}};
+    static const std::pair<std::string_view, TPageSize> names[] = {{"A3", psA3_P},
+                                                                   {"A4", psA4_P},
+                                                                   {"A5", psA5_P},
+                                                                   {"Letter", psLetter_P},
+                                                                   {"Legal", psLegal_P},
+                                                                   {"Tabloid", psTabloid_P},
+                                                                   {"Statement", psStatement_P},
+                                                                   {"Executive", psExecutive_P}};
     std::string_view name = text;
     if (name.size() > 2 && EqualsNoCase(name.substr(0, 2), std::string_view("ps"))) name.remove_prefix(2);
     bool landscape = false;
@@ -160,8 +165,7 @@ bool ParsePageSize(std::string_view text, TSettings& s) {
     const std::string_view height = text.substr(x + 1);
     std::size_t unitAt = height.size();
     while (unitAt > 0 && std::isalpha(static_cast<unsigned char>(height[unitAt - 1]))) --unitAt;
-    if (!width.empty() && !std::isalpha(static_cast<unsigned char>(width.back())))
-        width += height.substr(unitAt);
+    if (!width.empty() && !std::isalpha(static_cast<unsigned char>(width.back()))) width += height.substr(unitAt);
     double w = 0, h = 0;
     if (!ParseLength(width, w) || !ParseLength(height, h)) return false;
     if (!(w >= 1 && h >= 1 && w <= kMaxPageSide && h <= kMaxPageSide)) return false;
@@ -225,8 +229,7 @@ std::string Describe(const TPDFImageRes& image) {
     std::string s = std::to_string(image.Width) + "x" + std::to_string(image.Height) + " px, ";
     switch (image.Compression) {
         case cfGroup4: return s + "black and white, Group 4";
-        case cfJPEG:
-            return s + (image.JPEGComponents == 4 ? "CMYK" : image.GrayJPEG ? "gray" : "RGB") + ", JPEG";
+        case cfJPEG: return s + (image.JPEGComponents == 4 ? "CMYK" : image.GrayJPEG ? "gray" : "RGB") + ", JPEG";
         case cfZIP:
         case cfNone: break;
     }
@@ -323,7 +326,9 @@ std::vector<TOption> Options() {
         };
     };
     return {
-        {{"-o", "--output"}, "a file name", [](std::string_view v, TSettings& s, TVellumark&) {
+        {{"-o", "--output"},
+         "a file name",
+         [](std::string_view v, TSettings& s, TVellumark&) {
              s.output = v;
              return !v.empty();
          }},
@@ -331,13 +336,18 @@ std::vector<TOption> Options() {
         {{"--gray"}, "none|zip|jpeg", compression(&TVellumark::SetCompressionGray, "none|zip|jpeg")},
         {{"--indexed"}, "none|zip", compression(&TVellumark::SetCompressionIndexed, "none|zip")},
         {{"--rgb"}, "none|zip|jpeg", compression(&TVellumark::SetCompressionRGB, "none|zip|jpeg")},
-        {{"--no-source-compression"}, nullptr, [](std::string_view, TSettings&, TVellumark& e) {
+        {{"--no-source-compression"},
+         nullptr,
+         [](std::string_view, TSettings&, TVellumark& e) {
              e.UseSourceCompression = false;
              return true;
          }},
-        {{"--pagesize"}, "a page size name or WxH with a unit (e.g. A4, Letter_L, 210x297mm)",
+        {{"--pagesize"},
+         "a page size name or WxH with a unit (e.g. A4, Letter_L, 210x297mm)",
          [](std::string_view v, TSettings& s, TVellumark&) { return s.pageSize = ParsePageSize(v, s); }},
-        {{"--fit"}, "into|fill|exact|shrink", [](std::string_view v, TSettings& s, TVellumark&) {
+        {{"--fit"},
+         "into|fill|exact|shrink",
+         [](std::string_view v, TSettings& s, TVellumark&) {
              for (TFit f : {TFit::Into, TFit::Fill, TFit::Exact, TFit::Shrink})
                  if (v == FitName(f)) {
                      s.fit = f;
@@ -346,11 +356,15 @@ std::vector<TOption> Options() {
                  }
              return false;
          }},
-        {{"--margin"}, "a length of 0 or more with a unit (e.g. 10mm)",
+        {{"--margin"},
+         "a length of 0 or more with a unit (e.g. 10mm)",
          [](std::string_view v, TSettings& s, TVellumark&) { return ParseLength(v, s.margin) && s.margin >= 0; }},
-        {{"--background"}, "#RRGGBB or white, black, gray, red, green, blue",
+        {{"--background"},
+         "#RRGGBB or white, black, gray, red, green, blue",
          [](std::string_view v, TSettings& s, TVellumark&) { return ParseColor(v, s.background); }},
-        {{"-v", "--verbose"}, nullptr, [](std::string_view, TSettings& s, TVellumark&) {
+        {{"-v", "--verbose"},
+         nullptr,
+         [](std::string_view, TSettings& s, TVellumark&) {
              s.verbose = true;
              return true;
          }},
@@ -444,8 +458,7 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
                 if (tiffPages > 0) err << " (page " << image << ")";
                 err << ": " << Describe(dynamic_cast<const TPDFImageRes&>(*engine.Resource(resource))) << "; page "
                     << page << ", " << engine.GetPageWidth(page) << "x" << engine.GetPageHeight(page) << " pt\n";
-                if (progress)
-                    err << "[" << n + 1 << "/" << s.inputs.size() << "] " << name << "\x1b[K" << std::flush;
+                if (progress) err << "[" << n + 1 << "/" << s.inputs.size() << "] " << name << "\x1b[K" << std::flush;
             }
         }
         engine.SetImageReadNumber(readNumber);

@@ -278,11 +278,12 @@ TEST(HostImages, PageSizeFitMarginAndBackground) {
     TempDir dir;
     WriteFile(dir / "r.bmp", SolidBitmap(50, 25, 0xFF0000));
     // 20 x 20: the left half fully transparent black, the right half opaque red.
-    ASSERT_EQ(RunCommand("/usr/bin/python3 -c \"from PIL import Image; im = Image.new('RGBA', (20, 20), (255, 0, 0, 255)); "
-                         "im.paste((0, 0, 0, 0), (0, 0, 10, 20)); im.save('" + (dir / "t.png").string() +
-                         "', dpi=(72, 72))\"")
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunCommand("/usr/bin/python3 -c \"from PIL import Image; im = Image.new('RGBA', (20, 20), (255, 0, 0, 255)); "
+                   "im.paste((0, 0, 0, 0), (0, 0, 10, 20)); im.save('" +
+                   (dir / "t.png").string() + "', dpi=(72, 72))\"")
+            .status,
+        0);
     constexpr uint32_t R = 0xFF0000, W = 0xFFFFFF;
     const struct {
         const char* args;
@@ -298,10 +299,12 @@ TEST(HostImages, PageSizeFitMarginAndBackground) {
         {"--pagesize 100x100 --fit fill r.bmp", "100 x 100", {{1, 1, R}, {98, 98, R}, {1, 98, R}}},
         {"--pagesize 100x100 --fit exact r.bmp", "100 x 100", {{1, 1, R}, {98, 98, R}, {50, 50, R}}},
         // 80 x 80 inside the margins: 80 x 40 at 10..90 x 30..70.
-        {"--pagesize 100x100 --margin 10 r.bmp", "100 x 100", {{5, 50, W}, {12, 50, R}, {88, 50, R}, {95, 50, W},
-                                                              {50, 32, R}, {50, 27, W}}},
-        {"--pagesize 100x100 --margin 10pt --fit exact r.bmp", "100 x 100", {{12, 12, R}, {87, 87, R}, {5, 50, W},
-                                                                          {50, 95, W}}},
+        {"--pagesize 100x100 --margin 10 r.bmp",
+         "100 x 100",
+         {{5, 50, W}, {12, 50, R}, {88, 50, R}, {95, 50, W}, {50, 32, R}, {50, 27, W}}},
+        {"--pagesize 100x100 --margin 10pt --fit exact r.bmp",
+         "100 x 100",
+         {{12, 12, R}, {87, 87, R}, {5, 50, W}, {50, 95, W}}},
         // Without a page size the page is the image and its margins.
         {"--margin 0.5in r.bmp", "122 x 97", {{30, 30, W}, {40, 40, R}, {80, 55, R}, {95, 75, W}}},
         {"r.bmp", "50 x 25", {{1, 1, R}, {48, 23, R}}},
@@ -322,8 +325,7 @@ TEST(HostImages, PageSizeFitMarginAndBackground) {
         EXPECT_NE(info.output.find(std::string("Page size:       ") + c.size + " pts"), std::string::npos)
             << info.output;
         const Raster page = RenderPage(dir / "out.pdf", 1, 72);
-        for (const auto& [x, y, colour] : c.pixels)
-            EXPECT_EQ(page.At(x, y), colour) << "at " << x << "," << y;
+        for (const auto& [x, y, colour] : c.pixels) EXPECT_EQ(page.At(x, y), colour) << "at " << x << "," << y;
     }
 }
 
@@ -337,15 +339,16 @@ TEST(HostImages, StandardOutputVerboseAndUsage) {
     ASSERT_TRUE(QpdfCheck(dir / "piped.pdf"));
     EXPECT_EQ(MaskCreationDate(ReadFile(dir / "piped.pdf")), MaskCreationDate(ReadFile(dir / "file.pdf")));
     const CommandResult verbose = Images(dir, "-v -o v.pdf r.bmp r.bmp");
-    EXPECT_EQ(verbose.output, "r.bmp: 50x25 px, RGB, Flate; page 1, 50x25 pt\n"
-                              "r.bmp: 50x25 px, RGB, Flate; page 2, 50x25 pt\n");
+    EXPECT_EQ(verbose.output,
+              "r.bmp: 50x25 px, RGB, Flate; page 1, 50x25 pt\n"
+              "r.bmp: 50x25 px, RGB, Flate; page 2, 50x25 pt\n");
     const CommandResult help = Images(dir, "--help");
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--pagesize", "--fit", "--margin", "--background", "-v", "-o, --output"})
         EXPECT_NE(help.output.find(option), std::string::npos) << option;
-    for (const char* bad : {"--pagesize B7", "--pagesize 0x10mm", "--pagesize 10x10furlong", "--fit wide",
-                            "--margin -3mm", "--background pink", "--fit fill --margin 5", "--pagesize 50x50 --margin 25",
-                            "--margin"}) {
+    for (const char* bad :
+         {"--pagesize B7", "--pagesize 0x10mm", "--pagesize 10x10furlong", "--fit wide", "--margin -3mm",
+          "--background pink", "--fit fill --margin 5", "--pagesize 50x50 --margin 25", "--margin"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(Images(dir, std::string(bad) + " -o bad.pdf r.bmp").status, 2);
     }

@@ -390,13 +390,16 @@ TEST(HostRunWarnings, SilentAnswersAreReported) {
          "(3, 1) warning: WriteText: the text: U+4E2D, U+1F600 are not in the Windows-1252 code page"},
         {"D.Title = \"\xe2\x82\xac\xe2\x82\xbd\"\nD.AddPage 0\nOn Error Resume Next\nD.SaveToFile \"/nonexistent/x\"",
          "(5, 1) warning: SaveToFile: Title: U+20BD is not in the Windows-1252 code page and becomes \"?\""},
-        {"x = D.AddFont(\"missing.ttf\")", "(2, 1) warning: AddFont: the font \"missing.ttf\" is not added (the "
-                                          "file does not exist); answers 0"},
+        {"x = D.AddFont(\"missing.ttf\")",
+         "(2, 1) warning: AddFont: the font \"missing.ttf\" is not added (the "
+         "file does not exist); answers 0"},
         {"x = D.AddFont(\"/\")", "(2, 1) warning: AddFont: the font \"/\" is not added (it is a directory)"},
         {"D.EmbedFont(3) = True", "(2, 1) warning: EmbedFont: font 3 is a standard font, which is never embedded"},
-        {"D.SaveToFile \"/nonexistent/x\"", "(2, 1) warning: SaveToFile: the document has no pages; no file is written"},
-        {"D.CompressionBW = 3", "(2, 1) warning: CompressionBW: cfJPEG does not suit black-and-white images; it "
-                                "stays cfGroup4"},
+        {"D.SaveToFile \"/nonexistent/x\"",
+         "(2, 1) warning: SaveToFile: the document has no pages; no file is written"},
+        {"D.CompressionBW = 3",
+         "(2, 1) warning: CompressionBW: cfJPEG does not suit black-and-white images; it "
+         "stays cfGroup4"},
         {"D.CompressionRGB = 7", "(2, 1) warning: CompressionRGB: compression 7 is not a compression (0 to 3)"},
         {"D.ImageReadNumber = 0", "(2, 1) warning: ImageReadNumber: image number 0 is not above 0; it stays 1"},
         {"D.LinkFont = 5", "(2, 1) warning: LinkFont: only an added font can be the link font"},
@@ -408,10 +411,12 @@ TEST(HostRunWarnings, SilentAnswersAreReported) {
          "(4, 1) warning: WriteText: text in a standard font (5) is not underlined"},
         {"D.CreateText\nD.WriteLink \"l\", \"http://x\"",
          "(3, 1) warning: WriteLink: the link is written in a standard font (5), so it is plain text without a link"},
-        {"D.CreateText\nD.WriteText \"a\"\nD.TextAlign = 1", "(4, 1) warning: TextAlign: the text has lines in a "
-                                                            "standard font, so it stays left-aligned"},
-        {"D.CreateText\nD.WriteText \"a\"\nx = D.TextBlockWidth", "(4, 1) warning: TextBlockWidth: the text has "
-                                                                   "lines in a standard font"},
+        {"D.CreateText\nD.WriteText \"a\"\nD.TextAlign = 1",
+         "(4, 1) warning: TextAlign: the text has lines in a "
+         "standard font, so it stays left-aligned"},
+        {"D.CreateText\nD.WriteText \"a\"\nx = D.TextBlockWidth",
+         "(4, 1) warning: TextBlockWidth: the text has "
+         "lines in a standard font"},
         {"D.CreateText\nx = D.TextLineWidth(\"a\")", "(3, 1) warning: TextLineWidth: font 5 is a standard font"},
         {"If D.PageWidth(2) = 0 Then WScript.Echo 1", "(2, 1) warning: PageWidth: there is no page 2"},
         {"D.AddPage 0\nD.CreateGraphic\nD.Locate 1, D.ApplyResource(1, 1), 5, 5",
@@ -433,8 +438,9 @@ TEST(HostRunWarnings, SilentAnswersAreReported) {
         EXPECT_NE(told.err.find(std::string("t.vbs") + c.warning), std::string::npos) << told.err;
     }
     // A script that asks nothing impossible hears nothing.
-    const TOutcome clean = RunText(kNewDoc + "D.AddPage 0\nD.CreateText\nD.WriteText \"ok\"\n"
-                                             "x = D.ApplyResource(1, 1)\nD.Locate 1, x, 72, 720\n",
+    const TOutcome clean = RunText(kNewDoc +
+                                       "D.AddPage 0\nD.CreateText\nD.WriteText \"ok\"\n"
+                                       "x = D.ApplyResource(1, 1)\nD.Locate 1, x, 72, 720\n",
                                    warnings);
     EXPECT_EQ(clean.status, 0);
     EXPECT_EQ(clean.err, "");
@@ -501,9 +507,9 @@ TEST(HostProgram, HelpVersionAndUsage) {
     EXPECT_NE(r.out.find("Usage: vellumark run [--warnings] SCRIPT"), std::string::npos);
     EXPECT_EQ(r.err, "");
 
-    for (const std::string& bad : {std::string(""), std::string("frobnicate"), std::string("run"),
-                                   std::string("run a.vbs b.vbs"), std::string("--version extra"),
-                                   std::string("run --warnings"), std::string("run --warnings a b")}) {
+    for (const std::string& bad :
+         {std::string(""), std::string("frobnicate"), std::string("run"), std::string("run a.vbs b.vbs"),
+          std::string("--version extra"), std::string("run --warnings"), std::string("run --warnings a b")}) {
         r = RunVellumark(dir.Path(), bad);
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find("Usage:"), std::string::npos) << bad;
