@@ -358,7 +358,7 @@ std::vector<TOption> Options() {
          }},
         {{"--margin"},
          "a length of 0 or more with a unit (e.g. 10mm)",
-         [](std::string_view v, TSettings& s, TVellumark&) { return ParseLength(v, s.margin) && s.margin >= 0; }},
+         [](std::string_view v, TSettings& s, TVellumark&) { return ParseLength(v, s.margin) && s.margin >= 0 && s.margin <= kMaxPageSide; }},
         {{"--background"},
          "#RRGGBB or white, black, gray, red, green, blue",
          [](std::string_view v, TSettings& s, TVellumark&) { return ParseColor(v, s.background); }},
