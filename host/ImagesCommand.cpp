@@ -84,7 +84,6 @@ struct TSettings {
     double pageWidth = 0;  // points, with pageCode psCustom
     double pageHeight = 0;
     TFit fit = TFit::Into;
-    bool fitGiven = false;
     double margin = 0;  // points
     uint32_t background = 0xFFFFFF;
     bool verbose = false;
@@ -351,14 +350,15 @@ std::vector<TOption> Options() {
              for (TFit f : {TFit::Into, TFit::Fill, TFit::Exact, TFit::Shrink})
                  if (v == FitName(f)) {
                      s.fit = f;
-                     s.fitGiven = true;
                      return true;
                  }
              return false;
          }},
         {{"--margin"},
          "a length of 0 or more with a unit (e.g. 10mm)",
-         [](std::string_view v, TSettings& s, TVellumark&) { return ParseLength(v, s.margin) && s.margin >= 0 && s.margin <= kMaxPageSide; }},
+         [](std::string_view v, TSettings& s, TVellumark&) {
+             return ParseLength(v, s.margin) && s.margin >= 0 && s.margin <= kMaxPageSide;
+         }},
         {{"--background"},
          "#RRGGBB or white, black, gray, red, green, blue",
          [](std::string_view v, TSettings& s, TVellumark&) { return ParseColor(v, s.background); }},
@@ -373,8 +373,7 @@ std::vector<TOption> Options() {
 
 }  // namespace
 
-int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
-                     bool progress) {
+int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err, bool progress) {
     TVellumark engine;
     TSettings s;
     const std::vector<TOption> options = Options();

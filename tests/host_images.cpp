@@ -347,8 +347,9 @@ TEST(HostImages, StandardOutputVerboseAndUsage) {
     for (const char* option : {"--pagesize", "--fit", "--margin", "--background", "-v", "-o, --output"})
         EXPECT_NE(help.output.find(option), std::string::npos) << option;
     for (const char* bad :
-         {"--pagesize B7", "--pagesize 0x10mm", "--pagesize 10x10furlong", "--fit wide", "--margin -3mm", "--margin 1e300",
-          "--background pink", "--fit fill --margin 5", "--pagesize 50x50 --margin 25", "--margin"}) {
+         {"--pagesize B7", "--pagesize 0x10mm", "--pagesize 10x10furlong", "--fit wide", "--margin -3mm",
+          "--margin 1e300", "--background pink", "--fit fill --margin 5", "--pagesize 50x50 --margin 25",
+          "--margin"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(Images(dir, std::string(bad) + " -o bad.pdf r.bmp").status, 2);
     }
