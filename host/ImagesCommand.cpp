@@ -211,15 +211,14 @@ int32_t TiffPagesOf(const TVellumark& engine, const std::string& name) {
 // it is that size. A placement has one scale for both directions; the
 // resolutions carry the stretch, to within a few hundred-thousandths.
 double StretchTo(TPDFImageRes& image, double width, double height) {
-    constexpr double kBase = 20000;
+    // The smaller resolution is 20000 where the larger stays within 32 bits.
+    constexpr double kBase = 20000, kLargest = 4e9;
     const double ratio = (width * image.Height) / (height * image.Width);  // yRes / xRes
-    double x = kBase, y = kBase * ratio;
-    if (ratio < 1) {
-        y = kBase;
-        x = kBase / ratio;
-    }
-    image.XResolution = static_cast<uint32_t>(std::clamp(std::round(x), 1.0, 4e9));
-    image.YResolution = static_cast<uint32_t>(std::clamp(std::round(y), 1.0, 4e9));
+    const double spread = std::max(ratio, 1 / ratio);
+    const double larger = std::min(kLargest, kBase * spread);
+    const double smaller = std::max(1.0, std::round(larger / spread));
+    image.XResolution = static_cast<uint32_t>(ratio < 1 ? std::round(larger) : smaller);
+    image.YResolution = static_cast<uint32_t>(ratio < 1 ? smaller : std::round(larger));
     return width * 100 * image.XResolution / (image.Width * 72.0);
 }
 
