@@ -9,8 +9,10 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "base/EPDFError.h"
+#include "engine/Diagnostics.h"
 #include "model/Document.h"
 #include "model/FontRes.h"
 #include "model/GraphicRes.h"
@@ -125,8 +127,21 @@ public:
     void SaveToFile(const std::u16string& fileName);
 
     // Unit conversions with the present Units.
-    double ToPoints(double value) const noexcept { return vellumark::ToPoints(Units, value); }
-    double FromPoints(double value) const noexcept { return vellumark::FromPoints(Units, value); }
+    double ToPoints(double value) const noexcept {
+        if (Units > umMillimeters) [[unlikely]]
+            NoteUnits();
+        return vellumark::ToPoints(Units, value);
+    }
+    double FromPoints(double value) const noexcept {
+        if (Units > umMillimeters) [[unlikely]]
+            NoteUnits();
+        return vellumark::FromPoints(Units, value);
+    }
+
+    // Notes about calls the engine answered silently (see Diagnostics.h). A
+    // host that listens takes them after each call; they change nothing in
+    // the document, so const operations make them too.
+    TDiagnostics& Diagnostics() const noexcept { return diagnostics_; }
 
     // The model (pages, resources and fonts are TPDFDocument's). The const
     // look-ups leave the lists' remembered positions alone.
@@ -160,6 +175,19 @@ public:
     bool AppendText = false;
 
 private:
+    // The look-ups of the operations: each notes why it found nothing.
+    const TPDFPage* FindPage(int32_t page) const;
+    TPDFPage* FindPage(int32_t page);
+    TPDFObj* FindPlacement(int32_t page, int32_t index);
+    const TPDFGraphicRes* Graphic() const;  // for reads: the default is answered
+    TPDFGraphicRes* Graphic();              // for drawing and writes: nothing is done
+    const TPDFTextRes* Text() const;
+    TPDFTextRes* Text();
+    void NoteUnits() const noexcept;
+    // Notes the characters of `text` that the code page cannot hold.
+    void NoteUnmapped(const char* what, std::u16string_view text) const;
+
+    mutable TDiagnostics diagnostics_;
     TxCompressFormat compressionBW_ = cfGroup4;
     TxCompressFormat compressionIndexed_ = cfZIP;
     TxCompressFormat compressionRGB_ = cfZIP;

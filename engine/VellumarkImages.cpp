@@ -42,7 +42,10 @@ int32_t TVellumark::AddImageBytes(std::span<const uint8_t> data) {
 }
 
 int32_t TVellumark::AddImageBMPHandle(int32_t handle) {
-    if (handle == 0) return 0;
+    if (handle == 0) {
+        Diagnostics().Add(dcNothingAdded, "handle 0 adds no image; answers 0");
+        return 0;
+    }
     const auto h = static_cast<uint32_t>(handle);
     std::unique_ptr<TPDFImageRes> image;
     if (std::optional<TBMPImage> bitmap = handles::CopyBitmap(h)) {
@@ -68,14 +71,27 @@ int32_t TVellumark::ImageCount(const std::u16string& fileName) const {
     return CountImages(Bytes(bytes));
 }
 
+namespace {
+const TPDFImageRes* ImageFor(const TVellumark& e, int32_t resource) {
+    const TPDFResource* r = e.Resource(resource);
+    auto* image = dynamic_cast<const TPDFImageRes*>(r);
+    if (!r)
+        e.Diagnostics().Add(dcNoSuchResource, "there is no resource ", resource, " (the document has ",
+                            e.Resources().Count(), "); answers 0");
+    else if (!image)
+        e.Diagnostics().Add(dcNoSuchResource, "resource ", resource, " is not an image; answers 0");
+    return image;
+}
+}  // namespace
+
 double TVellumark::ImageWidth(int32_t resource) const {
-    auto* image = dynamic_cast<const TPDFImageRes*>(Resource(resource));
+    auto* image = ImageFor(*this, resource);
     if (!image || image->XResolution == 0) return 0;
     return FromPoints(static_cast<double>(image->Width) / image->XResolution * 72);
 }
 
 double TVellumark::ImageHeight(int32_t resource) const {
-    auto* image = dynamic_cast<const TPDFImageRes*>(Resource(resource));
+    auto* image = ImageFor(*this, resource);
     if (!image || image->YResolution == 0) return 0;
     return FromPoints(static_cast<double>(image->Height) / image->YResolution * 72);
 }

@@ -27,7 +27,7 @@ namespace vellumark::host {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vellumark run SCRIPT\n"
+    "Usage: vellumark run [--warnings] SCRIPT\n"
     "       vellumark images [OPTIONS] -o OUT IMAGE...\n"
     "       vellumark help [MEMBER | --markdown]\n"
     "       vellumark --help\n"
@@ -47,9 +47,17 @@ constexpr const char* kHelp =
     "\n"
     "Errors are reported on standard error as SCRIPT(LINE, COLUMN) MESSAGE.\n"
     "\n"
+    "--warnings also reports there, as SCRIPT(LINE, COLUMN) warning: MEMBER: TEXT,\n"
+    "the calls that the control answers silently: a page, placement, resource\n"
+    "or font number that does not exist, a value a property ignores, a character\n"
+    "that the code page cannot hold and that becomes \"?\", AddFont answering 0\n"
+    "(and why), SaveToFile on a document without pages. The script runs as it\n"
+    "would without the option.\n"
+    "\n"
     "vellumark help lists the members of VellumarkX.PDFDoc and the enumerations;\n"
     "vellumark help MEMBER describes one member; --markdown prints the whole\n"
     "reference.\n";
+
 
 // Bytes in pages mapped for them alone rather than taken from the heap: the
 // script's bytes, which go once the script is parsed, give their memory
@@ -147,6 +155,11 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
         err << "vellumark: unknown command '" << command << "'\n" << kUsage;
         return kExitUsage;
     }
+    TRunOptions options;
+    if (args.size() >= 2 && args[1] == "--warnings") {
+        options.warnings = true;
+        args = args.subspan(1);
+    }
     if (args.size() != 2) {
         err << "vellumark: run takes one script\n" << kUsage;
         return kExitUsage;
@@ -180,7 +193,7 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
     }
     const TParseResult parsed = ParseScriptBytes(data.View());
     data.Release();
-    return RunParsed(parsed, scriptName, out, err);
+    return RunParsed(parsed, scriptName, out, err, options);
 }
 
 }  // namespace vellumark::host

@@ -81,6 +81,7 @@ private:
     uint64_t steps_ = 0;
     int sandboxSaves_ = 0;
     int exitCode_ = kExitSuccess;
+    TSourcePos pos_{};  // the statement running, for warnings
 
     // ---- errors ----
 
@@ -99,6 +100,18 @@ private:
     void PrintError(TSourcePos pos, const std::string& text) {
         out_.flush();
         err_ << scriptName_ << "(" << pos.line << ", " << pos.col << ") " << text << "\n";
+        err_.flush();
+    }
+
+    // The engine's notes about the call just made, at the statement's
+    // position.
+    void PrintWarnings(TPDFDoc& doc, const TCallSite& site) {
+        std::vector<TEngineDiagnostic> notes = doc.Engine().Diagnostics().Take();
+        if (notes.empty()) return;
+        out_.flush();
+        for (const TEngineDiagnostic& note : notes)
+            err_ << scriptName_ << "(" << pos_.line << ", " << pos_.col << ") warning: " << site.member->name << ": "
+                 << note.Message << "\n";
         err_.flush();
     }
 
@@ -124,6 +137,7 @@ private:
     // Runs `action`, turning whatever it raises into a runtime error.
     template <typename F>
     TFlow Guard(TSourcePos pos, F&& action) {
+        pos_ = pos;
         try {
             return action();
         } catch (const ERuntimeError& e) {
@@ -389,6 +403,7 @@ private:
         if (!site.member) throw ERuntimeError::Host(rt::kNoSuchMember, program_.names[site.name]);
         TVariant result;
         const HRESULT status = doc.CallSlot(site.member->slot, args, &result);
+        if (options_.warnings) PrintWarnings(doc, site);
         if (status >= 0) return result;
         // A failure of the member itself leaves its error information.
         if (std::optional<TErrorInfo> info = GetErrorInfo())
@@ -457,7 +472,9 @@ private:
         if (builtin == TBuiltin::CreateObject) {
             std::u16string progID = ToText(DataOf(Eval(first)));
             if (!EqualsNoCase(progID, kProgID)) throw ERuntimeError::Host(rt::kCannotCreate, progID);
-            return TValue::Object(std::make_shared<TPDFDoc>());
+            auto doc = std::make_shared<TPDFDoc>();
+            if (options_.warnings) doc->Engine().Diagnostics().Listen(true);
+            return TValue::Object(std::move(doc));
         }
         std::vector<TVariant> args;
         for (uint32_t i = first; i < first + program_.ArgCount(e); ++i) args.push_back(DataOf(Eval(i)));

@@ -32,6 +32,10 @@ struct TRunOptions {
     std::size_t maxStringLength = std::size_t{1} << 28;
     // Largest file ReadBytes reads.
     std::size_t maxFileSize = std::size_t{1} << 30;
+    // Report on `err`, as SCRIPT(LINE, COLUMN) warning: MEMBER: TEXT, the
+    // calls that the control answered silently (an index that does not
+    // exist, a value it ignored, a character that became "?").
+    bool warnings = false;
 };
 
 // Runs `program`. `scriptName` names the script in error messages; echoed

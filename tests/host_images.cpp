@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestUtil.h"
@@ -22,6 +23,25 @@ std::string Bitmap(uint32_t w, uint32_t h, uint32_t ppm) {
     Put16(s, 24);
     for (uint32_t v : {0u, stride * h, ppm, ppm, 0u, 0u}) Put32(s, v);
     for (uint32_t i = 0; i < stride * h; ++i) s += static_cast<char>(i * 7);
+    return s;
+}
+
+// A 24-bit bitmap file of w x h pixels at 72 dpi in one colour (0xRRGGBB).
+std::string SolidBitmap(uint32_t w, uint32_t h, uint32_t rgb) {
+    const uint32_t stride = (w * 3 + 3) & ~3u;
+    std::string s = "BM";
+    for (uint32_t v : {54 + stride * h, 0u, 54u, 40u, w, h}) Put32(s, v);
+    Put16(s, 1);
+    Put16(s, 24);
+    for (uint32_t v : {0u, stride * h, 2835u, 2835u, 0u, 0u}) Put32(s, v);
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) {
+            s += static_cast<char>(rgb & 0xFF);
+            s += static_cast<char>((rgb >> 8) & 0xFF);
+            s += static_cast<char>(rgb >> 16);
+        }
+        s.append(stride - w * 3, '\0');
+    }
     return s;
 }
 
@@ -248,4 +268,90 @@ TEST(HostImages, BlackIsZeroGroup4KeepsItsColours) {
     r = Images(dir, "--no-source-compression -o dec.pdf b.tif");
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(RendersAs(dir / "dec.pdf", 1, pictures[0]));
+}
+
+// Page size, fit, margin and background, checked on the rendered page: a red
+// image of 50 x 25 points (and one half transparent, made by Pillow) on pages
+// rendered at 72 dpi, one pixel per point.
+TEST(HostImages, PageSizeFitMarginAndBackground) {
+    ASSERT_TRUE(HavePillow());
+    TempDir dir;
+    WriteFile(dir / "r.bmp", SolidBitmap(50, 25, 0xFF0000));
+    // 20 x 20: the left half fully transparent black, the right half opaque red.
+    ASSERT_EQ(
+        RunCommand("/usr/bin/python3 -c \"from PIL import Image; im = Image.new('RGBA', (20, 20), (255, 0, 0, 255)); "
+                   "im.paste((0, 0, 0, 0), (0, 0, 10, 20)); im.save('" +
+                   (dir / "t.png").string() + "', dpi=(72, 72))\"")
+            .status,
+        0);
+    constexpr uint32_t R = 0xFF0000, W = 0xFFFFFF;
+    const struct {
+        const char* args;
+        const char* size;  // as pdfinfo prints it
+        std::vector<std::tuple<int, int, uint32_t>> pixels;
+    } cases[] = {
+        // 2x: 100 x 50, rows 25..75.
+        {"--pagesize 100x100 r.bmp", "100 x 100", {{50, 50, R}, {1, 50, R}, {98, 50, R}, {50, 20, W}, {50, 80, W}}},
+        {"--pagesize 100x100 --fit into r.bmp", "100 x 100", {{1, 27, R}, {50, 22, W}}},
+        // Never enlarged: 50 x 25 in the middle, 25..75 x 37.5..62.5.
+        {"--pagesize 100x100 --fit shrink r.bmp", "100 x 100", {{50, 50, R}, {20, 50, W}, {80, 50, W}, {50, 33, W}}},
+        // Covers: 200 x 100 centred, cut by the page.
+        {"--pagesize 100x100 --fit fill r.bmp", "100 x 100", {{1, 1, R}, {98, 98, R}, {1, 98, R}}},
+        {"--pagesize 100x100 --fit exact r.bmp", "100 x 100", {{1, 1, R}, {98, 98, R}, {50, 50, R}}},
+        // 80 x 80 inside the margins: 80 x 40 at 10..90 x 30..70.
+        {"--pagesize 100x100 --margin 10 r.bmp",
+         "100 x 100",
+         {{5, 50, W}, {12, 50, R}, {88, 50, R}, {95, 50, W}, {50, 32, R}, {50, 27, W}}},
+        {"--pagesize 100x100 --margin 10pt --fit exact r.bmp",
+         "100 x 100",
+         {{12, 12, R}, {87, 87, R}, {5, 50, W}, {50, 95, W}}},
+        // Without a page size the page is the image and its margins.
+        {"--margin 0.5in r.bmp", "122 x 97", {{30, 30, W}, {40, 40, R}, {80, 55, R}, {95, 75, W}}},
+        {"r.bmp", "50 x 25", {{1, 1, R}, {48, 23, R}}},
+        {"--pagesize A5_L --fit shrink r.bmp", "595 x 421", {{297, 210, R}, {250, 210, W}}},
+        {"--pagesize 2x1in r.bmp", "144 x 72", {{5, 5, R}, {138, 66, R}}},
+        // Transparency over white, or over the background asked for.
+        {"t.png", "20 x 20", {{3, 10, W}, {15, 10, R}}},
+        {"--background '#00ff00' t.png", "20 x 20", {{3, 10, 0x00FF00}, {15, 10, R}}},
+        {"--background black t.png", "20 x 20", {{3, 10, 0}, {15, 10, R}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        fs::remove(dir / "out.pdf");
+        const CommandResult r = Images(dir, std::string("-o out.pdf ") + c.args);
+        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_TRUE(QpdfCheck(dir / "out.pdf"));
+        const CommandResult info = RunCommand("pdfinfo " + ShellQuote((dir / "out.pdf").string()));
+        EXPECT_NE(info.output.find(std::string("Page size:       ") + c.size + " pts"), std::string::npos)
+            << info.output;
+        const Raster page = RenderPage(dir / "out.pdf", 1, 72);
+        for (const auto& [x, y, colour] : c.pixels) EXPECT_EQ(page.At(x, y), colour) << "at " << x << "," << y;
+    }
+}
+
+TEST(HostImages, StandardOutputVerboseAndUsage) {
+    TempDir dir;
+    WriteFile(dir / "r.bmp", SolidBitmap(50, 25, 0xFF0000));
+    // -o - writes the same document to standard output.
+    ASSERT_EQ(Images(dir, "--pagesize A4 -o file.pdf r.bmp").status, 0);
+    const CommandResult piped = Images(dir, "--pagesize A4 -o - r.bmp > piped.pdf");
+    ASSERT_EQ(piped.status, 0) << piped.output;
+    ASSERT_TRUE(QpdfCheck(dir / "piped.pdf"));
+    EXPECT_EQ(MaskCreationDate(ReadFile(dir / "piped.pdf")), MaskCreationDate(ReadFile(dir / "file.pdf")));
+    const CommandResult verbose = Images(dir, "-v -o v.pdf r.bmp r.bmp");
+    EXPECT_EQ(verbose.output,
+              "r.bmp: 50x25 px, RGB, Flate; page 1, 50x25 pt\n"
+              "r.bmp: 50x25 px, RGB, Flate; page 2, 50x25 pt\n");
+    const CommandResult help = Images(dir, "--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--pagesize", "--fit", "--margin", "--background", "-v", "-o, --output"})
+        EXPECT_NE(help.output.find(option), std::string::npos) << option;
+    for (const char* bad :
+         {"--pagesize B7", "--pagesize 0x10mm", "--pagesize 10x10furlong", "--fit wide", "--margin -3mm",
+          "--margin 1e300", "--background pink", "--fit fill --margin 5", "--pagesize 50x50 --margin 25",
+          "--margin"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(Images(dir, std::string(bad) + " -o bad.pdf r.bmp").status, 2);
+    }
+    EXPECT_FALSE(fs::exists(dir / "bad.pdf"));
 }

@@ -368,6 +368,86 @@ TEST(HostRunFlow, QuitEndsTheScript) {
 
 // ---- sandbox mode ----
 
+// ---- --warnings ----
+
+// Each call the control answers silently is reported with its statement's
+// position; the script's own results are the same with and without them.
+TEST(HostRunWarnings, SilentAnswersAreReported) {
+    const struct {
+        const char* script;  // after CreateObject on line 1
+        const char* warning;
+    } cases[] = {
+        {"D.Locate 1, 1, 0, 0", "(2, 1) warning: Locate: there is no page 1 (the document has 0)"},
+        {"D.AddPage 0\nD.Rotate 1, 3, 90", "(3, 1) warning: Rotate: page 1 has no placement 3 (it has 0)"},
+        {"D.AddPage 0\nD.CreateText\nD.ScaleObject 1, D.ApplyResource(1, 1), -5",
+         "(4, 1) warning: ScaleObject: a scale factor of -5 is not above 0; the scale stays 100"},
+        {"D.AddPage 0\nWScript.Echo D.ApplyResource(1, 7)",
+         "(3, 1) warning: ApplyResource: there is no resource 7 (the document has 0); answers 0"},
+        {"D.AddPage 0\nD.PageHeight(1) = 0", "(3, 1) warning: PageHeight: a height of 0 is not above 0"},
+        {"x = D.PageSize(4)", "(2, 1) warning: PageSize: there is no page 4"},
+        {"  D.TextSize = 12", "(2, 3) warning: TextSize: CurrentText 0 names no text resource; the call does nothing"},
+        {"D.CreateText\nx = D.LineWidth", "(3, 1) warning: LineWidth: CurrentGraphic 0 names no graphic resource"},
+        {"D.CreateText\nD.TextFont = 40", "(3, 1) warning: TextFont: there is no font 40 (fonts are 1 to 14)"},
+        {"D.CreateText\nD.WriteText \"a\xe4\xb8\xad\xf0\x9f\x98\x80?\"",
+         "(3, 1) warning: WriteText: the text: U+4E2D, U+1F600 are not in the Windows-1252 code page"},
+        {"D.Title = \"\xe2\x82\xac\xe2\x82\xbd\"\nD.AddPage 0\nOn Error Resume Next\nD.SaveToFile \"/nonexistent/x\"",
+         "(5, 1) warning: SaveToFile: Title: U+20BD is not in the Windows-1252 code page and becomes \"?\""},
+        {"x = D.AddFont(\"missing.ttf\")",
+         "(2, 1) warning: AddFont: the font \"missing.ttf\" is not added (the "
+         "file does not exist); answers 0"},
+        {"x = D.AddFont(\"/\")", "(2, 1) warning: AddFont: the font \"/\" is not added (it is a directory)"},
+        {"D.EmbedFont(3) = True", "(2, 1) warning: EmbedFont: font 3 is a standard font, which is never embedded"},
+        {"D.SaveToFile \"/nonexistent/x\"",
+         "(2, 1) warning: SaveToFile: the document has no pages; no file is written"},
+        {"D.CompressionBW = 3",
+         "(2, 1) warning: CompressionBW: cfJPEG does not suit black-and-white images; it "
+         "stays cfGroup4"},
+        {"D.CompressionRGB = 7", "(2, 1) warning: CompressionRGB: compression 7 is not a compression (0 to 3)"},
+        {"D.ImageReadNumber = 0", "(2, 1) warning: ImageReadNumber: image number 0 is not above 0; it stays 1"},
+        {"D.LinkFont = 5", "(2, 1) warning: LinkFont: only an added font can be the link font"},
+        {"x = D.AddImageBMPHandle(0)", "(2, 1) warning: AddImageBMPHandle: handle 0 adds no image; answers 0"},
+        {"D.CreateGraphic\nx = D.ImageHeight(1)", "(3, 1) warning: ImageHeight: resource 1 is not an image; answers 0"},
+        {"D.Units = 9\nD.AddPage 0\nx = D.PageWidth(1)", "(4, 1) warning: PageWidth: Units is 9, not a unit"},
+        {"D.DefaultPageSize = 40\nD.AddPage 0", "(3, 1) warning: AddPage: DefaultPageSize 40 is not a page size"},
+        {"D.CreateText\nD.TextUnderline = True\nD.WriteText \"u\"",
+         "(4, 1) warning: WriteText: text in a standard font (5) is not underlined"},
+        {"D.CreateText\nD.WriteLink \"l\", \"http://x\"",
+         "(3, 1) warning: WriteLink: the link is written in a standard font (5), so it is plain text without a link"},
+        {"D.CreateText\nD.WriteText \"a\"\nD.TextAlign = 1",
+         "(4, 1) warning: TextAlign: the text has lines in a "
+         "standard font, so it stays left-aligned"},
+        {"D.CreateText\nD.WriteText \"a\"\nx = D.TextBlockWidth",
+         "(4, 1) warning: TextBlockWidth: the text has "
+         "lines in a standard font"},
+        {"D.CreateText\nx = D.TextLineWidth(\"a\")", "(3, 1) warning: TextLineWidth: font 5 is a standard font"},
+        {"If D.PageWidth(2) = 0 Then WScript.Echo 1", "(2, 1) warning: PageWidth: there is no page 2"},
+        {"D.AddPage 0\nD.CreateGraphic\nD.Locate 1, D.ApplyResource(1, 1), 5, 5",
+         "(4, 1) warning: Locate: placement 1 on page 1 is a graphic, which is drawn where its shapes were recorded"},
+        {"D.CreateGraphic\nD.LineWidth = -1", "(3, 1) warning: LineWidth: a line width of -1 is below 0; it stays 1"},
+        {"D.CreateText\nD.TextMaxWidth = 100\nD.WriteText \"w\"",
+         "(4, 1) warning: WriteText: text in a standard font (5) is not wrapped at TextMaxWidth"},
+    };
+    TRunOptions warnings;
+    warnings.warnings = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        const std::string script = kNewDoc + c.script + "\n";
+        const TOutcome quiet = RunText(script);
+        const TOutcome told = RunText(script, warnings);
+        EXPECT_EQ(quiet.err, "");
+        EXPECT_EQ(told.status, quiet.status);
+        EXPECT_EQ(told.out, quiet.out);
+        EXPECT_NE(told.err.find(std::string("t.vbs") + c.warning), std::string::npos) << told.err;
+    }
+    // A script that asks nothing impossible hears nothing.
+    const TOutcome clean = RunText(kNewDoc +
+                                       "D.AddPage 0\nD.CreateText\nD.WriteText \"ok\"\n"
+                                       "x = D.ApplyResource(1, 1)\nD.Locate 1, x, 72, 720\n",
+                                   warnings);
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.err, "");
+}
+
 TEST(HostRunSandbox, WritesNoFilesAndStops) {
     TempDir dir;
     const std::string base = (dir / "sandboxed").string();
@@ -426,17 +506,23 @@ TEST(HostProgram, HelpVersionAndUsage) {
 
     r = RunVellumark(dir.Path(), "--help");
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("Usage: vellumark run SCRIPT"), std::string::npos);
+    EXPECT_NE(r.out.find("Usage: vellumark run [--warnings] SCRIPT"), std::string::npos);
     EXPECT_EQ(r.err, "");
 
-    for (const std::string& bad : {std::string(""), std::string("frobnicate"), std::string("run"),
-                                   std::string("run a.vbs b.vbs"), std::string("--version extra"),
-                                   std::string("help AddPage Locate"), std::string("help --all")}) {
+    for (const std::string& bad :
+         {std::string(""), std::string("frobnicate"), std::string("run"), std::string("run a.vbs b.vbs"),
+          std::string("--version extra"), std::string("run --warnings"), std::string("run --warnings a b"),
+          std::string("help AddPage Locate"), std::string("help --all")}) {
         r = RunVellumark(dir.Path(), bad);
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find("Usage:"), std::string::npos) << bad;
         EXPECT_EQ(r.out, "") << bad;
     }
+
+    WriteFile(dir / "w.vbs", kNewDoc + "D.Locate 1, 1, 0, 0\n");
+    r = RunVellumark(dir.Path(), "run --warnings w.vbs");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "w.vbs(2, 1) warning: Locate: there is no page 1 (the document has 0)\n");
 
     r = RunVellumark(dir.Path(), "run missing.vbs");
     EXPECT_EQ(r.status, 2);
