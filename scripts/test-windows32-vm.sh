@@ -213,6 +213,14 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" W
 mkdir -p $(dirname "$prefix")
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '/usr/lib/wine/wine wineboot -i; wineserver -w' || exit 1
 test -f $prefix/system.reg || exit 1
+# On a busy host the desktop may miss its start within wineboot, leaving a
+# prefix without the display's settings (its system colours among them), in
+# which no window can be made later: start it again until they are there.
+for try in 1 2 3; do
+  grep -q '^"Window"=' $prefix/user.reg && break
+  xvfb-run -a -s "-screen 0 1024x768x24" sh -c '/usr/lib/wine/wine wineboot -u; wineserver -w' || true
+done
+grep -q '^"Window"=' $prefix/user.reg || { echo "the Wine prefix has no display settings"; exit 1; }
 /usr/lib/wine/wine --version
 dpkg-query -W >/mnt/x/out/packages.txt
 EOF
