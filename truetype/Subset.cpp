@@ -313,8 +313,9 @@ std::vector<uint8_t> SubsetTrueType(const TvkFont& font, std::span<const uint16_
     }
 }
 
-std::string SubsetTag(std::span<const uint16_t> glyphs) {
+std::string SubsetTag(std::string_view fontName, std::span<const uint16_t> glyphs) {
     uint64_t h = 0xCBF29CE484222325u;  // FNV-1a
+    for (const char c : fontName) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
     for (const uint16_t g : glyphs) {
         h = (h ^ (g & 0xFFu)) * 0x100000001B3u;
         h = (h ^ (g >> 8)) * 0x100000001B3u;

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -38,8 +39,9 @@ std::vector<uint8_t> SubsetTrueType(const TvkFont& font, std::span<const uint16_
                                     std::span<const TCmapEntry> cmap);
 
 // The six capital letters that prefix a subset font's name, derived from the
-// glyphs it keeps (the same glyphs give the same tag).
-std::string SubsetTag(std::span<const uint16_t> glyphs);
+// font's name and the glyphs it keeps (the same font and glyphs give the
+// same tag).
+std::string SubsetTag(std::string_view fontName, std::span<const uint16_t> glyphs);
 
 // True when the font's licence bits forbid subsetting (OS/2 fsType bit 8).
 bool ForbidsSubsetting(const TvkFont& font) noexcept;

@@ -602,7 +602,7 @@ private:
             glyphs.erase(std::unique(glyphs.begin(), glyphs.end()), glyphs.end());
         }
         file.Subset = SubsetTrueType(reader, glyphs, cmap);
-        if (!file.Subset.empty()) file.Tag = SubsetTag(glyphs) + "+";
+        if (!file.Subset.empty()) file.Tag = SubsetTag(reader.PostScriptName(), glyphs) + "+";
         return file;
     }
 
