@@ -172,6 +172,23 @@ std::vector<uint8_t> MakeCmap(std::span<const TCmapEntry> entries, bool unicode)
     return out;
 }
 
+// A name table with the PostScript name only (Macintosh Roman, English).
+std::vector<uint8_t> MakeName(const std::string& postScriptName) {
+    const std::string name = postScriptName.substr(0, 63);  // a PostScript name's limit
+    std::vector<uint8_t> out;
+    Put16(out, 0);   // format
+    Put16(out, 1);   // one record
+    Put16(out, 18);  // strings follow the record
+    Put16(out, 1);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, 6);  // the PostScript name
+    Put16(out, static_cast<uint16_t>(name.size()));
+    Put16(out, 0);
+    out.insert(out.end(), name.begin(), name.end());
+    return out;
+}
+
 std::vector<uint8_t> Subset(const TvkFont& font, std::span<const uint16_t> wanted, std::span<const TCmapEntry> cmap) {
     const TReader reader(font.Data().Bytes());
     const TGlyphs glyphs(font, reader);
@@ -262,6 +279,7 @@ std::vector<uint8_t> Subset(const TvkFont& font, std::span<const uint16_t> wante
     tables["cmap"] = MakeCmap(cmap, font.UnicodeMap());
     for (const char* tag : {"cvt ", "fpgm", "prep", "OS/2"})
         if (font.FindTable(tag)) tables[tag] = copy(tag);
+    tables["name"] = MakeName(font.PostScriptName());
     if (const auto post = font.FindTable("post"); post && post->Length >= 32) {
         std::vector<uint8_t> p = copy("post");
         p.resize(32);

@@ -11,7 +11,7 @@
 // The subset has the tables a PDF viewer uses from an embedded TrueType font:
 // head, hhea, maxp, hmtx, loca, glyf, the hinting tables cvt, fpgm and prep
 // when the font has them, OS/2 unchanged, post without glyph names (format
-// 3), and a new character map holding only the given codes (a Windows
+// 3), a name table with the PostScript name only, and a new character map holding only the given codes (a Windows
 // Unicode BMP subtable, or a Windows Symbol one for a font whose map is a
 // symbol map). Table checksums and the head's checksum adjustment are
 // computed anew.
