@@ -138,6 +138,10 @@ static_assert(api::Matches(129, "CompressContents", TInvokeKind::PropertyGet, {}
 static_assert(api::Matches(130, "CompressContents", TInvokeKind::PropertyPut, {TParamType::Bool}, TParamType::None));
 static_assert(api::Matches(131, "Fill", TInvokeKind::PropertyGet, {}, TParamType::Bool));
 static_assert(api::Matches(132, "Fill", TInvokeKind::PropertyPut, {TParamType::Bool}, TParamType::None));
+static_assert(api::Matches(133, "UnicodeText", TInvokeKind::PropertyGet, {}, TParamType::Bool));
+static_assert(api::Matches(134, "UnicodeText", TInvokeKind::PropertyPut, {TParamType::Bool}, TParamType::None));
+static_assert(api::Matches(135, "SubsetFonts", TInvokeKind::PropertyGet, {}, TParamType::Bool));
+static_assert(api::Matches(136, "SubsetFonts", TInvokeKind::PropertyPut, {TParamType::Bool}, TParamType::None));
 
 // --- C++ ---
 
@@ -1402,6 +1406,40 @@ void Document::SetFill(bool value) {
     });
 }
 
+bool Document::GetUnicodeText() const {
+    return api::CallCpp([&] {
+        api::TDocState& s = State();
+        TVariant ret = api::Run<133>(s.control, nullptr);
+        return ret.boolVal;
+    });
+}
+
+void Document::SetUnicodeText(bool value) {
+    return api::CallCpp([&] {
+        api::TDocState& s = State();
+        TVariant* a = s.args;
+        api::PutBool(a[0], value);
+        api::Run<134>(s.control, a);
+    });
+}
+
+bool Document::GetSubsetFonts() const {
+    return api::CallCpp([&] {
+        api::TDocState& s = State();
+        TVariant ret = api::Run<135>(s.control, nullptr);
+        return ret.boolVal;
+    });
+}
+
+void Document::SetSubsetFonts(bool value) {
+    return api::CallCpp([&] {
+        api::TDocState& s = State();
+        TVariant* a = s.args;
+        api::PutBool(a[0], value);
+        api::Run<136>(s.control, a);
+    });
+}
+
 }  // namespace vellumark
 
 // --- C ---
@@ -2461,5 +2499,37 @@ extern "C" vm_status vm_set_Fill(vm_doc* doc, int value) {
         TVariant* a = s.args;
         api::PutBool(a[0], value != 0);
         api::Run<132>(s.control, a);
+    });
+}
+
+extern "C" vm_status vm_get_UnicodeText(vm_doc* doc, int* value) {
+    if (!value) return VM_INVALID;
+    return api::CallC(doc, [&](api::TDocState& s) {
+        TVariant ret = api::Run<133>(s.control, nullptr);
+        *value = ret.boolVal ? 1 : 0;
+    });
+}
+
+extern "C" vm_status vm_set_UnicodeText(vm_doc* doc, int value) {
+    return api::CallC(doc, [&](api::TDocState& s) {
+        TVariant* a = s.args;
+        api::PutBool(a[0], value != 0);
+        api::Run<134>(s.control, a);
+    });
+}
+
+extern "C" vm_status vm_get_SubsetFonts(vm_doc* doc, int* value) {
+    if (!value) return VM_INVALID;
+    return api::CallC(doc, [&](api::TDocState& s) {
+        TVariant ret = api::Run<135>(s.control, nullptr);
+        *value = ret.boolVal ? 1 : 0;
+    });
+}
+
+extern "C" vm_status vm_set_SubsetFonts(vm_doc* doc, int value) {
+    return api::CallC(doc, [&](api::TDocState& s) {
+        TVariant* a = s.args;
+        api::PutBool(a[0], value != 0);
+        api::Run<136>(s.control, a);
     });
 }

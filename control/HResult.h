@@ -29,8 +29,9 @@ enum TDispatchFlags : uint16_t {
     dfPropertyPutRef = 8,
 };
 
-// Interface id of IPDFDoc and the control's ProgID.
+// Interface ids of IPDFDoc and IPDFDoc2, and the control's ProgID.
 inline constexpr const char* kIID_IPDFDoc = "{D2E997D2-4E0C-432C-9F7B-6C62201D75CA}";
+inline constexpr const char* kIID_IPDFDoc2 = "{01C86105-3461-444B-936C-8F27C3370EF5}";
 inline constexpr const char16_t* kProgID = u"VellumarkX.PDFDoc";
 
 }  // namespace vellumark

@@ -643,6 +643,27 @@ constexpr TMemberDoc kMembers[] = {
      .defaultValue = "True. Clear keeps it.",
      .errors = VM_NO_ERRORS,
      .example = "D.CompressContents = False"},
+    {.name = "UnicodeText",
+     .group = Text,
+     .text = "A member of IPDFDoc2. When True, text written afterwards in an added TrueType font keeps its "
+             "Unicode characters (surrogate pairs included) instead of becoming Windows-1252 with \"?\" for "
+             "the rest: it is measured with the font's Unicode cmap (format 4, and format 12 beyond the "
+             "BMP), drawn through a Type 0 font with a ToUnicode map so that it can be searched and copied, "
+             "and a character the font lacks shows its missing glyph. Windows-1252 text lays out exactly as "
+             "with the setting off. Text in standard fonts stays Windows-1252. Title, Subject, Author and "
+             "Keywords holding other characters are saved as UTF-16.",
+     .defaultValue = "False. Clear keeps it.",
+     .errors = VM_NO_ERRORS,
+     .example = "D.UnicodeText = True"},
+    {.name = "SubsetFonts",
+     .group = Fonts,
+     .text = "A member of IPDFDoc2. When True, each embedded TrueType font holds only the glyphs the "
+             "document uses (with glyph 0 and the parts of composite glyphs), and its name gets a "
+             "six-letter prefix (ABCDEF+Name). It does not change which fonts are embedded (EmbedFont "
+             "does); a font whose licence forbids subsetting is embedded whole.",
+     .defaultValue = "False. Clear keeps it.",
+     .errors = VM_NO_ERRORS,
+     .example = "D.SubsetFonts = True"},
     {.name = "SaveToFile",
      .group = Document,
      .text = "Writes the document as a PDF 1.2 file. \".pdf\" is appended to FileName unless it ends so "

@@ -1,4 +1,4 @@
-// The members of IPDFDoc: one table, in slot order, that is the single source
+// The members of IPDFDoc and IPDFDoc2: one table, in slot order, that is the single source
 // for dispatch by slot, by dispatch id and by name, and for the type library.
 #pragma once
 
@@ -52,8 +52,11 @@ struct TMemberInfo {
     TMemberHandler handler;  // nullptr while the engine operation is not built
 };
 
-// All 126 members, slots 7..132 in order.
+// All 130 members, slots 7..136 in order: IPDFDoc's 126 (slots 7..132), then
+// the members IPDFDoc2 adds.
 std::span<const TMemberInfo> MemberTable();
+// The last slot of IPDFDoc; IPDFDoc2's own members follow it.
+inline constexpr int kLastIPDFDocSlot = 132;
 const TMemberInfo* FindMemberBySlot(int slot);
 const TMemberInfo* FindMember(int32_t dispid, TInvokeKind kind);
 // Case-insensitive lookup of a member name; the dispatch id when it exists.

@@ -1,4 +1,5 @@
-// The members of IPDFDoc as a constant table, in slot order. MemberTable()
+// The members of IPDFDoc and of IPDFDoc2, which extends it, as a constant
+// table, in slot order. MemberTable()
 // hands it out at run time; the Windows function table is instantiated from
 // it at compile time, so that every slot's signature comes from the same
 // entries as dispatch by name and the type library.
@@ -351,11 +352,21 @@ inline constexpr TMemberInfo kMembers[] = {
     Get(131, 279, "Fill", {}, Bool, "Fill shapes in current graphic.", VM_HANDLER(return AsBool(doc.Engine().GetFill()))),
     Put(132, 279, "Fill", {}, Bool, "Fill shapes in current graphic.",
         VM_HANDLER(doc.Engine().SetFill(a[0].boolVal); return Void())),
+
+    // IPDFDoc2: the members after IPDFDoc's, which it extends.
+    Get(133, 280, "UnicodeText", {}, Bool, "Keep Unicode characters of text written in TrueType fonts.",
+        VM_HANDLER(return AsBool(doc.Engine().UnicodeText))),
+    Put(134, 280, "UnicodeText", {}, Bool, "Keep Unicode characters of text written in TrueType fonts.",
+        VM_HANDLER(doc.Engine().UnicodeText = a[0].boolVal; return Void())),
+    Get(135, 281, "SubsetFonts", {}, Bool, "Embed only the glyphs of fonts that the document uses.",
+        VM_HANDLER(return AsBool(doc.Engine().SubsetFonts))),
+    Put(136, 281, "SubsetFonts", {}, Bool, "Embed only the glyphs of fonts that the document uses.",
+        VM_HANDLER(doc.Engine().SubsetFonts = a[0].boolVal; return Void())),
 };
 
 #undef VM_HANDLER
 
 inline constexpr int kFirstSlot = 7;
-inline constexpr int kMemberCount = 126;
+inline constexpr int kMemberCount = 130;
 
 }  // namespace vellumark::member_data

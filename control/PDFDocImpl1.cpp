@@ -176,7 +176,7 @@ HRESULT TPDFDoc::Invoke(int32_t dispid, uint16_t flags, std::span<const TVariant
 }
 
 HRESULT TPDFDoc::InterfaceSupportsErrorInfo(std::string_view iid) const {
-    for (const char* supported : {kIID_IPDFDoc, kIID_IUnknown, kIID_IDispatch, kIID_ISupportErrorInfo})
+    for (const char* supported : {kIID_IPDFDoc, kIID_IPDFDoc2, kIID_IUnknown, kIID_IDispatch, kIID_ISupportErrorInfo})
         if (SameGuid(iid, supported)) return hr::kOk;
     return hr::kFalse;
 }

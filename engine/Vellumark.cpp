@@ -231,6 +231,7 @@ void TVellumark::Clear() {
     Subject.clear();
     Author.clear();
     Keywords.clear();
+    missing_.clear();
 }
 
 void TVellumark::DeleteAllPages() { pages_ = std::make_unique<TObjList<TPDFPage>>(); }
@@ -437,12 +438,69 @@ void AddText(TPDFTextRes& res, const std::string& text, std::string link, bool b
     if (!added && !text.empty()) res.Align = taLeft;
 }
 
+// The same for wide text: the lines keep their UTF-16 units, and each unit
+// gets one narrow byte (see TTextLine).
+void AddWideText(TPDFTextRes& res, const std::u16string& text, std::string link, bool border, bool continues) {
+    TTextLine line;
+    line.Size = res.Size;
+    line.FontNumber = res.FontNumber;
+    line.Color = res.Color;
+    line.LineSpacing = res.LineSpacing;
+    line.MaxWidth = res.MaxWidth;
+    line.SkewX = res.SkewX;
+    line.SkewY = res.SkewY;
+    line.Link = std::move(link);
+    line.LinkBorder = border;
+    line.Continues = continues;
+    line.Underline = res.Underline;
+    line.IsWide = true;
+    if (!line.Link.empty() && (res.Lines.empty() || res.Lines.back().Link != line.Link)) ++res.LinkCount;
+    res.Lines.push_back(line);
+    char16_t previous = 0;
+    for (char16_t c : text) {
+        if (c == u'\r' || (c == u'\n' && previous != u'\r')) {
+            res.Lines.push_back(line);
+        } else if (c != u'\n') {
+            res.Lines.back().Wide += c;
+            res.Lines.back().Text += ToAnsi(std::u16string_view(&c, 1));
+        }
+        previous = c;
+    }
+}
+
 }  // namespace
+
+void TVellumark::AddTextLines(TPDFTextRes& res, const std::u16string& text, const std::u16string& link,
+                              bool border) {
+    const TPDFFontRes* font =
+        res.FontNumber > kStandardFontCount ? Fonts().Get(res.FontNumber - kStandardFontCount) : nullptr;
+    NoteUnmapped("the link", link);
+    if (!UnicodeText || !font) {
+        NoteUnmapped("the text", text);
+        AddText(res, ToAnsi(text), ToAnsi(link), border, AppendText);
+        return;
+    }
+    const std::size_t first = res.Lines.size();
+    AddWideText(res, text, ToAnsi(link), border, AppendText);
+    for (std::size_t i = first; i < res.Lines.size(); ++i) {
+        const std::u16string& wide = res.Lines[i].Wide;
+        for (std::size_t k = 0; k < wide.size(); ++k) {
+            const TWideChar ch = WideCharAt(wide, k);
+            if (!ch.Starts || font->Reader.GlyphOf(ch.CodePoint) != 0) continue;
+            const TMissingCharacter m{res.FontNumber, ch.CodePoint};
+            if (std::find(missing_.begin(), missing_.end(), m) != missing_.end()) continue;
+            missing_.push_back(m);
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch.CodePoint));
+            diagnostics_.Add(dcCharacterNotInFont, "font ", res.FontNumber, " has no glyph for ", code,
+                             "; its missing glyph is shown");
+        }
+    }
+}
 
 void TVellumark::WriteText(const std::u16string& text) {
     TPDFTextRes* t = Text();
     if (!t) return;
-    NoteUnmapped("the text", text);
     if (t->FontNumber <= kStandardFontCount && !text.empty()) {
         if (t->Underline)
             diagnostics_.Add(dcStandardFont, "text in a standard font (", t->FontNumber,
@@ -454,23 +512,19 @@ void TVellumark::WriteText(const std::u16string& text) {
             diagnostics_.Add(dcStandardFont, "text in a standard font (", t->FontNumber,
                              ") makes the whole text left-aligned; alignment needs added fonts");
     }
-    AddText(*t, ToAnsi(text), std::string(), false, AppendText);
+    AddTextLines(*t, text, std::u16string(), false);
 }
 
 void TVellumark::WriteLink(const std::u16string& text, const std::u16string& link) {
     TPDFTextRes* t = Text();
     if (!t) return;
-    NoteUnmapped("the text", text);
-    NoteUnmapped("the link", link);
     const int32_t linkFont =
         LinkStandardFormat && linkFont_ <= kStandardFontCount + fonts_->Count() ? linkFont_ : t->FontNumber;
     if (linkFont <= kStandardFontCount)
         diagnostics_.Add(dcStandardFont, "the link is written in a standard font (", linkFont,
                          "), so it is plain text without a link; links need an added font");
-    const std::string narrowText = ToAnsi(text);
-    const std::string narrowLink = ToAnsi(link);
     if (!LinkStandardFormat) {
-        AddText(*t, narrowText, narrowLink, LinkBorder, AppendText);
+        AddTextLines(*t, text, link, LinkBorder);
         return;
     }
     const uint32_t color = t->Color;
@@ -481,7 +535,7 @@ void TVellumark::WriteLink(const std::u16string& text, const std::u16string& lin
     if (linkFont_ <= kStandardFontCount + fonts_->Count()) t->FontNumber = linkFont_;
     t->Size = LinkSize;
     t->Underline = LinkUnderline;
-    AddText(*t, narrowText, narrowLink, LinkBorder, AppendText);
+    AddTextLines(*t, text, link, LinkBorder);
     t->Color = color;
     t->FontNumber = font;
     t->Size = size;
@@ -587,11 +641,18 @@ double TVellumark::TextLineWidth(const std::u16string& text) const {
     if (t && t->FontNumber <= kStandardFontCount)
         diagnostics_.Add(dcStandardFont, "font ", t->FontNumber,
                          " is a standard font, whose widths are unknown; answers 0");
-    if (t && t->FontNumber > kStandardFontCount) NoteUnmapped("the text", text);
+    if (t && t->FontNumber > kStandardFontCount && !UnicodeText) NoteUnmapped("the text", text);
     if (!t || t->FontNumber <= kStandardFontCount || text.empty()) return 0;
     const TPDFFontRes* font = Fonts().Get(t->FontNumber - kStandardFontCount);
     if (!font) return 0;
-    const double w = static_cast<double>(StringWidth(font->Widths, ToAnsi(text)));
+    double w = 0;
+    if (UnicodeText) {
+        std::vector<int32_t> widths;
+        WideWidths(*font, text, widths);
+        for (const int32_t unit : widths) w += unit;
+    } else {
+        w = static_cast<double>(StringWidth(font->Widths, ToAnsi(text)));
+    }
     return FromPoints(w * t->Size / 1000);
 }
 
@@ -650,6 +711,9 @@ void TVellumark::SetLinkFont(int32_t value) noexcept {
 void TVellumark::SaveToFile(const std::u16string& fileName) {
     if (diagnostics_.Listening()) {
         if (Pages().Empty()) diagnostics_.Add(dcNothingSaved, "the document has no pages; no file is written");
+    }
+    // With Unicode text the information strings keep every character.
+    if (diagnostics_.Listening() && !UnicodeText) {
         NoteUnmapped("Title", Title);
         NoteUnmapped("Subject", Subject);
         NoteUnmapped("Author", Author);

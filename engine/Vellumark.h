@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/EPDFError.h"
 #include "engine/Diagnostics.h"
@@ -123,6 +124,16 @@ public:
     void SetLinkFont(int32_t value) noexcept;
     void SetCompressContents(bool value) noexcept { CompressContents = value; }
 
+    // Characters written as wide text (UnicodeText on) that their font has
+    // no glyph for, each font and character once, in the order met; they are
+    // drawn with the font's missing glyph. Cleared by Clear.
+    struct TMissingCharacter {
+        int32_t FontNumber = 0;
+        uint32_t CodePoint = 0;
+        bool operator==(const TMissingCharacter&) const = default;
+    };
+    const std::vector<TMissingCharacter>& MissingCharacters() const noexcept { return missing_; }
+
     // Writes the document to FileName (".pdf" appended unless present).
     void SaveToFile(const std::u16string& fileName);
 
@@ -194,6 +205,11 @@ private:
     TxCompressFormat compressionGray_ = cfZIP;
     int32_t imageReadNumber_ = 1;
     int32_t linkFont_ = 15;
+    std::vector<TMissingCharacter> missing_;
+
+    // Adds text to the current text resource as written lines (wide ones
+    // when UnicodeText is on and the line's font is an added font).
+    void AddTextLines(TPDFTextRes& res, const std::u16string& text, const std::u16string& link, bool border);
 };
 
 }  // namespace vellumark

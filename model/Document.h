@@ -34,6 +34,12 @@ public:
 
     std::u16string Title, Subject, Author, Keywords;
     bool CompressContents = true;
+    // Text written in an added font keeps its UTF-16 characters, and the
+    // information strings keep theirs (see TTextLine::Wide); off, text is
+    // narrowed to Windows-1252.
+    bool UnicodeText = false;
+    // Embedded fonts hold only the glyphs the document uses.
+    bool SubsetFonts = false;
 
 protected:
     // Empties the three lists (pages first, so that no placement outlives

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "model/FontRes.h"
 #include "model/ObjList.h"
@@ -36,5 +37,19 @@ struct TBreak {
 };
 TBreak FindBreak(std::string_view text, std::size_t start, const std::array<int32_t, 256>& widths,
                  double limit) noexcept;
+
+// The width of each UTF-16 unit of wide text in an added font, thousandths
+// of an em: a character's glyph width (the missing glyph's for a character
+// the font lacks), the whole width on the first unit of a surrogate pair and
+// 0 on the second. `widths` is refilled.
+void WideWidths(const TPDFFontRes& font, std::u16string_view text, std::vector<int32_t>& widths);
+// The glyph of the character at text[i] (a surrogate pair read as one
+// character, its second unit answering nothing): whether there is one there,
+// and the code point.
+struct TWideChar {
+    bool Starts = false;  // false on the second unit of a pair
+    uint32_t CodePoint = 0;
+};
+TWideChar WideCharAt(std::u16string_view text, std::size_t i) noexcept;
 
 }  // namespace vellumark

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/TextCodec.h"
 #include "model/Resource.h"
 
 namespace vellumark {
@@ -15,6 +16,12 @@ enum TTextAlign : uint8_t { taLeft = 0, taCenter = 1, taRight = 2 };
 // One line of a text resource as written.
 struct TTextLine {
     std::string Text;  // narrow (Windows-1252)
+    // Wide lines (written in an added font with the document's UnicodeText
+    // on) keep their UTF-16 text here; Text then holds one narrow byte for
+    // each UTF-16 unit (a surrogate or a character outside Windows-1252 is
+    // "?"), so that positions in either count the same units.
+    std::u16string Wide;
+    bool IsWide = false;
     int32_t Size = 10;  // points, as written (a size below 1 is never wrapped)
     int32_t FontNumber = 5;
     uint32_t Color = 0;
@@ -34,8 +41,8 @@ struct TTextLine {
 // standard font get their joined text in the layout's JoinedTexts.
 struct TTextRun {
     uint32_t Line = 0;    // index of the written line
-    uint32_t Start = 0;   // first byte in the line's text (index into JoinedTexts when Joined)
-    uint32_t Length = 0;  // bytes
+    uint32_t Start = 0;   // first unit in the line's text (index into JoinedTexts when Joined)
+    uint32_t Length = 0;  // bytes (UTF-16 units of a wide line)
     bool Continues = false;  // continues the visual line of the run before it
     bool Joined = false;
     double RunWidth = 0;         // points, at the layout's scale
@@ -52,9 +59,14 @@ class TPDFTextRes;
 struct TTextLayout {
     std::vector<TTextRun> Runs;
     std::vector<std::string> JoinedTexts;
+    std::vector<std::u16string> JoinedWideTexts;  // the same joined texts in UTF-16
 
-    // The text a run shows, read from the resource it was laid out from.
+    // The text a run shows, read from the resource it was laid out from
+    // (narrowed, for a run of a wide line).
     std::string_view TextOf(const TPDFTextRes& text, const TTextRun& run) const;
+    // The same in UTF-16: a wide line's own units, a narrow line's bytes
+    // widened.
+    std::u16string WideTextOf(const TPDFTextRes& text, const TTextRun& run) const;
 };
 
 class TPDFTextRes : public TPDFResource {
@@ -79,6 +91,13 @@ public:
 inline std::string_view TTextLayout::TextOf(const TPDFTextRes& text, const TTextRun& run) const {
     if (run.Joined) return JoinedTexts[run.Start];
     return std::string_view(text.Lines[run.Line].Text).substr(run.Start, run.Length);
+}
+
+inline std::u16string TTextLayout::WideTextOf(const TPDFTextRes& text, const TTextRun& run) const {
+    if (run.Joined) return JoinedWideTexts[run.Start];
+    const TTextLine& line = text.Lines[run.Line];
+    if (line.IsWide) return line.Wide.substr(run.Start, run.Length);
+    return FromAnsi(TextOf(text, run));
 }
 
 }  // namespace vellumark

@@ -31,6 +31,9 @@ PACKAGES=(
   python3-fonttools
   # fonts the tests and examples use (FreeSans.otf: CFF outlines, refused)
   fonts-dejavu-core fonts-liberation fonts-freefont-otf
+  # a TrueType CJK font with a format 12 map, for wide text (the Noto CJK
+  # fonts have CFF outlines)
+  fonts-droid-fallback
   # the Python package's tests and its offline install (pip over Debian's
   # setuptools, in a venv) in the consumer check
   python3-pytest python3-setuptools python3-pip python3-venv python3-wheel

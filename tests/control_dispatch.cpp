@@ -74,7 +74,7 @@ TEST_F(ControlDispatch, UnknownNamesAndIds) {
     EXPECT_EQ(doc.Invoke(999, kGetOrMethod, {}, nullptr), hr::kMemberNotFound);
     TVariant r;
     EXPECT_EQ(doc.CallSlot(6, {}, &r), hr::kMemberNotFound);
-    EXPECT_EQ(doc.CallSlot(133, {}, &r), hr::kMemberNotFound);
+    EXPECT_EQ(doc.CallSlot(137, {}, &r), hr::kMemberNotFound);
 }
 
 TEST_F(ControlDispatch, InvokeFlagsChooseGetPutOrMethod) {
@@ -361,6 +361,7 @@ TEST_F(ControlDispatch, SaveToFileWritesTheDocument) {
 TEST_F(ControlDispatch, InterfacesWithErrorInfo) {
     EXPECT_EQ(doc.InterfaceSupportsErrorInfo(kIID_IPDFDoc), hr::kOk);
     EXPECT_EQ(doc.InterfaceSupportsErrorInfo("{d2e997d2-4e0c-432c-9f7b-6c62201d75ca}"), hr::kOk);
+    EXPECT_EQ(doc.InterfaceSupportsErrorInfo(kIID_IPDFDoc2), hr::kOk);
     EXPECT_EQ(doc.InterfaceSupportsErrorInfo("{D5B6374A-7816-4EE4-9569-3370DC965C5A}"), hr::kFalse);
     EXPECT_EQ(doc.InterfaceSupportsErrorInfo(""), hr::kFalse);
 }

@@ -17,9 +17,9 @@ namespace {
 using K = TInvokeKind;
 using P = TParamType;
 
-TEST(ControlMemberTable, HoldsEverySlotFrom7To132InOrder) {
+TEST(ControlMemberTable, HoldsEverySlotFrom7To136InOrder) {
     auto table = MemberTable();
-    ASSERT_EQ(table.size(), 126u);
+    ASSERT_EQ(table.size(), 130u);
     for (size_t i = 0; i < table.size(); ++i) {
         EXPECT_EQ(table[i].slot, static_cast<int>(7 + i));
         EXPECT_EQ(FindMemberBySlot(table[i].slot), &table[i]);
@@ -27,7 +27,7 @@ TEST(ControlMemberTable, HoldsEverySlotFrom7To132InOrder) {
         EXPECT_LE(table[i].paramCount, 5);
     }
     EXPECT_EQ(FindMemberBySlot(6), nullptr);
-    EXPECT_EQ(FindMemberBySlot(133), nullptr);
+    EXPECT_EQ(FindMemberBySlot(137), nullptr);
 }
 
 TEST(ControlMemberTable, PropertyPutFollowsItsGetWithTheValueLast) {
@@ -58,7 +58,7 @@ TEST(ControlMemberTable, PropertyPutFollowsItsGetWithTheValueLast) {
         EXPECT_EQ(m.params[get.paramCount].type, get.result);
         EXPECT_EQ(m.result, P::None);
     }
-    EXPECT_EQ(puts, 45);
+    EXPECT_EQ(puts, 47);
     EXPECT_EQ(indexed, 4);  // PageSize, PageWidth, PageHeight, EmbedFont
 }
 
@@ -131,6 +131,11 @@ TEST(ControlMemberTable, RowsMatchTheInterface) {
          "Color used for merging alpha channel."},
         {129, 278, "CompressContents", K::PropertyGet, {}, P::Bool, "Enables/disables page content compression."},
         {132, 279, "Fill", K::PropertyPut, {{"Value", P::Bool}}, P::None, "Fill shapes in current graphic."},
+        // IPDFDoc2's members, after IPDFDoc's last slot and dispid.
+        {133, 280, "UnicodeText", K::PropertyGet, {}, P::Bool,
+         "Keep Unicode characters of text written in TrueType fonts."},
+        {136, 281, "SubsetFonts", K::PropertyPut, {{"Value", P::Bool}}, P::None,
+         "Embed only the glyphs of fonts that the document uses."},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -238,7 +243,8 @@ TEST(ControlMemberTable, PersistentPropertiesAreThePlainReadWriteOnesInSlotOrder
         "ImageReadNumber", "ReleaseBMPHandle", "DefaultPageSize", "Units", "DoubleBuffered", "Enabled", "Visible",
         "Title", "Subject", "Author", "Keywords", "TextLineSpacing", "TextAlign", "TextMaxWidth", "TextSkewX",
         "TextSkewY", "TextUnderline", "LinkStandardFormat", "LinkColor", "LinkFont", "LinkUnderline", "LinkSize",
-        "LinkBorder", "MergeAlpha", "MergeAlphaColor", "AppendText", "CompressContents", "Fill"};
+        "LinkBorder", "MergeAlpha", "MergeAlphaColor", "AppendText", "CompressContents", "Fill", "UnicodeText",
+        "SubsetFonts"};
     std::vector<std::string> names;
     for (const TMemberInfo* m : PersistentProperties()) {
         names.push_back(m->name);

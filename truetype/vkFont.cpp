@@ -2,6 +2,7 @@
 
 #include "base/TextCodec.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -77,6 +78,7 @@ bool TvkFont::ReadTables() noexcept {
         if (HasTrueTypeOutlines() && ReadName() && ReadHead() && ReadHhea() && ReadHmtx() && ReadCmap() &&
             ReadPost()) {
             loaded_ = true;
+            ReadOptional();
             for (unsigned code = 0; code < widths_.size(); ++code) {
                 // A Unicode map is asked for the byte's Windows-1252 character.
                 const uint16_t key = unicodeMap_ ? FromAnsiChar(static_cast<unsigned char>(code))
@@ -114,6 +116,10 @@ void TvkFont::ResetParsed() noexcept {
     encodingCount_ = 0;
     advanceWidths_.clear();
     segments_.clear();
+    groups_.clear();
+    segmentsSorted_ = false;
+    glyphCount_ = 0;
+    fsType_ = 0;
     glyphArrayPos_ = 0;
     segmentCount_ = 0;
     unicodeMap_ = false;
@@ -285,6 +291,96 @@ bool TvkFont::ReadPost() {
     return true;
 }
 
+void TvkFont::ReadOptional() noexcept {
+    segmentsSorted_ = std::is_sorted(segments_.begin(), segments_.end(),
+                                     [](const TCmapSegment& a, const TCmapSegment& b) { return a.EndCode < b.EndCode; });
+    if (const auto maxp = FindTable("maxp"); maxp && maxp->Length >= 6)
+        PeekUInt16BE(data_.Bytes(), uint64_t{maxp->Offset} + 4, glyphCount_);
+    if (const auto os2 = FindTable("OS/2"); os2 && os2->Length >= 10)
+        PeekUInt16BE(data_.Bytes(), uint64_t{os2->Offset} + 8, fsType_);
+    try {
+        ReadFullCmap();
+    } catch (...) {
+        groups_.clear();
+    }
+}
+
+void TvkFont::ReadFullCmap() {
+    // Groups past this many are not read: a full Unicode map needs far fewer.
+    constexpr uint32_t kMaxGroups = 0x110000 / 2;
+    if (!unicodeMap_) return;
+    const auto table = FindTable("cmap");
+    if (!table) return;
+    data_.SetPosition(uint64_t{table->Offset} + 4);
+    std::optional<uint32_t> subtable;
+    for (unsigned i = 0; i < encodingCount_ && !subtable; ++i) {
+        const uint16_t platformId = ReadUInt16BE(data_);
+        const uint16_t encodingId = ReadUInt16BE(data_);
+        const uint32_t offset = ReadUInt32BE(data_);
+        if (platformId == 3 && encodingId == 10) subtable = offset;
+    }
+    if (!subtable) return;
+    data_.SetPosition(uint64_t{table->Offset} + *subtable);
+    if (ReadUInt16BE(data_) != 12) return;
+    data_.Skip(2 + 4 + 4);  // reserved, length, language
+    const uint32_t count = ReadUInt32BE(data_);
+    if (count > kMaxGroups || data_.Position() > data_.Size() ||
+        12 * uint64_t{count} > data_.Size() - data_.Position())
+        return;
+    std::vector<TCmapGroup> groups(count);
+    for (TCmapGroup& g : groups) {
+        g.StartChar = ReadUInt32BE(data_);
+        g.EndChar = ReadUInt32BE(data_);
+        g.StartGlyph = ReadUInt32BE(data_);
+    }
+    // Groups must ascend without overlapping, as the format requires.
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        if (groups[i].StartChar > groups[i].EndChar) return;
+        if (i > 0 && groups[i].StartChar <= groups[i - 1].EndChar) return;
+    }
+    groups_ = std::move(groups);
+}
+
+uint16_t TvkFont::GlyphOf(uint32_t codePoint) const noexcept {
+    if (!loaded_) return 0;
+    if (codePoint > 0xFFFF) {
+        // Beyond the BMP only the format 12 map answers.
+        auto it = std::upper_bound(groups_.begin(), groups_.end(), codePoint,
+                                   [](uint32_t c, const TCmapGroup& g) { return c < g.StartChar; });
+        if (it == groups_.begin()) return 0;
+        --it;
+        if (codePoint > it->EndChar) return 0;
+        const uint64_t glyph = uint64_t{it->StartGlyph} + (codePoint - it->StartChar);
+        return glyph > 0xFFFF ? 0 : static_cast<uint16_t>(glyph);
+    }
+    auto code = static_cast<uint16_t>(codePoint);
+    if (!unicodeMap_) {
+        // A symbol map is asked for the Windows-1252 byte, as narrow text is.
+        const std::u16string one(1, static_cast<char16_t>(code));
+        const std::string narrow = ToAnsi(one);
+        if (narrow != "?" || code == u'?') code = static_cast<unsigned char>(narrow[0]);
+    }
+    if (segments_.empty()) return 0;
+    if (!segmentsSorted_) return LookUp(code);
+    // The same segment as LookUp's walk: the first whose end is not below code.
+    auto it = std::lower_bound(segments_.begin(), segments_.end(), code,
+                               [](const TCmapSegment& s, uint16_t c) { return s.EndCode < c; });
+    const std::size_t i =
+        it == segments_.end() ? segments_.size() - 1 : static_cast<std::size_t>(it - segments_.begin());
+    return LookUpIn(i, code);
+}
+
+uint16_t TvkFont::GlyphOfByte(uint8_t code) const noexcept {
+    if (!loaded_) return 0;
+    return LookUp(unicodeMap_ ? FromAnsiChar(code) : code);
+}
+
+int32_t TvkFont::GlyphWidth(uint16_t glyph) const noexcept {
+    if (!loaded_ || advanceWidths_.empty()) return 0;
+    const uint16_t advance = glyph < advanceWidths_.size() ? advanceWidths_[glyph] : advanceWidths_.back();
+    return MetricToThousandths(advance, unitsPerEm_);
+}
+
 bool TvkFont::GlyphArrayInData() const noexcept {
     const uint64_t size = data_.Size();
     const uint64_t n = segments_.size();
@@ -304,6 +400,11 @@ uint16_t TvkFont::LookUp(uint16_t code) const noexcept {
     if (n == 0) return 0;  // an empty map maps every code to the missing glyph
     std::size_t i = 0;
     while (code > segments_[i].EndCode && i + 1 < n) ++i;
+    return LookUpIn(i, code);
+}
+
+uint16_t TvkFont::LookUpIn(std::size_t i, uint16_t code) const noexcept {
+    const std::size_t n = segments_.size();
     const TCmapSegment& s = segments_[i];
     if (code > s.EndCode || code < s.StartCode) return 0;
     if (s.IdRangeOffset == 0) return static_cast<uint16_t>(code + s.IdDelta);

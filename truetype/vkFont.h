@@ -27,6 +27,12 @@
 // U+20AC, 0x92 the right single quotation mark U+2019, ...); PDF viewers
 // reach the same glyphs through WinAnsiEncoding. In a symbol subtable code n
 // is looked up unchanged.
+//
+// Wide text (see GlyphOf) looks characters up by their Unicode code points:
+// in the same subtable for the Basic Multilingual Plane, and in a Windows
+// Unicode full-repertoire subtable (3,10) of format 12 when the font has one,
+// which also answers characters beyond it. A format 12 subtable that cannot
+// be read completely is left unused; it never stops the font from loading.
 #pragma once
 
 #include <array>
@@ -60,6 +66,14 @@ struct TCmapSegment {
     uint16_t IdRangeOffset = 0;
 
     bool operator==(const TCmapSegment&) const = default;
+};
+
+// One group of a format 12 character map: StartChar..EndChar map to
+// StartGlyph onwards.
+struct TCmapGroup {
+    uint32_t StartChar = 0;
+    uint32_t EndChar = 0;
+    uint32_t StartGlyph = 0;
 };
 
 // A value v in font units in thousandths of an em at unitsPerEm units:
@@ -102,6 +116,19 @@ public:
     // subtable, taken as it is); 0 (the missing glyph) when the code is not
     // mapped or the reader is not loaded.
     uint16_t GlyphIndex(uint16_t code) const noexcept;
+    // The glyph of a Unicode code point (any plane); 0 (the missing glyph)
+    // when the font has none or the reader is not loaded. In a symbol
+    // subtable the code point is looked up unchanged.
+    uint16_t GlyphOf(uint32_t codePoint) const noexcept;
+    // The glyph of a byte of narrow text, as CharWidth looks it up.
+    uint16_t GlyphOfByte(uint8_t code) const noexcept;
+    // The advance width of a glyph in thousandths of an em; 0 when not loaded.
+    int32_t GlyphWidth(uint16_t glyph) const noexcept;
+    // The number of glyphs (maxp); 0 when not loaded or the font has no maxp.
+    uint16_t GlyphCount() const noexcept { return glyphCount_; }
+    // The embedding licence bits of the OS/2 table (fsType); 0 when the font
+    // has no OS/2 table.
+    uint16_t EmbeddingBits() const noexcept { return fsType_; }
     // The advance width, in thousandths of an em, of the glyph of a byte of
     // narrow text (Windows-1252 in a Unicode subtable, see above); 0 when not
     // loaded. A char argument is taken as its byte value.
@@ -157,9 +184,15 @@ private:
     bool ReadHmtx();
     bool ReadCmap();
     bool ReadPost();
+    // The optional tables: maxp's glyph count, OS/2's licence bits and the
+    // format 12 character map; what cannot be read is left unused.
+    void ReadOptional() noexcept;
+    void ReadFullCmap();
     // Checks that every glyph array read a lookup can make lies in the data.
     bool GlyphArrayInData() const noexcept;
     uint16_t LookUp(uint16_t code) const noexcept;
+    // The glyph of code in segment i (which need not contain it).
+    uint16_t LookUpIn(std::size_t i, uint16_t code) const noexcept;
     void ResetParsed() noexcept;
 
     TFontMemoryStream data_;
@@ -170,6 +203,10 @@ private:
     uint16_t encodingCount_ = 0;
     std::vector<uint16_t> advanceWidths_;
     std::vector<TCmapSegment> segments_;
+    std::vector<TCmapGroup> groups_;  // format 12, sorted and disjoint
+    bool segmentsSorted_ = false;     // end codes ascending: look-ups may bisect
+    uint16_t glyphCount_ = 0;
+    uint16_t fsType_ = 0;
     uint32_t glyphArrayPos_ = 0;
     uint16_t segmentCount_ = 0;
     bool unicodeMap_ = false;

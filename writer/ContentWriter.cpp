@@ -39,8 +39,8 @@ void WriteRotation(Out& out, double c, double s) {
 }  // namespace
 
 TContentWriter::TContentWriter(const TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links,
-                               TTextLayout& layout)
-    : doc_(doc), out_(out), links_(links), layout_(layout) {}
+                               TTextLayout& layout, const std::vector<bool>& wideFonts)
+    : doc_(doc), out_(out), links_(links), layout_(layout), wideFonts_(wideFonts) {}
 
 void TContentWriter::AddLink(TLink link) {
     // The table has exactly the room the numbering pass counted; a surplus
@@ -145,9 +145,29 @@ void TContentWriter::WriteText(const TPDFObj& obj, const TPDFTextRes& text) {
         AppendText(out_, " Tm\r");
         if (line.Underline && !turned)
             underlines_.push_back({x, baseline - 0.15 * size, run.RunWidth, 0.05 * size, line.Color});
-        AppendText(out_, "(");
-        AppendEscaped(out_, layout_.TextOf(text, run));
-        AppendText(out_, ")Tj\r");
+        const auto fontNumber = static_cast<std::size_t>(line.FontNumber);
+        const TPDFFontRes* font = line.FontNumber > kStandardFontCount && fontNumber < wideFonts_.size() &&
+                                          wideFonts_[fontNumber]
+                                      ? doc_.Fonts().Get(line.FontNumber - kStandardFontCount)
+                                      : nullptr;
+        if (font) {
+            // Glyph ids, two bytes each; the second unit of a pair adds none.
+            static const char* const hex = "0123456789ABCDEF";
+            const std::u16string wide = layout_.WideTextOf(text, run);
+            AppendText(out_, "<");
+            for (std::size_t i = 0; i < wide.size(); ++i) {
+                const TWideChar ch = WideCharAt(wide, i);
+                if (!ch.Starts) continue;
+                const uint16_t g = font->Reader.GlyphOf(ch.CodePoint);
+                const char digits[4] = {hex[g >> 12], hex[(g >> 8) & 15], hex[(g >> 4) & 15], hex[g & 15]};
+                out_.append(digits, 4);
+            }
+            AppendText(out_, ">Tj\r");
+        } else {
+            AppendText(out_, "(");
+            AppendEscaped(out_, layout_.TextOf(text, run));
+            AppendText(out_, ")Tj\r");
+        }
     }
     AppendText(out_, "ET\rQ\rQ\r");
 }

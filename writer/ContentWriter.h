@@ -18,8 +18,11 @@ namespace vellumark {
 class TContentWriter {
 public:
     // links has room for the page's annotations at 1..size-1 (entry 0 unused);
-    // texts are laid out into `layout`, the writer's own storage.
-    TContentWriter(const TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links, TTextLayout& layout);
+    // texts are laid out into `layout`, the writer's own storage. Text in the
+    // fonts marked in wideFonts (by font number) is shown as two-byte glyph
+    // ids, for a Type 0 font with Identity-H.
+    TContentWriter(const TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links, TTextLayout& layout,
+                   const std::vector<bool>& wideFonts);
 
     // Draws obj, whose resource is `res` (nullptr: nothing to draw).
     void WritePlacement(const TPDFObj& obj, const TPDFResource* res);
@@ -34,6 +37,7 @@ private:
     TFlateWriter& out_;
     std::vector<TLink>& links_;
     TTextLayout& layout_;
+    const std::vector<bool>& wideFonts_;
     int32_t linkCount_ = 0;
     std::vector<TUnderline> underlines_;
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 
 #include <zlib.h>
@@ -13,6 +14,7 @@
 #include "base/FormatReal.h"
 #include "base/TextCodec.h"
 #include "model/TextLayout.h"
+#include "truetype/Subset.h"
 #include "writer/ContentWriter.h"
 #include "writer/Link.h"
 #include "writer/PDFString.h"
@@ -33,8 +35,14 @@ struct TFontRecord {
     int32_t FontNumber = 0;
     int32_t ObjectNumber = 0;
     bool Embed = false;
+    // Written as a Type 0 font over a CIDFontType2 (glyph ids as codes),
+    // because wide text uses it.
+    bool Wide = false;
     const TPDFFontRes* Font = nullptr;  // the document's entry, for TrueType fonts
 };
+
+// The code point kept for a glyph that no character of the document uses.
+constexpr uint32_t kUnusedGlyph = 0xFFFFFFFF;
 
 // What the numbering pass decided for one page.
 struct TPagePlan {
@@ -56,6 +64,7 @@ public:
         for (const TPDFResource& res : doc.Resources()) resources_.push_back(&res);
         resourceObjects_.assign(resources_.size(), 0);
         fontIndex_.assign(static_cast<std::size_t>(kStandardFontCount + doc.Fonts().Count() + 1), -1);
+        MarkWideFonts(doc);
         pages_.reserve(static_cast<std::size_t>(doc.Pages().Count()));
         int32_t counter = 3;
         for (const TPDFPage& page : doc.Pages()) {
@@ -111,6 +120,17 @@ public:
         return i < 0 ? nullptr : &fonts_[static_cast<std::size_t>(i)];
     }
     const TFontRecord& Font(std::size_t index) const { return fonts_[index]; }
+    // Whether a font number is written as a Type 0 font.
+    bool WideFont(int32_t fontNumber) const {
+        return fontNumber >= 1 && static_cast<std::size_t>(fontNumber) < wideFonts_.size() &&
+               wideFonts_[static_cast<std::size_t>(fontNumber)];
+    }
+    const std::vector<bool>& WideFonts() const noexcept { return wideFonts_; }
+    // For a Type 0 font: the code point of each glyph the document shows in
+    // it (kUnusedGlyph for the others), by glyph id.
+    const std::vector<uint32_t>& GlyphChars(int32_t fontNumber) const {
+        return glyphChars_[static_cast<std::size_t>(fontNumber)];
+    }
     std::size_t FontNumbers() const noexcept { return fontIndex_.size(); }
     const TPagePlan& Page(std::size_t index) const { return pages_[index]; }
     // The information dictionary, the last object.
@@ -144,12 +164,67 @@ private:
         } else {
             rec.Font = doc.Fonts().Get(fontNumber - kStandardFontCount);
             rec.Embed = rec.Font && rec.Font->Embed;
-            counter += rec.Embed ? 3 : 2;
+            rec.Wide = rec.Font && WideFont(fontNumber);
+            if (rec.Wide)
+                counter += rec.Embed ? 5 : 4;  // Type 0, CID font, descriptor, ToUnicode, file
+            else
+                counter += rec.Embed ? 3 : 2;
             if (!usedCharsKnown_) MarkUsedCharacters(doc);
         }
         fontIndex_[static_cast<std::size_t>(fontNumber)] = static_cast<int32_t>(fonts_.size());
         plan.Fonts.push_back(fonts_.size());
         fonts_.push_back(rec);
+    }
+
+    // The fonts that wide text uses, and the glyphs each of them shows: every
+    // character of a placed text that has a line in such a font counts for
+    // that font (a joined run is drawn in its first line's font).
+    void MarkWideFonts(const TPDFDocument& doc) {
+        wideFonts_.assign(fontIndex_.size(), false);
+        glyphChars_.resize(fontIndex_.size());
+        std::vector<bool> seen(resources_.size(), false);
+        std::vector<const TPDFFontRes*> inText;
+        for (const TPDFPage& page : doc.Pages())
+            for (const TPDFObj& obj : page.Placements) {
+                if (obj.Kind != okText || obj.Resource < 1 ||
+                    static_cast<std::size_t>(obj.Resource) >= resources_.size() ||
+                    seen[static_cast<std::size_t>(obj.Resource)])
+                    continue;
+                seen[static_cast<std::size_t>(obj.Resource)] = true;
+                auto* text = dynamic_cast<const TPDFTextRes*>(Resource(obj.Resource));
+                if (!text) continue;
+                inText.clear();
+                std::vector<int32_t> numbers;
+                for (const TTextLine& line : text->Lines) {
+                    const int32_t f = line.FontNumber;
+                    if (!line.IsWide || f <= kStandardFontCount || static_cast<std::size_t>(f) >= fontIndex_.size())
+                        continue;
+                    const TPDFFontRes* font = doc.Fonts().Get(f - kStandardFontCount);
+                    if (!font) continue;
+                    wideFonts_[static_cast<std::size_t>(f)] = true;
+                    if (std::find(inText.begin(), inText.end(), font) != inText.end()) continue;
+                    inText.push_back(font);
+                    numbers.push_back(f);
+                }
+                for (std::size_t k = 0; k < inText.size(); ++k) {
+                    std::vector<uint32_t>& chars = glyphChars_[static_cast<std::size_t>(numbers[k])];
+                    if (chars.empty()) chars.assign(0x10000, kUnusedGlyph);
+                    auto mark = [&](uint32_t cp) {
+                        const uint16_t g = inText[k]->Reader.GlyphOf(cp);
+                        if (chars[g] == kUnusedGlyph) chars[g] = cp;
+                    };
+                    for (const TTextLine& line : text->Lines) {
+                        if (line.IsWide) {
+                            for (std::size_t i = 0; i < line.Wide.size(); ++i) {
+                                const TWideChar ch = WideCharAt(line.Wide, i);
+                                if (ch.Starts) mark(ch.CodePoint);
+                            }
+                        } else {
+                            for (const char c : line.Text) mark(FromAnsiChar(static_cast<unsigned char>(c)));
+                        }
+                    }
+                }
+            }
     }
 
     // Every character code of the written lines of all placed text, whatever
@@ -185,6 +260,8 @@ private:
     std::vector<TPagePlan> pages_;                // in page order
     std::vector<TFontRecord> fonts_;              // in order of first use
     std::vector<int32_t> fontIndex_;  // font number -> index in fonts_, -1 when none
+    std::vector<bool> wideFonts_;     // by font number
+    std::vector<std::vector<uint32_t>> glyphChars_;  // by font number, for Type 0 fonts
     int32_t infoObject_ = 3;
     std::vector<uint64_t> offsets_;
     std::array<bool, 256> usedChars_{};
@@ -345,7 +422,7 @@ private:
         AppendInt(out_, n + 1);
         AppendText(out_, " 0 R /Filter /FlateDecode >>\rstream\r\n");
         if (!flate_) flate_ = std::make_unique<TFlateWriter>(out_, doc_.CompressContents ? -1 : 0);
-        TContentWriter content(doc_, *flate_, links, layout_);
+        TContentWriter content(doc_, *flate_, links, layout_, plan_.WideFonts());
         for (const TPDFObj& obj : page.Placements) content.WritePlacement(obj, plan_.Resource(obj.Resource));
         content.WriteUnderlines();
         const uint64_t length = flate_->Finish();
@@ -463,6 +540,11 @@ private:
         }
         static const TvkFont kEmpty;
         const TvkFont& reader = rec.Font ? rec.Font->Reader : kEmpty;
+        const TEmbeddedFile file = EmbeddedFile(rec, reader);
+        if (rec.Wide) {
+            WriteType0Objects(rec, reader, file);
+            return;
+        }
         AppendText(out_, "<< /Type /Font\r/Subtype /TrueType\r/FirstChar ");
         AppendInt(out_, plan_.FirstChar());
         AppendText(out_, "\r/LastChar ");
@@ -476,19 +558,69 @@ private:
             AppendText(out_, " ");
         }
         AppendText(out_, "]\r/Encoding /WinAnsiEncoding\r/BaseFont /");
-        AppendName(out_, reader.PostScriptName());
+        AppendFontName(file, reader);
         AppendText(out_, "\r/FontDescriptor ");
         AppendInt(out_, n + 1);
         AppendText(out_, " 0 R\r>>\r");
         EndObject();
         ++counter_;
 
-        BeginObject(n + 1);
+        WriteFontDescriptor(rec, reader, file, n + 1, 32, n + 2);
+        if (rec.Embed) WriteFontFile(file, reader, n + 2);
+    }
+
+    // The font file an embedded font gets: the whole file, or its subset
+    // (with the subset's tag) when SubsetFonts is on and the font's licence
+    // bits allow it.
+    struct TEmbeddedFile {
+        std::vector<uint8_t> Subset;  // empty: the whole file
+        std::string Tag;              // "ABCDEF+" for a subset
+    };
+
+    TEmbeddedFile EmbeddedFile(const TFontRecord& rec, const TvkFont& reader) const {
+        TEmbeddedFile file;
+        if (!rec.Embed || !doc_.SubsetFonts || !reader.Loaded() || ForbidsSubsetting(reader)) return file;
+        std::vector<uint16_t> glyphs;
+        std::vector<TCmapEntry> cmap;
+        if (rec.Wide) {
+            const std::vector<uint32_t>& chars = plan_.GlyphChars(rec.FontNumber);
+            for (std::size_t g = 0; g < chars.size(); ++g) {
+                if (chars[g] == kUnusedGlyph) continue;
+                glyphs.push_back(static_cast<uint16_t>(g));
+                if (g != 0 && chars[g] <= 0xFFFF) cmap.emplace_back(static_cast<uint16_t>(chars[g]), static_cast<uint16_t>(g));
+            }
+        } else {
+            for (int c = 0; c < 256; ++c) {
+                if (!plan_.Used(c)) continue;
+                const uint16_t g = reader.GlyphOfByte(static_cast<uint8_t>(c));
+                glyphs.push_back(g);
+                const uint16_t code = reader.UnicodeMap() ? FromAnsiChar(static_cast<unsigned char>(c))
+                                                          : static_cast<uint16_t>(c);
+                if (g != 0) cmap.emplace_back(code, g);
+            }
+            std::sort(glyphs.begin(), glyphs.end());
+            glyphs.erase(std::unique(glyphs.begin(), glyphs.end()), glyphs.end());
+        }
+        file.Subset = SubsetTrueType(reader, glyphs, cmap);
+        if (!file.Subset.empty()) file.Tag = SubsetTag(reader.PostScriptName(), glyphs) + "+";
+        return file;
+    }
+
+    void AppendFontName(const TEmbeddedFile& file, const TvkFont& reader) {
+        AppendText(out_, file.Tag);
+        AppendName(out_, reader.PostScriptName());
+    }
+
+    void WriteFontDescriptor(const TFontRecord& rec, const TvkFont& reader, const TEmbeddedFile& file, int32_t n,
+                             int flags, int32_t fileObject) {
+        BeginObject(n);
         AppendText(out_, "<< /Type /FontDescriptor\r/Ascent ");
         AppendInt(out_, static_cast<int16_t>(reader.Ascent()));
         AppendText(out_, "\r/CapHeight 0\r/Descent ");
         AppendInt(out_, static_cast<int16_t>(reader.Descent()));
-        AppendText(out_, "\r/Flags 32\r/FontBBox [ ");
+        AppendText(out_, "\r/Flags ");
+        AppendInt(out_, flags);
+        AppendText(out_, "\r/FontBBox [ ");
         AppendInt(out_, static_cast<int16_t>(reader.BBoxXMin()));
         AppendText(out_, " ");
         AppendInt(out_, static_cast<int16_t>(reader.BBoxYMin()));
@@ -497,27 +629,30 @@ private:
         AppendText(out_, " ");
         AppendInt(out_, static_cast<int16_t>(reader.BBoxYMax()));
         AppendText(out_, " ]\r/FontName /");
-        AppendName(out_, reader.PostScriptName());
+        AppendFontName(file, reader);
         AppendText(out_, "\r/ItalicAngle ");
         const double angle = reader.ItalicAngle();
         AppendInt(out_, static_cast<long long>(std::trunc(angle >= 0 ? angle + 0.5 : angle - 0.5)));
         AppendText(out_, "\r/StemV 0\r");
         if (rec.Embed) {
             AppendText(out_, "/FontFile2 ");
-            AppendInt(out_, n + 2);
+            AppendInt(out_, fileObject);
             AppendText(out_, " 0 R\r");
         }
         AppendText(out_, ">>\r");
         EndObject();
         ++counter_;
-        if (!rec.Embed) return;
+    }
 
-        const std::string compressed = CompressFontFile(reader);
-        BeginObject(n + 2);
+    void WriteFontFile(const TEmbeddedFile& file, const TvkFont& reader, int32_t n) {
+        const std::span<const uint8_t> bytes = file.Subset.empty() ? reader.Data().Bytes()
+                                                                   : std::span<const uint8_t>(file.Subset);
+        const std::string compressed = Compress(bytes);
+        BeginObject(n);
         AppendText(out_, "<< /Filter /FlateDecode\r/Length ");
         AppendInt(out_, static_cast<long long>(compressed.size()));
         AppendText(out_, " /Length1 ");
-        AppendInt(out_, static_cast<long long>(reader.DataSize()));
+        AppendInt(out_, static_cast<long long>(bytes.size()));
         AppendText(out_, " >>\rstream\r\n");
         out_.append(compressed.data(), compressed.size());
         AppendText(out_, "endstream\r");
@@ -525,9 +660,98 @@ private:
         ++counter_;
     }
 
-    // The whole font file as one zlib stream at the default level.
-    static std::string CompressFontFile(const TvkFont& reader) {
-        const auto bytes = reader.Data().Bytes();
+    // A Type 0 font (Identity-H) over a CIDFontType2 whose CIDs are the
+    // font's glyph ids, with the widths of the glyphs used and a ToUnicode
+    // map back to the characters.
+    void WriteType0Objects(const TFontRecord& rec, const TvkFont& reader, const TEmbeddedFile& file) {
+        const int32_t n = counter_;
+        AppendText(out_, "<< /Type /Font\r/Subtype /Type0\r/BaseFont /");
+        AppendFontName(file, reader);
+        AppendText(out_, "\r/Encoding /Identity-H\r/DescendantFonts [ ");
+        AppendInt(out_, n + 1);
+        AppendText(out_, " 0 R ]\r/ToUnicode ");
+        AppendInt(out_, n + 3);
+        AppendText(out_, " 0 R\r>>\r");
+        EndObject();
+        ++counter_;
+
+        const std::vector<uint32_t>& chars = plan_.GlyphChars(rec.FontNumber);
+        BeginObject(n + 1);
+        AppendText(out_, "<< /Type /Font\r/Subtype /CIDFontType2\r/BaseFont /");
+        AppendFontName(file, reader);
+        AppendText(out_, "\r/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\r/FontDescriptor ");
+        AppendInt(out_, n + 2);
+        AppendText(out_, " 0 R\r/W [");
+        // Runs of consecutive glyphs: first [ w1 w2 ... ].
+        for (std::size_t g = 0; g < chars.size();) {
+            if (chars[g] == kUnusedGlyph) {
+                ++g;
+                continue;
+            }
+            AppendText(out_, " ");
+            AppendInt(out_, static_cast<long long>(g));
+            AppendText(out_, " [");
+            for (; g < chars.size() && chars[g] != kUnusedGlyph; ++g) {
+                AppendText(out_, " ");
+                AppendInt(out_, reader.GlyphWidth(static_cast<uint16_t>(g)));
+            }
+            AppendText(out_, " ]");
+        }
+        AppendText(out_, " ]\r/CIDToGIDMap /Identity\r>>\r");
+        EndObject();
+        ++counter_;
+
+        WriteFontDescriptor(rec, reader, file, n + 2, 4, n + 4);
+
+        std::string cmap =
+            "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+            "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+            "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+            "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+        std::vector<std::size_t> mapped;
+        for (std::size_t g = 1; g < chars.size(); ++g)
+            if (chars[g] != kUnusedGlyph) mapped.push_back(g);
+        for (std::size_t i = 0; i < mapped.size(); i += 100) {
+            const std::size_t end = std::min(mapped.size(), i + 100);
+            cmap += std::to_string(end - i);
+            cmap += " beginbfchar\n";
+            for (std::size_t k = i; k < end; ++k) {
+                cmap += '<';
+                cmap += Hex4(static_cast<uint16_t>(mapped[k]));
+                cmap += "> <";
+                const uint32_t cp = chars[mapped[k]];
+                if (cp > 0xFFFF) {
+                    cmap += Hex4(static_cast<uint16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+                    cmap += Hex4(static_cast<uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+                } else {
+                    cmap += Hex4(static_cast<uint16_t>(cp));
+                }
+                cmap += ">\n";
+            }
+            cmap += "endbfchar\n";
+        }
+        cmap += "endcmap\nCMapName currentdict /CIDInit /ProcSet findresource defineresource pop\nend\nend\n";
+        const std::string compressed =
+            Compress(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(cmap.data()), cmap.size()));
+        BeginObject(n + 3);
+        AppendText(out_, "<< /Filter /FlateDecode\r/Length ");
+        AppendInt(out_, static_cast<long long>(compressed.size()));
+        AppendText(out_, " >>\rstream\r\n");
+        out_.append(compressed.data(), compressed.size());
+        AppendText(out_, "endstream\r");
+        EndObject();
+        ++counter_;
+
+        if (rec.Embed) WriteFontFile(file, reader, n + 4);
+    }
+
+    static std::string Hex4(uint16_t v) {
+        static const char* const hex = "0123456789ABCDEF";
+        return {hex[v >> 12], hex[(v >> 8) & 15], hex[(v >> 4) & 15], hex[v & 15]};
+    }
+
+    // Bytes as one zlib stream at the default level.
+    static std::string Compress(std::span<const uint8_t> bytes) {
         std::string out;
         TFlateWriter flate(out, Z_DEFAULT_COMPRESSION);
         flate.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -556,8 +780,19 @@ private:
 
     void WriteInfoString(const char* key, const std::u16string& value) {
         if (value.empty()) return;
+        const std::string narrow = ToAnsi(value);
+        if (doc_.UnicodeText && FromAnsi(narrow) != value) {
+            // Characters outside Windows-1252: a UTF-16BE text string with
+            // its byte-order mark, in hexadecimal. The key ends in "(".
+            const std::string_view name(key);
+            AppendText(out_, name.substr(0, name.size() - 1));
+            AppendText(out_, "<FEFF");
+            for (const char16_t c : value) AppendText(out_, Hex4(c));
+            AppendText(out_, ">\r");
+            return;
+        }
         AppendText(out_, key);
-        AppendEscaped(out_, ToAnsi(value));
+        AppendEscaped(out_, narrow);
         AppendText(out_, ")\r");
     }
 

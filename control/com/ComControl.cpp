@@ -174,7 +174,7 @@ struct TSlotThunk<Slot, std::index_sequence<I...>, true> {
     }
 };
 
-// Slots 0 to 6: IUnknown and IDispatch of the IPDFDoc face.
+// Slots 0 to 6: IUnknown and IDispatch of the IPDFDoc (and IPDFDoc2) face.
 HRESULT STDMETHODCALLTYPE FaceQueryInterface(TDispFace* self, REFIID iid, void** object) {
     return self->owner->QueryInterface(iid, object);
 }
@@ -214,7 +214,9 @@ const TSlotFunction* FunctionTable() {
 }
 
 bool IsFaceInterface(REFIID iid) {
-    return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, kIID_IPDFDoc);
+    // IPDFDoc2's function table begins with IPDFDoc's: one face answers both.
+    return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, kIID_IPDFDoc) ||
+           IsEqualIID(iid, kIID_IPDFDoc2);
 }
 
 }  // namespace
@@ -349,7 +351,7 @@ HRESULT TComControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    return TypeInfoOf(kIID_IPDFDoc, info);
+    return TypeInfoOf(kIID_IPDFDoc2, info);
 }
 
 // The member's dispatch id, then the position of each named parameter.

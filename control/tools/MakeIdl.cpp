@@ -5,9 +5,10 @@
 //   MakeIdl --check <file.idl>   exits with 1 when the file differs
 //
 // The IDL describes the same library as the type libraries MakeTypeLib writes:
-// the four enumerations, the dual interface IPDFDoc with every member in
-// function table order, the empty event dispinterface IPDFDocEvents and the
-// coclass PDFDoc. widl compiles it into the C++ header of the Windows build.
+// the four enumerations, the dual interface IPDFDoc with its members in
+// function table order, the dual interface IPDFDoc2 that extends it with the
+// members after IPDFDoc's last slot, the empty event dispinterface
+// IPDFDocEvents and the coclass PDFDoc, whose default interface is IPDFDoc2. widl compiles it into the C++ header of the Windows build.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -26,6 +27,7 @@ namespace {
 // The identifiers of control/com/Guids.h, as IDL writes them.
 constexpr const char* kLibId = "E29C4F99-D821-46DD-AFAD-277E33F52812";
 constexpr const char* kIIDPDFDoc = "D2E997D2-4E0C-432C-9F7B-6C62201D75CA";
+constexpr const char* kIIDPDFDoc2 = "01C86105-3461-444B-936C-8F27C3370EF5";
 constexpr const char* kIIDPDFDocEvents = "D5B6374A-7816-4EE4-9569-3370DC965C5A";
 constexpr const char* kCLSIDPDFDoc = "628DB55E-78CB-46D6-99C9-F65EC47FE138";
 
@@ -137,8 +139,26 @@ std::string Idl() {
            "    interface IPDFDoc : IDispatch\n"
            "    {\n"
            "        // In function table order: the first member is at slot "
-        << MemberTable().front().slot << ", the last at slot " << MemberTable().back().slot << ".\n";
-    for (const TMemberInfo& m : MemberTable()) WriteMember(out, m);
+        << MemberTable().front().slot << ", the last at slot " << kLastIPDFDocSlot << ".\n";
+    for (const TMemberInfo& m : MemberTable())
+        if (m.slot <= kLastIPDFDocSlot) WriteMember(out, m);
+    out << "    };\n"
+           "\n"
+           "    [\n"
+           "        object,\n"
+           "        uuid("
+        << kIIDPDFDoc2
+        << "),\n"
+           "        dual,\n"
+           "        oleautomation,\n"
+           "        helpstring(\"Dispatch interface for PDFDoc Control, version 2\")\n"
+           "    ]\n"
+           "    interface IPDFDoc2 : IPDFDoc\n"
+           "    {\n"
+           "        // IPDFDoc's function table, then these: the first at slot "
+        << kLastIPDFDocSlot + 1 << ", the last at slot " << MemberTable().back().slot << ".\n";
+    for (const TMemberInfo& m : MemberTable())
+        if (m.slot > kLastIPDFDocSlot) WriteMember(out, m);
     out << "    };\n"
            "\n"
            "    [\n"
@@ -162,7 +182,8 @@ std::string Idl() {
            "    ]\n"
            "    coclass PDFDoc\n"
            "    {\n"
-           "        [default] interface IPDFDoc;\n"
+           "        [default] interface IPDFDoc2;\n"
+           "        interface IPDFDoc;\n"
            "        [default, source] dispinterface IPDFDocEvents;\n"
            "    };\n"
            "};\n";

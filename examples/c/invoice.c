@@ -1,7 +1,7 @@
 /* An invoice through the C interface: a letterhead, the customer's address,
  * a table of items drawn as a graphic, amounts aligned right and a total, in
- * DejaVu Sans (embedded; TrueType fonts have the widths that the alignment
- * needs).
+ * DejaVu Sans (embedded as subsets; TrueType fonts have the widths that the
+ * alignment needs).
  *
  *     cc invoice.c $(pkg-config --cflags --libs vellumark) -o invoice
  *     ./invoice [OUT.pdf]
@@ -73,6 +73,9 @@ int main(int argc, char** argv) {
     }
     CHECK(vm_set_EmbedFont(doc, text_font, 1));
     CHECK(vm_set_EmbedFont(doc, bold_font, 1));
+    /* Only the glyphs the invoice uses: a few dozen kilobytes, not the whole
+     * font files. */
+    CHECK(vm_set_SubsetFonts(doc, 1));
 
     /* The letterhead and the address. */
     CHECK(vm_CreateText(doc, &res));

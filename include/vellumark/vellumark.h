@@ -365,6 +365,14 @@ VM_API vm_status vm_set_CompressContents(vm_doc* doc, int value);
 VM_API vm_status vm_get_Fill(vm_doc* doc, int* value);
 /* Fill shapes in current graphic. */
 VM_API vm_status vm_set_Fill(vm_doc* doc, int value);
+/* Keep Unicode characters of text written in TrueType fonts. */
+VM_API vm_status vm_get_UnicodeText(vm_doc* doc, int* value);
+/* Keep Unicode characters of text written in TrueType fonts. */
+VM_API vm_status vm_set_UnicodeText(vm_doc* doc, int value);
+/* Embed only the glyphs of fonts that the document uses. */
+VM_API vm_status vm_get_SubsetFonts(vm_doc* doc, int* value);
+/* Embed only the glyphs of fonts that the document uses. */
+VM_API vm_status vm_set_SubsetFonts(vm_doc* doc, int value);
 
 #ifdef __cplusplus
 }

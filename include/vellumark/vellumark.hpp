@@ -523,6 +523,18 @@ public:
     // Fill shapes in current graphic.
     void SetFill(bool value);
 
+    // Keep Unicode characters of text written in TrueType fonts.
+    bool GetUnicodeText() const;
+
+    // Keep Unicode characters of text written in TrueType fonts.
+    void SetUnicodeText(bool value);
+
+    // Embed only the glyphs of fonts that the document uses.
+    bool GetSubsetFonts() const;
+
+    // Embed only the glyphs of fonts that the document uses.
+    void SetSubsetFonts(bool value);
+
 private:
     struct Impl;
     Impl& State() const;

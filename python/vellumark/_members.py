@@ -203,6 +203,10 @@ _PROTOTYPES = {
     "vm_set_CompressContents": [_c_void_p, _c_int],
     "vm_get_Fill": [_c_void_p, _POINTER(_c_int)],
     "vm_set_Fill": [_c_void_p, _c_int],
+    "vm_get_UnicodeText": [_c_void_p, _POINTER(_c_int)],
+    "vm_set_UnicodeText": [_c_void_p, _c_int],
+    "vm_get_SubsetFonts": [_c_void_p, _POINTER(_c_int)],
+    "vm_set_SubsetFonts": [_c_void_p, _c_int],
 }
 for _name, _args in _PROTOTYPES.items():
     _function = getattr(_lib, _name)
@@ -1129,5 +1133,35 @@ class Members:
     @fill.setter
     def fill(self, value):
         status = _lib.vm_set_Fill(self._doc, 1 if value else 0)
+        if status:
+            self._raise(status)
+
+    @property
+    def unicode_text(self):
+        """Keep Unicode characters of text written in TrueType fonts."""
+        r = _c_int()
+        status = _lib.vm_get_UnicodeText(self._doc, _byref(r))
+        if status:
+            self._raise(status)
+        return bool(r.value)
+
+    @unicode_text.setter
+    def unicode_text(self, value):
+        status = _lib.vm_set_UnicodeText(self._doc, 1 if value else 0)
+        if status:
+            self._raise(status)
+
+    @property
+    def subset_fonts(self):
+        """Embed only the glyphs of fonts that the document uses."""
+        r = _c_int()
+        status = _lib.vm_get_SubsetFonts(self._doc, _byref(r))
+        if status:
+            self._raise(status)
+        return bool(r.value)
+
+    @subset_fonts.setter
+    def subset_fonts(self, value):
+        status = _lib.vm_set_SubsetFonts(self._doc, 1 if value else 0)
         if status:
             self._raise(status)

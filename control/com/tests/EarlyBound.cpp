@@ -39,17 +39,26 @@ void TestTypeLibrary(const wchar_t* dll) {
     TComPtr<ITypeLib> lib;
     Expect(SUCCEEDED(LoadTypeLibEx(dll, REGKIND_NONE, lib.Put())), "the module's type library loads");
     if (!lib) return;
-    TComPtr<ITypeInfo> dispatchSide, info;
-    HREFTYPE ref = 0;
-    if (FAILED(lib->GetTypeInfoOfGuid(kIID_IPDFDoc, dispatchSide.Put())) ||
-        FAILED(dispatchSide->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref)) ||
-        FAILED(dispatchSide->GetRefTypeInfo(ref, info.Put()))) {
-        Expect(false, "IPDFDoc's function table side in the type library");
-        return;
+    // IPDFDoc holds the members up to its last slot, IPDFDoc2 the others.
+    TComPtr<ITypeInfo> sides[2];
+    const GUID* const iids[2] = {&kIID_IPDFDoc, &kIID_IPDFDoc2};
+    for (int i = 0; i < 2; ++i) {
+        TComPtr<ITypeInfo> dispatchSide;
+        HREFTYPE ref = 0;
+        if (FAILED(lib->GetTypeInfoOfGuid(*iids[i], dispatchSide.Put())) ||
+            FAILED(dispatchSide->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref)) ||
+            FAILED(dispatchSide->GetRefTypeInfo(ref, sides[i].Put()))) {
+            Expect(false, i == 0 ? "IPDFDoc's function table side in the type library"
+                                 : "IPDFDoc2's function table side in the type library");
+            return;
+        }
     }
     int mismatches = 0;
-    UINT index = 0;
+    UINT indexes[2] = {0, 0};
     for (const TMemberInfo& m : MemberTable()) {
+        const int side = m.slot <= kLastIPDFDocSlot ? 0 : 1;
+        ITypeInfo* info = sides[side].Get();
+        UINT& index = indexes[side];
         FUNCDESC* f = nullptr;
         if (FAILED(info->GetFuncDesc(index++, &f))) {
             ++mismatches;
@@ -65,6 +74,10 @@ void TestTypeLibrary(const wchar_t* dll) {
         info->ReleaseFuncDesc(f);
     }
     Expect(mismatches == 0, "every slot, dispatch id and parameter count agrees with the member table");
+    TYPEATTR* attr = nullptr;
+    Expect(SUCCEEDED(sides[0]->GetTypeAttr(&attr)) && attr->cFuncs == kLastIPDFDocSlot - 6,
+           "IPDFDoc keeps its 126 members");
+    if (attr) sides[0]->ReleaseTypeAttr(attr);
 }
 
 void TestCalls(IUnknown* doc, const std::wstring& folder) {
@@ -78,6 +91,14 @@ void TestCalls(IUnknown* doc, const std::wstring& folder) {
     VARIANT_BOOL b = 0;
     Slot<PBool>(doc, 132)(doc, 1);
     Expect(Slot<PBoolOut>(doc, 131)(doc, &b) == S_OK && b == VARIANT_TRUE, "Fill put with 1 reads back as -1");
+    // IPDFDoc2's slots follow IPDFDoc's in the same function table.
+    TComPtr<IUnknown> doc2;
+    Expect(SUCCEEDED(doc->QueryInterface(kIID_IPDFDoc2, reinterpret_cast<void**>(doc2.Put()))) && doc2.Get() == doc,
+           "QueryInterface for IPDFDoc2 gives the same function table");
+    Expect(Slot<PBoolOut>(doc, 133)(doc, &b) == S_OK && b == VARIANT_FALSE, "slot 133 UnicodeText is off by default");
+    Slot<PBool>(doc, 136)(doc, 1);
+    Expect(Slot<PBoolOut>(doc, 135)(doc, &b) == S_OK && b == VARIANT_TRUE, "slots 136 and 135 SubsetFonts put and get");
+    Slot<PBool>(doc, 136)(doc, 0);
     Slot<PLong>(doc, 52)(doc, 257);
     Expect(Slot<PLongOut>(doc, 51)(doc, &n) == S_OK && n == 1, "DefaultPageSize put 257 stores psA4_P");
     Slot<PLong>(doc, 54)(doc, 256);

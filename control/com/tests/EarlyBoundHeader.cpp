@@ -27,6 +27,8 @@ constexpr bool SameGuid(const GUID& a, const GUID& b) {
 // What the compiler can tell from the header alone.
 static_assert(std::is_base_of_v<IDispatch, IPDFDoc>, "IPDFDoc is a dual interface on IDispatch");
 static_assert(std::is_abstract_v<IPDFDoc>);
+static_assert(std::is_base_of_v<IPDFDoc, IPDFDoc2>, "IPDFDoc2 extends IPDFDoc's function table");
+static_assert(SameGuid(__uuidof(IPDFDoc2), kIID_IPDFDoc2), "the header's IPDFDoc2 is the control's");
 static_assert(SameGuid(__uuidof(IPDFDoc), kIID_IPDFDoc), "the header's IPDFDoc is the control's");
 static_assert(SameGuid(__uuidof(IPDFDocEvents), kIID_IPDFDocEvents), "the header's events are the control's");
 static_assert(SameGuid(__uuidof(PDFDoc), kCLSID_PDFDoc), "the header's class is the control's");
@@ -160,6 +162,22 @@ void TestGeneratedHeader(IUnknown* doc) {
     Expect(doc->QueryInterface(IID_IPDFDoc, reinterpret_cast<void**>(pdf.Put())) == S_OK && pdf,
            "header: QueryInterface for IPDFDoc");
     if (pdf) TestMembers(pdf.Get());
+
+    // IPDFDoc2's own members, off by default, through the same object.
+    TComPtr<IPDFDoc2> pdf2;
+    Expect(doc->QueryInterface(IID_IPDFDoc2, reinterpret_cast<void**>(pdf2.Put())) == S_OK && pdf2,
+           "header: QueryInterface for IPDFDoc2");
+    if (!pdf2) return;
+    VARIANT_BOOL unicode = VARIANT_TRUE, subset = VARIANT_TRUE;
+    Expect(pdf2->get_UnicodeText(&unicode) == S_OK && unicode == VARIANT_FALSE &&
+               pdf2->get_SubsetFonts(&subset) == S_OK && subset == VARIANT_FALSE,
+           "header: UnicodeText and SubsetFonts are off on a new control");
+    Expect(pdf2->put_UnicodeText(VARIANT_TRUE) == S_OK && pdf2->get_UnicodeText(&unicode) == S_OK &&
+               unicode == VARIANT_TRUE && pdf2->put_SubsetFonts(VARIANT_TRUE) == S_OK &&
+               pdf2->get_SubsetFonts(&subset) == S_OK && subset == VARIANT_TRUE,
+           "header: put_UnicodeText and put_SubsetFonts read back");
+    TBStr title;
+    Expect(pdf2->get_Title(title.Put()) == S_OK, "header: IPDFDoc's members through IPDFDoc2");
 }
 
 }  // namespace vellumark::com::early

@@ -41,7 +41,7 @@ constexpr const wchar_t* kBagNames[] = {
     L"Enabled", L"Visible", L"Title", L"Subject", L"Author", L"Keywords", L"TextLineSpacing", L"TextAlign",
     L"TextMaxWidth", L"TextSkewX", L"TextSkewY", L"TextUnderline", L"LinkStandardFormat", L"LinkColor",
     L"LinkFont", L"LinkUnderline", L"LinkSize", L"LinkBorder", L"MergeAlpha", L"MergeAlphaColor", L"AppendText",
-    L"CompressContents", L"Fill"};
+    L"CompressContents", L"Fill", L"UnicodeText", L"SubsetFonts"};
 
 // A property bag in memory: values by name, in the order they were written.
 // Write fails with E_ACCESSDENIED once `writesAllowed` writes were made.
@@ -236,7 +236,7 @@ void TestBagRoundTrip() {
     Expect(save && save->Save(&bag, TRUE, TRUE) == S_OK, "IPersistPropertyBag::Save");
     const std::vector<std::wstring> names = bag.Names();
     Expect(names == std::vector<std::wstring>(std::begin(kBagNames), std::end(kBagNames)),
-           "the bag holds the 41 plain read-write properties in slot order");
+           "the bag holds the 43 plain read-write properties in slot order");
     const VARIANT* title0 = bag.Find(L"Title");
     const VARIANT* spacing0 = bag.Find(L"TextLineSpacing");
     const VARIANT* merge0 = bag.Find(L"MergeAlpha");

@@ -4,8 +4,10 @@
 //   MakeTypeLib <out.tlb> win32|win64   writes the library for that bitness
 //   MakeTypeLib --dump <file>           prints a .tlb, or a module's TYPELIB 1
 //
-// The library holds, in this order: the dual interface IPDFDoc, the empty
-// dispinterface IPDFDocEvents, the coclass PDFDoc and the four enumerations.
+// The library holds, in this order: the dual interface IPDFDoc, the dual
+// interface IPDFDoc2 that extends it with the members after its last slot,
+// the empty dispinterface IPDFDocEvents, the coclass PDFDoc (IPDFDoc2 its
+// default interface) and the four enumerations.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -88,10 +90,12 @@ INVOKEKIND InvokeKindOf(TInvokeKind kind) {
     }
 }
 
-void AddMembers(ICreateTypeInfo* info, const TRefs& refs, SYSKIND sys) {
+// The members in slots first..last, in slot order.
+void AddMembers(ICreateTypeInfo* info, const TRefs& refs, SYSKIND sys, int first, int last) {
     const short pointer = sys == SYS_WIN64 ? 8 : 4;
     UINT index = 0;
     for (const TMemberInfo& m : MemberTable()) {
+        if (m.slot < first || m.slot > last) continue;
         const bool hasResult = m.result != TParamType::None;
         std::vector<TYPEDESC> resultDesc(1);
         std::vector<ELEMDESC> params(m.paramCount + (hasResult ? 1 : 0));
@@ -179,6 +183,7 @@ void Make(const wchar_t* file, SYSKIND sys) {
     // Created in library order; filled afterwards, as the interface refers
     // to the enumerations that follow it.
     TComPtr<ICreateTypeInfo> iface = NewType(lib.Get(), L"IPDFDoc", TKIND_INTERFACE);
+    TComPtr<ICreateTypeInfo> iface2 = NewType(lib.Get(), L"IPDFDoc2", TKIND_INTERFACE);
     TComPtr<ICreateTypeInfo> events = NewType(lib.Get(), L"IPDFDocEvents", TKIND_DISPATCH);
     TComPtr<ICreateTypeInfo> coclass = NewType(lib.Get(), L"PDFDoc", TKIND_COCLASS);
     std::vector<TComPtr<ICreateTypeInfo>> enums;
@@ -213,16 +218,25 @@ void Make(const wchar_t* file, SYSKIND sys) {
     TRefs refs;
     refs.oleColor = RefTo(iface.Get(), oleColor.Get());
     for (size_t i = 0; i < enums.size(); ++i) refs.enums[i] = RefTo(iface.Get(), enums[i].Get());
-    AddMembers(iface.Get(), refs, sys);
+    AddMembers(iface.Get(), refs, sys, MemberTable().front().slot, kLastIPDFDocSlot);
+
+    SetDoc(iface2.Get(), kIID_IPDFDoc2, L"Dispatch interface for PDFDoc Control, version 2",
+           TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
+    Check(iface2->AddImplType(0, RefTo(iface2.Get(), iface.Get())), "AddImplType IPDFDoc");
+    TRefs refs2;
+    refs2.oleColor = RefTo(iface2.Get(), oleColor.Get());
+    for (size_t i = 0; i < enums.size(); ++i) refs2.enums[i] = RefTo(iface2.Get(), enums[i].Get());
+    AddMembers(iface2.Get(), refs2, sys, kLastIPDFDocSlot + 1, MemberTable().back().slot);
 
     SetDoc(events.Get(), kIID_IPDFDocEvents, L"Events interface for PDFDoc Control", 0);
     Check(events->AddImplType(0, RefTo(events.Get(), dispatch.Get())), "AddImplType events");
 
     SetDoc(coclass.Get(), kCLSID_PDFDoc, L"PDFDoc Control", TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL);
-    Check(coclass->AddImplType(0, RefTo(coclass.Get(), iface.Get())), "AddImplType IPDFDoc");
+    Check(coclass->AddImplType(0, RefTo(coclass.Get(), iface2.Get())), "AddImplType IPDFDoc2");
     Check(coclass->SetImplTypeFlags(0, IMPLTYPEFLAG_FDEFAULT), "SetImplTypeFlags");
-    Check(coclass->AddImplType(1, RefTo(coclass.Get(), events.Get())), "AddImplType IPDFDocEvents");
-    Check(coclass->SetImplTypeFlags(1, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE), "SetImplTypeFlags");
+    Check(coclass->AddImplType(1, RefTo(coclass.Get(), iface.Get())), "AddImplType IPDFDoc");
+    Check(coclass->AddImplType(2, RefTo(coclass.Get(), events.Get())), "AddImplType IPDFDocEvents");
+    Check(coclass->SetImplTypeFlags(2, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE), "SetImplTypeFlags");
 
     Check(lib->SaveAllChanges(), "SaveAllChanges");
 }
