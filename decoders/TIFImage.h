@@ -26,11 +26,16 @@ public:
 
     void LoadFromStream(std::span<const uint8_t> data);
 
-    uint32_t Width() const noexcept { return width_; }
-    uint32_t Height() const noexcept { return height_; }
+    // The size and resolution of the picture as shown: with an Orientation
+    // of 5 to 8 the stored rows are its columns.
+    uint32_t Width() const noexcept { return Turned() ? height_ : width_; }
+    uint32_t Height() const noexcept { return Turned() ? width_ : height_; }
     // Dots per inch, 0 when unknown.
-    uint32_t XResolution() const noexcept { return xResolution_; }
-    uint32_t YResolution() const noexcept { return yResolution_; }
+    uint32_t XResolution() const noexcept { return Turned() ? yResolution_ : xResolution_; }
+    uint32_t YResolution() const noexcept { return Turned() ? xResolution_ : yResolution_; }
+    // The Orientation tag: 1 (rows from the top, columns from the left, also
+    // when absent or not 1 to 8) to 8. AssignTo turns the pixels upright.
+    uint16_t Orientation() const noexcept { return orientation_; }
     // The Compression tag (1 when absent).
     uint16_t Compression() const noexcept { return compression_; }
     // The PhotometricInterpretation tag (0 when absent).
@@ -67,6 +72,7 @@ private:
     void Reset() noexcept;
     void ReadDirectory(std::span<const uint8_t> data, uint64_t at);
     void ReadStrips(std::span<const uint8_t> data);
+    void PrepareOldJpeg(std::span<const uint8_t> data);
     // Segment `index` (strips or tiles, planes one after the other)
     // decompressed into `out`, seg.rows * seg.rowBytes bytes.
     void DecodeSegment(std::size_t index, const TSegment& seg, std::span<uint8_t> out, TWork& work) const;
@@ -78,17 +84,35 @@ private:
     void DecodeBilevel(TBMPImage& bitmap) const;
     void DecodeGray(TBMPImage& bitmap) const;
     void DecodePalette(TBMPImage& bitmap) const;
-    void DecodeColour(TBMPImage& bitmap, bool cmyk) const;
+    void DecodeColour(TBMPImage& bitmap) const;
+    void DecodeOldJpeg(TBMPImage& bitmap) const;
+    bool Turned() const noexcept { return orientation_ >= 5; }
 
     std::vector<uint8_t> strips_;
     std::vector<std::size_t> stripStarts_;  // where each strip begins in strips_, and the end
-    std::vector<uint32_t> stripOffsets_;
-    std::vector<uint32_t> stripByteCounts_;
+    std::vector<uint64_t> stripOffsets_;
+    std::vector<uint64_t> stripByteCounts_;
     std::vector<uint16_t> bits_{1};
     std::vector<uint16_t> colorMap_;
-    std::vector<uint32_t> tileOffsets_;
-    std::vector<uint32_t> tileByteCounts_;
+    std::vector<uint64_t> tileOffsets_;
+    std::vector<uint64_t> tileByteCounts_;
     std::vector<uint8_t> jpegTables_;
+    // Old-style JPEG (compression 6): the interchange-format stream, or the
+    // offsets of the tables of each component.
+    uint64_t jpegInterchange_ = 0;
+    uint64_t jpegInterchangeLength_ = 0;
+    std::vector<uint64_t> jpegQTables_;
+    std::vector<uint64_t> jpegDcTables_;
+    std::vector<uint64_t> jpegAcTables_;
+    // What goes before the strips to make one JPEG stream of the page:
+    // the interchange-format header, or one made from the tables; empty
+    // when the strips hold the whole stream.
+    std::vector<uint8_t> oldJpegHeader_;
+    bool oldJpegReady_ = false;  // the stream can be made
+    uint16_t jpegProc_ = 1;
+    uint16_t jpegRestartInterval_ = 0;
+    uint16_t subsamplingH_ = 2;  // YCbCrSubsampling
+    uint16_t subsamplingV_ = 2;
     uint32_t rowsPerStrip_ = UINT32_MAX;
     uint32_t tileWidth_ = 0;
     uint32_t tileLength_ = 0;
@@ -99,6 +123,7 @@ private:
     double xResolutionValue_ = 0;
     double yResolutionValue_ = 0;
     bool bigEndian_ = false;
+    bool bigTiff_ = false;
     bool haveWidth_ = false;
     bool haveHeight_ = false;
     bool haveBits_ = false;
@@ -126,6 +151,10 @@ private:
     uint16_t compression_ = 1;
     uint16_t photometric_ = 0;
     uint16_t fillOrder_ = 1;
+    uint16_t orientation_ = 1;
+    uint16_t extraSample_ = 0;   // the ExtraSamples value of the first extra sample
+    uint16_t sampleFormat_ = 1;  // 1 unsigned integers, 3 floating point
+    bool haveSamplesPerPixel_ = false;
 };
 
 }  // namespace vellumark

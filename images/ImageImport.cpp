@@ -108,7 +108,7 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
     ApplyDefaultResolution(*image);
     const bool reuse = tiff.Compression() == 4 &&
                        (settings.Compression.BW == cfGroup4 || settings.UseSourceCompression) &&
-                       !tiff.Tiled() && tiff.StripCount() == 1 && tiff.FillOrder() == 1;
+                       !tiff.Tiled() && tiff.StripCount() == 1 && tiff.FillOrder() == 1 && tiff.Orientation() == 1;
     if (reuse) {
         const auto& strip = tiff.StripBytes();
         image->ImageStream.assign(reinterpret_cast<const char*>(strip.data()), strip.size());

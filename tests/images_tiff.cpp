@@ -411,7 +411,7 @@ TEST(ImagesTiff, RefusedCombinations) {
     EXPECT_EQ(Error(Tiff({With(With(gray, Short(258, {8, 8, 8})), Short(277, {3}))})),
               "TIFF file error in grayscale image data");
     EXPECT_EQ(Error(Tiff({With(gray, Short(258, {3}))})), "TIFF file has unknown or unsupported format");
-    EXPECT_EQ(Error(Tiff({With(gray, Short(258, {12}))})), "TIFF file has unknown or unsupported format");
+    EXPECT_EQ(Error(Tiff({With(gray, Short(258, {10}))})), "TIFF file has unknown or unsupported format");
     // RGB: too few samples, mixed depths, 16 bits as JPEG.
     TPage rgb = With(With(With(gray, Short(262, {2})), Short(258, {8, 8, 8})), Short(277, {3}));
     rgb.pixels.resize(12);
@@ -436,7 +436,11 @@ TEST(ImagesTiff, RefusedCombinations) {
     EXPECT_EQ(Error(Tiff({With(With(cmyk, Short(258, {8, 8, 8})), Short(277, {3}))})),
               "TIFF file Separated image format not supported");
     EXPECT_EQ(Error(Tiff({With(gray, Short(262, {6}))})), "TIFF file YCbCr format not supported");
-    EXPECT_EQ(Error(Tiff({With(With(gray, Short(262, {6})), Short(259, {6}))})), "TIFF file YCbCr format not supported");
+    // Old-style JPEG YCbCr (three samples when the count is absent) without
+    // its tables or stream.
+    EXPECT_EQ(Error(Tiff({With(With(gray, Short(262, {6})), Short(259, {6}))})), "TIFF file image data corrupted");
+    EXPECT_EQ(Error(Tiff({With(With(With(gray, Short(262, {6})), Short(259, {6})), Short(277, {1}))})),
+              "TIFF file YCbCr format not supported");
     // YCbCr only as JPEG data of three 8-bit samples.
     EXPECT_EQ(Error(Tiff({With(With(gray, Short(262, {6})), Short(259, {7}))})), "TIFF file YCbCr format not supported");
     EXPECT_EQ(Error(Tiff({With(With(rgb, Short(262, {6})), Short(259, {5}))})), "TIFF file YCbCr format not supported");
