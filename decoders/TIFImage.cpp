@@ -17,6 +17,7 @@
 #include "decoders/JPEGImage.h"
 #include "decoders/LZWDecoder.h"
 #include "decoders/PackBits.h"
+#include "decoders/YCbCr.h"
 
 namespace vellumark {
 
@@ -137,6 +138,26 @@ bool ReadRational(const TFile& r, const TEntry& e, double& value) {
     const uint32_t den = r.U32(at + 4);
     // A zero denominator says nothing about the resolution: unknown.
     value = den == 0 ? 0.0 : static_cast<double>(num) / den;
+    return true;
+}
+
+// `out.size()` RATIONAL values of an entry of as many (or whole numbers, as
+// some writers store ReferenceBlackWhite).
+template <std::size_t N>
+bool ReadRationals(const TFile& r, const TEntry& e, std::array<float, N>& out) {
+    if (e.count != N) return false;
+    if (e.type == kShort || e.type == kLong) {
+        std::vector<uint64_t> values;
+        if (!ReadNumbers(r, e, values)) return false;
+        for (std::size_t i = 0; i < N; ++i) out[i] = static_cast<float>(values[i]);
+        return true;
+    }
+    uint64_t at = 0;
+    if (e.type != kRational || !Locate(r, e, 8, at)) return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        const uint32_t den = r.U32(at + 8 * i + 4);
+        out[i] = den == 0 ? 0.0f : static_cast<float>(static_cast<double>(r.U32(at + 8 * i)) / den);
+    }
     return true;
 }
 
@@ -336,6 +357,22 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
     if (compression_ == kOldJPEG) PrepareOldJpeg(data);
 }
 
+bool TTIFImage::AddStripRestarts(std::vector<uint8_t>& header) {
+    // The strips of a page of several are coded one by one: each starts its
+    // predictions afresh and ends on a whole byte, as if a restart interval
+    // of one strip's blocks ran through the page. So the interval is
+    // declared, and restart markers are put between the strips.
+    if (tiled_ || stripCount_ < 2) return true;
+    const uint32_t blockWidth = samplesPerPixel_ == 3 ? 8u * subsamplingH_ : 8u;
+    const uint32_t blockHeight = samplesPerPixel_ == 3 ? 8u * subsamplingV_ : 8u;
+    if (blockWidth == 0 || blockHeight == 0 || segmentRows_ % blockHeight != 0) return false;
+    const uint64_t interval = uint64_t{(width_ - 1) / blockWidth + 1} * (segmentRows_ / blockHeight);
+    if (interval == 0 || interval > 0xFFFF) return false;
+    header.insert(header.end(), {0xFF, 0xDD, 0, 4, static_cast<uint8_t>(interval >> 8), static_cast<uint8_t>(interval)});
+    oldJpegRestarts_ = true;
+    return true;
+}
+
 void TTIFImage::PrepareOldJpeg(std::span<const uint8_t> data) {
     const TFile r{TByteReader(data, "TIFF file image data corrupted"), bigEndian_, bigTiff_};
     std::vector<uint8_t>& h = oldJpegHeader_;
@@ -352,7 +389,8 @@ void TTIFImage::PrepareOldJpeg(std::span<const uint8_t> data) {
         const auto header = r.bytes.Bytes(jpegInterchange_, jpegInterchangeLength_);
         h.assign(header.begin(), header.end());
         if (h[h.size() - 2] == 0xFF && h[h.size() - 1] == 0xD9) h.resize(h.size() - 2);  // its end marker
-        oldJpegReady_ = true;
+        // The strips begin with the scan header; a restart interval goes before it.
+        oldJpegReady_ = AddStripRestarts(h);
         return;
     }
     // A header made from the tables of each component: quantisation tables
@@ -401,6 +439,8 @@ void TTIFImage::PrepareOldJpeg(std::span<const uint8_t> data) {
     if (jpegRestartInterval_ != 0) {
         marker(0xDD, 4);
         h.insert(h.end(), {static_cast<uint8_t>(jpegRestartInterval_ >> 8), static_cast<uint8_t>(jpegRestartInterval_)});
+    } else if (!AddStripRestarts(h)) {
+        return;
     }
     marker(0xDA, 6 + 2 * std::size_t{components});
     h.push_back(static_cast<uint8_t>(components));
@@ -559,6 +599,12 @@ void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
                 break;
             case 521:
                 ReadNumbers(r, e, jpegAcTables_);
+                break;
+            case 529:
+                ReadRationals(r, e, luma_);
+                break;
+            case 532:
+                ReadRationals(r, e, referenceBlackWhite_);
                 break;
             case 530: {
                 std::vector<uint64_t> factors;
@@ -1052,29 +1098,58 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap) const {
 }
 
 void TTIFImage::DecodeOldJpeg(TBMPImage& bitmap) const {
-    // Only baseline (JPEGProc 1) pages whose stream could be put together,
-    // one strip or tile, or strips that continue one stream.
+    // Only baseline (JPEGProc 1) pages whose stream could be put together:
+    // one stream in the strips, or a header and strips that continue it, or
+    // one tile.
     if (jpegProc_ != 1 || (tiled_ && stripCount_ != 1)) Fail("JPEG Compression not supported");
     if (!oldJpegReady_) Corrupt();
     std::vector<uint8_t> stream = oldJpegHeader_;
     const std::size_t planes = planarConfiguration_ == 2 ? samplesPerPixel_ : 1;
-    const std::size_t end = stripStarts_[std::min<std::size_t>(std::size_t{stripCount_} * planes, stripStarts_.size() - 1)];
-    stream.insert(stream.end(), strips_.begin(), strips_.begin() + static_cast<std::ptrdiff_t>(end));
+    const std::size_t count = std::min<std::size_t>(std::size_t{stripCount_} * planes, stripStarts_.size() - 1);
+    if (stripStarts_[count] + stream.size() + 2 * count + 2 > TBMPImage::kMaxBytes) TooLarge();
+    stream.reserve(stripStarts_[count] + stream.size() + 2 * count + 2);
+    for (std::size_t s = 0; s < count; ++s) {
+        if (oldJpegRestarts_ && s > 0) stream.insert(stream.end(), {0xFF, static_cast<uint8_t>(0xD0 + (s - 1) % 8)});
+        std::size_t end = stripStarts_[s + 1];
+        // A strip's own end marker would end the stream there.
+        if (oldJpegRestarts_ && end - stripStarts_[s] >= 2 && strips_[end - 2] == 0xFF && strips_[end - 1] == 0xD9) end -= 2;
+        stream.insert(stream.end(), strips_.begin() + static_cast<std::ptrdiff_t>(stripStarts_[s]),
+                      strips_.begin() + static_cast<std::ptrdiff_t>(end));
+    }
     if (!oldJpegHeader_.empty()) stream.insert(stream.end(), {0xFF, 0xD9});
-    TJPEGImageExtra jpeg;
-    TBMPImage frame;
+
+    // The frame may be a little larger than the page (a tile, or whole
+    // blocks): its top left part is the page. Its samples are taken as
+    // stored, chroma repeated over its block, and converted as the
+    // page's YCbCr fields say.
+    TJPEGImageExtra header;
     try {
-        jpeg.LoadHeader(stream);
-        if (jpeg.Width() < width_ || jpeg.Height() < height_) Corrupt();
-        jpeg.LoadFromStream(stream);
-        jpeg.AssignTo(frame);
+        header.LoadHeader(stream);
     } catch (const EInvalidGraphic&) {
         Corrupt();
     }
-    // The frame may be larger (a tile, or whole blocks): its top left part.
-    bitmap.SetSize(width_, height_, frame.BitsPerPixel());
-    bitmap.Palette() = frame.Palette();
-    for (uint32_t y = 0; y < height_; ++y) std::memcpy(bitmap.Row(y), frame.Row(y), bitmap.RowBytes());
+    const uint32_t frameWidth = header.Width(), frameHeight = header.Height();
+    if (header.Components() != 3 || frameWidth < width_ || frameHeight < height_ || frameWidth - width_ > 256 ||
+        frameHeight - height_ > 256)
+        Corrupt();
+    std::vector<uint8_t> samples;
+    Reserve(samples, uint64_t{frameWidth} * 3 * height_);
+    TJpegSegment segment;
+    segment.Data = stream;
+    segment.Width = frameWidth;
+    segment.Rows = height_;
+    segment.MaxRows = frameHeight;
+    segment.Components = 3;
+    segment.Replicate = true;
+    TJpegSegmentDecoder decoder({});
+    if (!decoder.Decode(segment, samples)) Corrupt();
+    const TYCbCrToRgb convert(luma_, referenceBlackWhite_);
+    bitmap.SetSize(width_, height_, 24);
+    for (uint32_t y = 0; y < height_; ++y) {
+        const uint8_t* src = samples.data() + std::size_t{y} * frameWidth * 3;
+        uint8_t* dst = bitmap.Row(y);
+        for (uint32_t x = 0; x < width_; ++x, src += 3, dst += 3) convert.Convert(src[0], src[1], src[2], dst);
+    }
 }
 
 }  // namespace vellumark

@@ -11,6 +11,7 @@
 // Errors raise EInvalidGraphic with the reader's messages.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -73,6 +74,7 @@ private:
     void ReadDirectory(std::span<const uint8_t> data, uint64_t at);
     void ReadStrips(std::span<const uint8_t> data);
     void PrepareOldJpeg(std::span<const uint8_t> data);
+    bool AddStripRestarts(std::vector<uint8_t>& header);
     // Segment `index` (strips or tiles, planes one after the other)
     // decompressed into `out`, seg.rows * seg.rowBytes bytes.
     void DecodeSegment(std::size_t index, const TSegment& seg, std::span<uint8_t> out, TWork& work) const;
@@ -109,6 +111,9 @@ private:
     // when the strips hold the whole stream.
     std::vector<uint8_t> oldJpegHeader_;
     bool oldJpegReady_ = false;  // the stream can be made
+    bool oldJpegRestarts_ = false;  // restart markers go between the strips
+    std::array<float, 3> luma_{0.299f, 0.587f, 0.114f};                  // YCbCrCoefficients
+    std::array<float, 6> referenceBlackWhite_{0, 255, 128, 255, 128, 255};  // ReferenceBlackWhite
     uint16_t jpegProc_ = 1;
     uint16_t jpegRestartInterval_ = 0;
     uint16_t subsamplingH_ = 2;  // YCbCrSubsampling
