@@ -68,12 +68,12 @@ struct TFile {
     unsigned InlineBytes() const noexcept { return bigTiff ? 8 : 4; }
     unsigned EntryBytes() const noexcept { return bigTiff ? 20 : 12; }
     unsigned CountBytes() const noexcept { return bigTiff ? 8 : 2; }
-    // The number of entries of the directory at `at`; all of them, and the
-    // next-directory offset after them, must lie in the data.
+    // The number of entries of the directory at `at`; all of them must lie
+    // in the data.
     uint64_t Entries(uint64_t at) const {
         const uint64_t n = bigTiff ? U64(at) : U16(at);
         if (n > bytes.Size() / EntryBytes()) bytes.Fail();
-        bytes.Bytes(at + CountBytes(), n * EntryBytes() + InlineBytes());
+        bytes.Bytes(at + CountBytes(), n * EntryBytes());
         return n;
     }
     uint64_t NextDirectory(uint64_t at, uint64_t entries) const {

@@ -1,12 +1,17 @@
-// TTIFImage: TIFF files. A load reads the header, walks to the selected page
+// TTIFImage: TIFF files, classic and BigTIFF (version 43: 8-byte offsets
+// and counts). A load reads the header, walks to the selected page
 // (PageNumber, 1-based), reads its directory and gathers its strips or tiles;
-// AssignTo decodes the page into a bitmap. The Group 4 pass-through reads the
-// compression, fill order, strip count and strip bytes without decoding.
+// AssignTo decodes the page into a bitmap, turned upright as its Orientation
+// says. The Group 4 pass-through reads the compression, fill order,
+// orientation, strip count and strip bytes without decoding.
 //
 // Compressions: none, CCITT modified Huffman, Group 3 and Group 4 (bilevel
-// pages), LZW and Deflate (with the horizontal-differencing predictor),
-// PackBits, and JPEG with its tables in the JPEGTables field (8-bit gray,
-// RGB, YCbCr and CMYK pages). Samples of 16 bits are reduced to 8.
+// pages), LZW (also the old variant written before TIFF 6.0) and Deflate
+// (with the horizontal-differencing predictor), PackBits, JPEG with its
+// tables in the JPEGTables field (8-bit gray, RGB, YCbCr and CMYK pages),
+// and old-style JPEG (compression 6, YCbCr pages). Samples of 12 and 16 bits
+// are reduced to 8; FillOrder 2 is honoured at every depth. RGB with
+// associated alpha is divided by it; CIE L*a*b* pages are converted to sRGB.
 //
 // Errors raise EInvalidGraphic with the reader's messages.
 #pragma once
