@@ -562,7 +562,7 @@ open(d + '/rgb1bits.tif', 'wb').write(b)
     for (const auto& c : cases) ExpectLikePillow(dir, P(c.file), c.bpp);
 }
 
-// BigTIFF (tiffcp -8): strips, tiles, big-endian, a second page.
+// BigTIFF (tiffcp -8): strips, tiles, big-endian, a second page; ImageCount.
 TEST_F(ImagesTiffTools, BigTiffFromTiffcp) {
     Shell("ppm2tiff -c none " + Q("wide.ppm") + " " + Q("wide.tif"));
     Shell("ppm2tiff -c none " + Q("gray.pgm") + " " + Q("gray.tif"));
@@ -572,6 +572,9 @@ TEST_F(ImagesTiffTools, BigTiffFromTiffcp) {
     ExpectLikeLibtiff(dir, P("big2.tif"), 24);
     Shell("tiffcp -8 " + Q("wide.tif") + " " + Q("gray.tif") + " " + Q("big3.tif"));
     ExpectLikeLibtiff(dir, P("big3.tif"), 8, 2);
+    TVellumark engine;
+    EXPECT_EQ(engine.ImageCount(P("big3.tif").u16string()), 2);
+    EXPECT_EQ(engine.ImageCount(P("big2.tif").u16string()), 1);
 }
 
 // Orientations 2 to 8 (set by tiffset) of colour and Group 4 pages, turned
