@@ -1024,7 +1024,7 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap) const {
     const bool cmyk = photometric_ == 5, lab = photometric_ == 8;
     // Associated alpha (ExtraSamples 1) after red, green and blue: the
     // colours are stored multiplied by it, and are divided by it here.
-    const bool premultiplied = photometric_ == 2 && bits_.size() >= 4 && extraSample_ == 1;
+    const bool premultiplied = photometric_ == 2 && bits_.size() >= 4 && bits_[3] == bits && extraSample_ == 1;
     const unsigned wanted = (cmyk || premultiplied) ? 4 : 3;
     const bool separate = planarConfiguration_ == 2;
     CheckPredictor(compression_, predictor_, bits);
