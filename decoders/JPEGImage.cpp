@@ -221,6 +221,7 @@ bool DecodeSegmentRows(j_decompress_ptr cinfo, TJpegErrorMgr* err, const TJpegSe
     // delivered as stored, component by component.
     cinfo->jpeg_color_space = segment->YCbCr ? JCS_YCbCr : JCS_UNKNOWN;
     cinfo->out_color_space = segment->YCbCr ? JCS_RGB : JCS_UNKNOWN;
+    cinfo->do_fancy_upsampling = segment->Replicate ? FALSE : TRUE;
     err->readingHeader = false;
     jpeg_start_decompress(cinfo);
     if (cinfo->output_width != segment->Width || cinfo->output_components != segment->Components)

@@ -108,6 +108,7 @@ struct TJpegSegment {
     uint32_t MaxRows = 0;
     int Components = 0;    // the frame's components
     bool YCbCr = false;    // YCbCr components, delivered as RGB; otherwise as stored
+    bool Replicate = false;  // subsampled components repeated over their blocks, not interpolated
 };
 
 // Decodes the strips or tiles of one such page, one after another, with one

@@ -26,12 +26,13 @@ struct TEntry {
 
 bool IsOldStyle(std::span<const uint8_t> in) noexcept { return in.size() >= 2 && in[0] == 0 && (in[1] & 1) != 0; }
 
-TResult Decode(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
+namespace {
+
+// The decoder of both variants: kOldStyle reads the codes least significant
+// bit first and widens them one code later.
+template <bool kOldStyle>
+TResult DecodeCodes(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
     TResult result;
-    if (IsOldStyle(in)) {
-        result.Valid = false;
-        return result;
-    }
     // Entries only ever point into the output, so positions fit 32 bits as
     // long as the output does; longer outputs are decoded up to that size.
     const std::size_t size = out.size() > UINT32_MAX ? UINT32_MAX : out.size();
@@ -49,7 +50,14 @@ TResult Decode(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
     TEntry previous{0, 0};
 
     while (pos < size) {
-        if (count < width) {
+        if (kOldStyle) {
+            // Bits from the lowest up: the next one in bit 0.
+            while (count < width && p < end) {
+                bits |= uint64_t{*p++} << count;
+                count += 8;
+            }
+            if (count < width) break;  // out of data
+        } else if (count < width) {
             if (end - p >= 8) {
                 // Eight bytes at once, as many of them kept as fit.
                 uint64_t v = 0;
@@ -65,8 +73,14 @@ TResult Decode(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
                 if (count < width) break;  // out of data
             }
         }
-        const unsigned code = static_cast<unsigned>(bits >> (64 - width));
-        bits <<= width;
+        unsigned code = 0;
+        if (kOldStyle) {
+            code = static_cast<unsigned>(bits & ((1u << width) - 1));
+            bits >>= width;
+        } else {
+            code = static_cast<unsigned>(bits >> (64 - width));
+            bits <<= width;
+        }
         count -= width;
 
         if (code == kClear) {
@@ -112,13 +126,24 @@ TResult Decode(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
         if (havePrevious && next < kMaxCodes) {
             table[next] = {previous.start, previous.length + 1};
             ++next;
-            if (next == (1u << width) - 1 && width < 12) ++width;
+            if (next == (1u << width) - (kOldStyle ? 0 : 1) && width < 12) ++width;
         }
         previous = current;
         havePrevious = true;
     }
     result.Written = pos;
     return result;
+}
+
+}  // namespace
+
+TResult Decode(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
+    if (IsOldStyle(in)) return {0, false};
+    return DecodeCodes<false>(in, out);
+}
+
+TResult DecodeOldStyle(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept {
+    return DecodeCodes<true>(in, out);
 }
 
 bool UndoHorizontalDifferencing(std::span<uint8_t> rows, std::size_t rowBytes, unsigned samplesPerPixel,

@@ -11,9 +11,10 @@
 
 namespace vellumark::lzw {
 
-// Data of the old LZW variant (bits least significant first, codes growing
-// one code late). It starts with a clear code stored that way: a zero byte
-// and then a byte with its lowest bit set. Decode refuses it.
+// Data of the old LZW variant written before TIFF 6.0 (bits least
+// significant first, codes growing one code late). It starts with a clear
+// code stored that way: a zero byte and then a byte with its lowest bit set.
+// Decode refuses it; DecodeOldStyle reads it.
 bool IsOldStyle(std::span<const uint8_t> in) noexcept;
 
 struct TResult {
@@ -25,6 +26,8 @@ struct TResult {
 // `in`. Written < out.size() with Valid set means the data ran short. Never
 // reads outside `in` or writes outside `out`.
 TResult Decode(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept;
+// The same for the old variant.
+TResult DecodeOldStyle(std::span<const uint8_t> in, std::span<uint8_t> out) noexcept;
 
 // Undoes horizontal differencing on `rows` (whole rows of `rowBytes` bytes):
 // each sample becomes the sum, modulo 2^bits, of its stored difference and

@@ -13,9 +13,11 @@
 #include "base/ByteReader.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/CCITTDecoder.h"
+#include "decoders/CIELab.h"
 #include "decoders/JPEGImage.h"
 #include "decoders/LZWDecoder.h"
 #include "decoders/PackBits.h"
+#include "decoders/YCbCr.h"
 
 namespace vellumark {
 
@@ -45,57 +47,117 @@ constexpr uint16_t kDeflate = 32946;
 constexpr uint16_t kByte = 1;
 constexpr uint16_t kUndefined = 7;
 
-// The file's bytes and its byte order. A read past the end raises the
-// present short-read message.
+constexpr uint16_t kLong8 = 16;
+
+// The file's bytes, its byte order and its kind: classic TIFF (4-byte
+// offsets, 12-byte entries) or BigTIFF (8-byte offsets and counts, 20-byte
+// entries). A read past the end raises the present short-read message.
 struct TFile {
     TByteReader bytes;
     bool big;
+    bool bigTiff = false;
     uint16_t U16(uint64_t at) const { return bytes.U16(at, big); }
     uint32_t U32(uint64_t at) const { return bytes.U32(at, big); }
+    uint64_t U64(uint64_t at) const {
+        const uint64_t first = U32(at), second = U32(at + 4);
+        return big ? first << 32 | second : second << 32 | first;
+    }
+    // An offset (or a BigTIFF count) as the file stores it.
+    uint64_t Offset(uint64_t at) const { return bigTiff ? U64(at) : U32(at); }
     bool Has(uint64_t at, uint64_t length) const noexcept { return bytes.Has(at, length); }
+    unsigned InlineBytes() const noexcept { return bigTiff ? 8 : 4; }
+    unsigned EntryBytes() const noexcept { return bigTiff ? 20 : 12; }
+    unsigned CountBytes() const noexcept { return bigTiff ? 8 : 2; }
+    // The number of entries of the directory at `at`; all of them must lie
+    // in the data.
+    uint64_t Entries(uint64_t at) const {
+        const uint64_t n = bigTiff ? U64(at) : U16(at);
+        if (n > bytes.Size() / EntryBytes()) bytes.Fail();
+        bytes.Bytes(at + CountBytes(), n * EntryBytes());
+        return n;
+    }
+    uint64_t NextDirectory(uint64_t at, uint64_t entries) const {
+        return Offset(at + CountBytes() + entries * EntryBytes());
+    }
 };
 
 struct TEntry {
     uint16_t tag = 0;
     uint16_t type = 0;
-    uint32_t count = 0;
-    uint64_t field = 0;  // where the 4-byte value or offset field lies
+    uint64_t count = 0;
+    uint64_t field = 0;  // where the value or offset field lies (4 or 8 bytes)
 };
 
-// Where an entry's values lie: in the entry when they fit its four bytes,
-// else at the offset it holds. False when they are not all in the data.
+// Where an entry's values lie: in the entry when they fit its field, else at
+// the offset it holds. False when they are not all in the data.
 bool Locate(const TFile& r, const TEntry& e, unsigned size, uint64_t& at) {
-    const uint64_t length = uint64_t{e.count} * size;
-    at = length <= 4 ? e.field : r.U32(e.field);
+    if (e.count > r.bytes.Size()) return false;
+    const uint64_t length = e.count * size;
+    at = length <= r.InlineBytes() ? e.field : r.Offset(e.field);
     return r.Has(at, length);
 }
 
-// SHORT or LONG values of an entry.
-bool ReadNumbers(const TFile& r, const TEntry& e, std::vector<uint32_t>& out) {
-    if ((e.type != kShort && e.type != kLong) || e.count == 0) return false;
-    const unsigned size = e.type == kShort ? 2 : 4;
+// SHORT or LONG values of an entry (and LONG8 in BigTIFF).
+bool ReadNumbers(const TFile& r, const TEntry& e, std::vector<uint64_t>& out) {
+    const bool long8 = r.bigTiff && e.type == kLong8;
+    if ((e.type != kShort && e.type != kLong && !long8) || e.count == 0) return false;
+    const unsigned size = e.type == kShort ? 2 : long8 ? 8 : 4;
     uint64_t at = 0;
     if (!Locate(r, e, size, at)) return false;
-    out.resize(e.count);
-    for (uint32_t i = 0; i < e.count; ++i) out[i] = size == 2 ? r.U16(at + 2 * uint64_t{i}) : r.U32(at + 4 * uint64_t{i});
+    out.resize(static_cast<std::size_t>(e.count));
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const uint64_t p = at + size * uint64_t{i};
+        out[i] = size == 2 ? r.U16(p) : size == 4 ? r.U32(p) : r.U64(p);
+    }
     return true;
 }
 
-// One SHORT or LONG value.
+// One SHORT or LONG value (or a LONG8 one of 32 bits, in BigTIFF).
 bool ReadScalar(const TFile& r, const TEntry& e, bool shortOnly, uint32_t& value) {
-    if (e.count != 1 || (e.type != kShort && (shortOnly || e.type != kLong))) return false;
-    value = e.type == kShort ? r.U16(e.field) : r.U32(e.field);
+    if (e.count != 1) return false;
+    if (e.type == kShort) {
+        value = r.U16(e.field);
+        return true;
+    }
+    if (shortOnly) return false;
+    if (e.type == kLong) {
+        value = r.U32(e.field);
+        return true;
+    }
+    if (!r.bigTiff || e.type != kLong8) return false;
+    const uint64_t v = r.U64(e.field);
+    if (v > UINT32_MAX) return false;
+    value = static_cast<uint32_t>(v);
     return true;
 }
 
 bool ReadRational(const TFile& r, const TEntry& e, double& value) {
-    if (e.type != kRational || e.count != 1) return false;
-    const uint64_t at = r.U32(e.field);
-    if (!r.Has(at, 8)) return false;
+    uint64_t at = 0;
+    if (e.type != kRational || e.count != 1 || !Locate(r, e, 8, at)) return false;
     const uint32_t num = r.U32(at);
     const uint32_t den = r.U32(at + 4);
     // A zero denominator says nothing about the resolution: unknown.
     value = den == 0 ? 0.0 : static_cast<double>(num) / den;
+    return true;
+}
+
+// `out.size()` RATIONAL values of an entry of as many (or whole numbers, as
+// some writers store ReferenceBlackWhite).
+template <std::size_t N>
+bool ReadRationals(const TFile& r, const TEntry& e, std::array<float, N>& out) {
+    if (e.count != N) return false;
+    if (e.type == kShort || e.type == kLong) {
+        std::vector<uint64_t> values;
+        if (!ReadNumbers(r, e, values)) return false;
+        for (std::size_t i = 0; i < N; ++i) out[i] = static_cast<float>(values[i]);
+        return true;
+    }
+    uint64_t at = 0;
+    if (e.type != kRational || !Locate(r, e, 8, at)) return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        const uint32_t den = r.U32(at + 8 * i + 4);
+        out[i] = den == 0 ? 0.0f : static_cast<float>(static_cast<double>(r.U32(at + 8 * i)) / den);
+    }
     return true;
 }
 
@@ -117,6 +179,12 @@ constexpr std::array<uint8_t, 256> MakeReversed() {
     return t;
 }
 constexpr std::array<uint8_t, 256> kReversed = MakeReversed();
+
+// The sample of `bits` bits (1, 2, 4 or 8) starting at bit `at` of a row,
+// most significant bits first.
+inline unsigned SampleAt(const uint8_t* row, uint64_t at, unsigned bits) noexcept {
+    return (row[at / 8] >> (8 - bits - at % 8)) & ((1u << bits) - 1);
+}
 
 // Sixteen-bit samples to eight, rounded to the nearest.
 inline uint8_t To8(unsigned v16) noexcept { return static_cast<uint8_t>((v16 + 128) / 257); }
@@ -190,22 +258,33 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
         Fail("File is not TIFF format");
     }
     TFile r{TByteReader(data, "File is not TIFF format"), bigEndian_};
-    if (r.U16(2) != 42) Fail("File is not TIFF format");
+    // Version 42 is classic TIFF; 43 is BigTIFF, whose header goes on with
+    // the offset size (8), a zero and an 8-byte first offset.
+    const uint16_t version = r.U16(2);
+    if (version == 43) {
+        if (r.U16(4) != 8 || r.U16(6) != 0) Fail("File is not TIFF format");
+        r.bigTiff = bigTiff_ = true;
+    } else if (version != 42) {
+        Fail("File is not TIFF format");
+    }
 
     // Walk the chain of directories to the page. A chain that comes back to
     // a directory it has passed never reaches the page.
-    uint32_t at = r.U32(4);
+    uint64_t at = r.Offset(4 + 4 * uint64_t{bigTiff_});
     r.bytes.SetShortRead("TIFF file error - cannot find requested page");
-    std::unordered_set<uint32_t> seen{at};
+    std::unordered_set<uint64_t> seen{at};
     for (int32_t page = 1; page < PageNumber; ++page) {
         if (at == 0) PageNotFound();
-        at = r.U32(uint64_t{at} + 2 + 12 * uint64_t{r.U16(at)});
+        at = r.NextDirectory(at, r.Entries(at));
         if (at == 0 || !seen.insert(at).second) PageNotFound();
     }
     if (at == 0) PageNotFound();
     ReadDirectory(data, at);
 
     if (!haveWidth_ || !haveHeight_ || width_ == 0 || height_ == 0) Fail("TIFF file has missing image Width/Height");
+    // Old-style JPEG writers left SamplesPerPixel out of YCbCr pages, which
+    // always have three.
+    if (!haveSamplesPerPixel_ && compression_ == kOldJPEG && havePhotometric_ && photometric_ == 6) samplesPerPixel_ = 3;
     // One BitsPerSample value serves every sample; more values than samples
     // are read as the first ones when those agree.
     if (haveBits_ && samplesPerPixel_ > 0 && bits_.size() != samplesPerPixel_) {
@@ -275,15 +354,107 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
             Fail("Error in TIFF file ResolutionUnit data");
     }
     ReadStrips(data);
+    if (compression_ == kOldJPEG) PrepareOldJpeg(data);
+}
+
+bool TTIFImage::AddStripRestarts(std::vector<uint8_t>& header) {
+    // The strips of a page of several are coded one by one: each starts its
+    // predictions afresh and ends on a whole byte, as if a restart interval
+    // of one strip's blocks ran through the page. So the interval is
+    // declared, and restart markers are put between the strips.
+    if (tiled_ || stripCount_ < 2) return true;
+    const uint32_t blockWidth = samplesPerPixel_ == 3 ? 8u * subsamplingH_ : 8u;
+    const uint32_t blockHeight = samplesPerPixel_ == 3 ? 8u * subsamplingV_ : 8u;
+    if (blockWidth == 0 || blockHeight == 0 || segmentRows_ % blockHeight != 0) return false;
+    const uint64_t interval = uint64_t{(width_ - 1) / blockWidth + 1} * (segmentRows_ / blockHeight);
+    if (interval == 0 || interval > 0xFFFF) return false;
+    header.insert(header.end(), {0xFF, 0xDD, 0, 4, static_cast<uint8_t>(interval >> 8), static_cast<uint8_t>(interval)});
+    oldJpegRestarts_ = true;
+    return true;
+}
+
+void TTIFImage::PrepareOldJpeg(std::span<const uint8_t> data) {
+    const TFile r{TByteReader(data, "TIFF file image data corrupted"), bigEndian_, bigTiff_};
+    std::vector<uint8_t>& h = oldJpegHeader_;
+    if (jpegInterchange_ != 0) {
+        // A stream in JPEG interchange format: the whole page when the
+        // strips begin with it, else its header, which the strips follow.
+        if (!r.Has(jpegInterchange_, 2) || r.bytes.U8(jpegInterchange_) != 0xFF || r.bytes.U8(jpegInterchange_ + 1) != 0xD8)
+            return;
+        if (!stripOffsets_.empty() && stripOffsets_[0] == jpegInterchange_) {
+            oldJpegReady_ = true;
+            return;
+        }
+        if (jpegInterchangeLength_ < 4 || !r.Has(jpegInterchange_, jpegInterchangeLength_)) return;
+        const auto header = r.bytes.Bytes(jpegInterchange_, jpegInterchangeLength_);
+        h.assign(header.begin(), header.end());
+        if (h[h.size() - 2] == 0xFF && h[h.size() - 1] == 0xD9) h.resize(h.size() - 2);  // its end marker
+        // The strips begin with the scan header; a restart interval goes before it.
+        oldJpegReady_ = AddStripRestarts(h);
+        return;
+    }
+    // A header made from the tables of each component: quantisation tables
+    // of 64 bytes (in zigzag order), Huffman tables of 16 code counts and
+    // their values; the frame is the whole page (its strips continue one
+    // stream) or its one tile, luma sampled as YCbCrSubsampling says.
+    const unsigned components = samplesPerPixel_;
+    if ((components != 1 && components != 3) || jpegQTables_.size() < components || jpegDcTables_.size() < components ||
+        jpegAcTables_.size() < components)
+        return;
+    auto marker = [&](uint8_t code, std::size_t length) {
+        h.insert(h.end(), {0xFF, code, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+    };
+    h = {0xFF, 0xD8};
+    marker(0xDB, 2 + 65 * std::size_t{components});
+    for (unsigned c = 0; c < components; ++c) {
+        if (!r.Has(jpegQTables_[c], 64)) return;
+        h.push_back(static_cast<uint8_t>(c));
+        const auto table = r.bytes.Bytes(jpegQTables_[c], 64);
+        h.insert(h.end(), table.begin(), table.end());
+    }
+    for (unsigned c = 0; c < components; ++c) {
+        for (unsigned kind = 0; kind < 2; ++kind) {
+            const uint64_t at = (kind == 0 ? jpegDcTables_ : jpegAcTables_)[c];
+            if (!r.Has(at, 16)) return;
+            std::size_t values = 0;
+            for (unsigned i = 0; i < 16; ++i) values += r.bytes.U8(at + i);
+            if (values > 256 || !r.Has(at, 16 + values)) return;
+            marker(0xC4, 3 + 16 + values);
+            h.push_back(static_cast<uint8_t>(kind << 4 | c));
+            const auto table = r.bytes.Bytes(at, 16 + values);
+            h.insert(h.end(), table.begin(), table.end());
+        }
+    }
+    const uint32_t frameWidth = tiled_ ? tileWidth_ : width_;
+    const uint32_t frameHeight = tiled_ ? tileLength_ : height_;
+    if (frameWidth > 0xFFFF || frameHeight > 0xFFFF) return;
+    marker(0xC0, 8 + 3 * std::size_t{components});
+    h.insert(h.end(), {8, static_cast<uint8_t>(frameHeight >> 8), static_cast<uint8_t>(frameHeight),
+                       static_cast<uint8_t>(frameWidth >> 8), static_cast<uint8_t>(frameWidth), static_cast<uint8_t>(components)});
+    for (unsigned c = 0; c < components; ++c) {
+        const bool luma = c == 0 && components == 3;
+        const unsigned sampling = luma ? (subsamplingH_ & 0xF) << 4 | (subsamplingV_ & 0xF) : 0x11;
+        h.insert(h.end(), {static_cast<uint8_t>(c + 1), static_cast<uint8_t>(sampling), static_cast<uint8_t>(c)});
+    }
+    if (jpegRestartInterval_ != 0) {
+        marker(0xDD, 4);
+        h.insert(h.end(), {static_cast<uint8_t>(jpegRestartInterval_ >> 8), static_cast<uint8_t>(jpegRestartInterval_)});
+    } else if (!AddStripRestarts(h)) {
+        return;
+    }
+    marker(0xDA, 6 + 2 * std::size_t{components});
+    h.push_back(static_cast<uint8_t>(components));
+    for (unsigned c = 0; c < components; ++c) h.insert(h.end(), {static_cast<uint8_t>(c + 1), static_cast<uint8_t>(c << 4 | c)});
+    h.insert(h.end(), {0, 63, 0});
+    oldJpegReady_ = true;
 }
 
 void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
-    const TFile r{TByteReader(data, "TIFF file error - cannot find requested page"), bigEndian_};
-    const uint32_t entries = r.U16(at);
-    r.bytes.Bytes(at + 2, 12 * uint64_t{entries});  // the whole directory is there
-    for (uint32_t i = 0; i < entries; ++i) {
-        const uint64_t p = at + 2 + 12 * uint64_t{i};
-        const TEntry e{r.U16(p), r.U16(p + 2), r.U32(p + 4), p + 8};
+    const TFile r{TByteReader(data, "TIFF file error - cannot find requested page"), bigEndian_, bigTiff_};
+    const uint64_t entries = r.Entries(at);
+    for (uint64_t i = 0; i < entries; ++i) {
+        const uint64_t p = at + r.CountBytes() + r.EntryBytes() * i;
+        const TEntry e{r.U16(p), r.U16(p + 2), r.Offset(p + 4), p + 4 + r.InlineBytes()};
         uint32_t v = 0;
         switch (e.tag) {
             case 256:
@@ -301,8 +472,8 @@ void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
                 uint64_t values = 0;
                 if (e.type != kShort || e.count == 0 || !Locate(r, e, 2, values))
                     Fail("Error in TIFF file BitsPerSample data");
-                bits_.resize(e.count);
-                for (uint32_t k = 0; k < e.count; ++k) bits_[k] = r.U16(values + 2 * uint64_t{k});
+                bits_.resize(static_cast<std::size_t>(e.count));
+                for (std::size_t k = 0; k < bits_.size(); ++k) bits_[k] = r.U16(values + 2 * uint64_t{k});
                 haveBits_ = true;
                 break;
             }
@@ -322,6 +493,7 @@ void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
             case 277:
                 if (!ReadScalar(r, e, true, v)) Fail("Error in TIFF file SamplesPerPixel data");
                 samplesPerPixel_ = static_cast<uint16_t>(v);
+                haveSamplesPerPixel_ = true;
                 break;
             case 284:
                 if (!ReadScalar(r, e, true, v)) Fail("Error in TIFF file PlanarConfiguration data");
@@ -362,8 +534,8 @@ void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
             case 320: {
                 uint64_t values = 0;
                 if (e.type != kShort || !Locate(r, e, 2, values)) Fail("Error in TIFF file ColorMap data");
-                colorMap_.resize(e.count);
-                for (uint32_t k = 0; k < e.count; ++k) colorMap_[k] = r.U16(values + 2 * uint64_t{k});
+                colorMap_.resize(static_cast<std::size_t>(e.count));
+                for (std::size_t k = 0; k < colorMap_.size(); ++k) colorMap_[k] = r.U16(values + 2 * uint64_t{k});
                 break;
             }
             case 292:  // T4Options: only its one value is of use
@@ -391,6 +563,54 @@ void TTIFImage::ReadDirectory(std::span<const uint8_t> data, uint64_t at) {
 {
                     const std::span<const uint8_t> tables = r.bytes.Bytes(values, e.count);
                     jpegTables_.assign(tables.begin(), tables.end());
+                }
+                break;
+            }
+            case 274:  // Orientation: a value outside 1 to 8 is not read, as if absent
+                if (ReadScalar(r, e, true, v) && v >= 1 && v <= 8) orientation_ = static_cast<uint16_t>(v);
+                break;
+            case 338: {  // ExtraSamples: what the first extra sample is
+                std::vector<uint64_t> extra;
+                if (ReadNumbers(r, e, extra) && e.type == kShort) extraSample_ = static_cast<uint16_t>(extra[0]);
+                break;
+            }
+            case 339: {  // SampleFormat: one value for every sample
+                std::vector<uint64_t> formats;
+                if (ReadNumbers(r, e, formats) && e.type == kShort) sampleFormat_ = static_cast<uint16_t>(formats[0]);
+                break;
+            }
+            case 512:
+                if (ReadScalar(r, e, true, v)) jpegProc_ = static_cast<uint16_t>(v);
+                break;
+            case 513:
+            case 514: {
+                uint32_t value = 0;
+                if (ReadScalar(r, e, false, value)) (e.tag == 513 ? jpegInterchange_ : jpegInterchangeLength_) = value;
+                break;
+            }
+            case 515:
+                if (ReadScalar(r, e, true, v)) jpegRestartInterval_ = static_cast<uint16_t>(v);
+                break;
+            case 519:
+                ReadNumbers(r, e, jpegQTables_);
+                break;
+            case 520:
+                ReadNumbers(r, e, jpegDcTables_);
+                break;
+            case 521:
+                ReadNumbers(r, e, jpegAcTables_);
+                break;
+            case 529:
+                ReadRationals(r, e, luma_);
+                break;
+            case 532:
+                ReadRationals(r, e, referenceBlackWhite_);
+                break;
+            case 530: {
+                std::vector<uint64_t> factors;
+                if (ReadNumbers(r, e, factors) && e.type == kShort && factors.size() == 2) {
+                    subsamplingH_ = static_cast<uint16_t>(factors[0]);
+                    subsamplingV_ = static_cast<uint16_t>(factors[1]);
                 }
                 break;
             }
@@ -427,6 +647,7 @@ struct TTIFImage::TWork {
     std::vector<uint8_t> band;      // rows of the image's width, as stored
     std::vector<uint8_t> tile;      // one tile's rows
     std::vector<uint8_t> reversed;  // a segment's bytes with their bits reversed
+    std::vector<uint8_t> plane;     // one plane's rows, of a page of separate planes
     std::unique_ptr<TJpegSegmentDecoder> jpeg;  // made by the first JPEG segment
 };
 
@@ -457,9 +678,9 @@ void TTIFImage::DecodeSegment(std::size_t index, const TSegment& seg, std::span<
         if (!work.jpeg->Decode(jpeg, out)) Corrupt();
         return;
     }
-    // Samples below 8 bits may be stored with the bits of each byte in
-    // reverse order.
-    if (seg.bits < 8 && fillOrder_ == 2) {
+    // The bytes may be stored with their bits in reverse order (FillOrder
+    // 2), whatever the size of the samples.
+    if (fillOrder_ == 2) {
         work.reversed.resize(in.size());
         for (std::size_t i = 0; i < in.size(); ++i) work.reversed[i] = kReversed[in[i]];
         in = work.reversed;
@@ -473,7 +694,7 @@ void TTIFImage::DecodeSegment(std::size_t index, const TSegment& seg, std::span<
             if (UnpackBits(in, out) < out.size()) Corrupt();
             break;
         case kLZW: {
-            const lzw::TResult result = lzw::Decode(in, out);
+            const lzw::TResult result = lzw::IsOldStyle(in) ? lzw::DecodeOldStyle(in, out) : lzw::Decode(in, out);
             if (!result.Valid || result.Written < out.size()) Corrupt();
             break;
         }
@@ -539,63 +760,114 @@ void CheckCompression(uint16_t compression, bool ccitt, bool jpeg) {
     Fail("Unknown or unsupported Compression method");
 }
 
+// Turns a bitmap whose rows and columns lie as Orientation `orientation`
+// says (2 to 8) into the upright picture: 2 mirrors it, 3 turns it half
+// round, 4 flips it; 5 to 8 swap rows and columns (5 transposes, 6 turns a
+// quarter clockwise, 7 transposes across the other diagonal, 8 turns a
+// quarter anticlockwise).
+void Orient(TBMPImage& bitmap, uint16_t orientation) {
+    if (orientation < 2 || orientation > 8) return;
+    const uint32_t w = bitmap.Width(), h = bitmap.Height();
+    const bool turned = orientation >= 5;
+    const unsigned bpp = bitmap.BitsPerPixel();
+    TBMPImage out;
+    out.SetSize(turned ? h : w, turned ? w : h, static_cast<uint8_t>(bpp));
+    out.Palette() = bitmap.Palette();
+    const uint32_t ow = out.Width(), oh = out.Height();
+    for (uint32_t y = 0; y < oh; ++y) {
+        uint8_t* dst = out.Row(y);
+        for (uint32_t x = 0; x < ow; ++x) {
+            // The stored pixel shown at (x, y).
+            uint32_t sx = x, sy = y;
+            switch (orientation) {
+                case 2: sx = w - 1 - x; break;
+                case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+                case 4: sy = h - 1 - y; break;
+                case 5: sx = y; sy = x; break;
+                case 6: sx = y; sy = h - 1 - x; break;
+                case 7: sx = w - 1 - y; sy = h - 1 - x; break;
+                default: sx = w - 1 - y; sy = x; break;
+            }
+            const uint8_t* src = bitmap.Row(sy);
+            if (bpp >= 8) {
+                const unsigned bytes = bpp / 8;
+                std::memcpy(dst + std::size_t{x} * bytes, src + std::size_t{sx} * bytes, bytes);
+            } else {
+                const uint64_t from = uint64_t{sx} * bpp, to = uint64_t{x} * bpp;
+                const unsigned v = SampleAt(src, from, bpp);
+                dst[to / 8] = static_cast<uint8_t>(dst[to / 8] | v << (8 - bpp - to % 8));
+            }
+        }
+    }
+    bitmap = std::move(out);
+}
+
 }  // namespace
 
 void TTIFImage::AssignTo(TBMPImage& bitmap) const {
     if (stripStarts_.empty()) Fail("TIFF file has missing image Width/Height");  // nothing loaded
     const std::size_t n = bits_.size();
     const unsigned b1 = bits_[0];
+    auto same = [&](std::size_t count) {
+        return n == samplesPerPixel_ && n >= count && std::all_of(bits_.begin(), bits_.begin() + count, [&](uint16_t b) { return b == b1; });
+    };
+    TBMPImage decoded;
     switch (photometric_) {
         case 0:
         case 1:
             if (b1 == 1) {
                 if (n != 1 || samplesPerPixel_ != 1) Fail("TIFF file error in bilevel image data");
                 CheckCompression(compression_, true, false);
-                DecodeBilevel(bitmap);
-            } else if (b1 == 2 || b1 == 4 || b1 == 8 || b1 == 16) {
+                DecodeBilevel(decoded);
+            } else if (b1 == 2 || b1 == 4 || b1 == 8 || b1 == 12 || b1 == 16) {
                 if (n != samplesPerPixel_ || (n != 1 && n != 2) || (n == 2 && bits_[1] != b1))
                     Fail("TIFF file error in grayscale image data");
                 CheckCompression(compression_, false, b1 == 8);
-                DecodeGray(bitmap);
+                DecodeGray(decoded);
             } else {
                 Unsupported();
             }
-            return;
-        case 2: {
-            const bool ok = n == samplesPerPixel_ && n >= 3 && bits_[1] == b1 && bits_[2] == b1 && (b1 == 8 || b1 == 16);
-            if (!ok) Fail("TIFF file error in RGB image data");
+            break;
+        case 2:
+            if (!same(3) || (b1 != 8 && b1 != 16)) Fail("TIFF file error in RGB image data");
             CheckCompression(compression_, false, b1 == 8);
-            DecodeColour(bitmap, false);
-            return;
-        }
+            DecodeColour(decoded);
+            break;
         case 3: {
             // An extra sample (alpha) after the index is dropped.
             const bool ok = n == samplesPerPixel_ && (n == 1 || (n == 2 && bits_[1] == b1)) &&
                             (b1 == 1 || b1 == 2 || b1 == 4 || b1 == 8) && colorMap_.size() >= (std::size_t{3} << b1);
             if (!ok) Fail("TIFF file error in palette image data");
             CheckCompression(compression_, false, false);
-            DecodePalette(bitmap);
-            return;
+            DecodePalette(decoded);
+            break;
         }
-        case 5: {
-            const bool ok = n == samplesPerPixel_ && n >= 4 && (b1 == 8 || b1 == 16) && bits_[1] == b1 &&
-                            bits_[2] == b1 && bits_[3] == b1 && inkSet_ == 1 && numberOfInks_ == 4;
-            if (!ok) Fail("TIFF file Separated image format not supported");
+        case 5:
+            if (!same(4) || (b1 != 8 && b1 != 16) || inkSet_ != 1 || numberOfInks_ != 4)
+                Fail("TIFF file Separated image format not supported");
             CheckCompression(compression_, false, b1 == 8);
-            DecodeColour(bitmap, true);
-            return;
-        }
-        case 6: {
-            // Only as JPEG data, which libjpeg turns into RGB.
-            const bool ok = compression_ == kJPEG && n == 3 && samplesPerPixel_ == 3 && b1 == 8 && bits_[1] == 8 &&
-                            bits_[2] == 8 && planarConfiguration_ != 2;
-            if (!ok) Fail("TIFF file YCbCr format not supported");
-            DecodeColour(bitmap, false);
-            return;
-        }
+            DecodeColour(decoded);
+            break;
+        case 6:
+            // As JPEG data only, which libjpeg turns into RGB.
+            if (!same(3) || n != 3 || b1 != 8 || planarConfiguration_ == 2 ||
+                (compression_ != kJPEG && compression_ != kOldJPEG))
+                Fail("TIFF file YCbCr format not supported");
+            if (compression_ == kOldJPEG)
+                DecodeOldJpeg(decoded);
+            else
+                DecodeColour(decoded);
+            break;
+        case 8:  // CIE L*a*b*
+            if (!same(3) || (b1 != 8 && b1 != 16)) Fail("TIFF file PhotometricInterpretation value not supported");
+            CheckCompression(compression_, false, false);
+            DecodeColour(decoded);
+            break;
         default:
             Fail("TIFF file PhotometricInterpretation value not supported");
     }
+    Orient(decoded, orientation_);
+    bitmap = std::move(decoded);
 }
 
 namespace {
@@ -617,12 +889,6 @@ struct TBandRows {
 TBandRows RowsOf(uint32_t band, uint32_t rowsPerBand, uint32_t height) {
     const uint64_t first = uint64_t{band} * rowsPerBand;
     return {static_cast<uint32_t>(first), static_cast<uint32_t>(std::min<uint64_t>(rowsPerBand, height - first))};
-}
-
-// The sample of `bits` bits (1, 2, 4 or 8) starting at bit `at` of a row,
-// most significant bits first.
-inline unsigned SampleAt(const uint8_t* row, uint64_t at, unsigned bits) noexcept {
-    return (row[at / 8] >> (8 - bits - at % 8)) & ((1u << bits) - 1);
 }
 
 // A 16-bit sample in the file's byte order, reduced to 8 bits.
@@ -648,12 +914,12 @@ void TTIFImage::DecodeBilevel(TBMPImage& bitmap) const {
 }
 
 void TTIFImage::DecodeGray(TBMPImage& bitmap) const {
-    const unsigned bits = bits_[0];  // 2, 4, 8 or 16
+    const unsigned bits = bits_[0];  // 2, 4, 8, 12 or 16
     const unsigned samples = static_cast<unsigned>(bits_.size());  // 1, or 2 with alpha after gray
     const bool separate = planarConfiguration_ == 2 && samples == 2;
     CheckPredictor(compression_, predictor_, bits);
-    // Sixteen bits are reduced to eight; two bits become four (v to 5v, the
-    // grey level 85v).
+    // Sixteen and twelve bits are reduced to eight; two bits become four (v
+    // to 5v, the grey level 85v).
     const unsigned depth = bits <= 4 ? 4 : 8;
     bitmap.SetSize(width_, height_, static_cast<uint8_t>(depth));
     auto& palette = bitmap.Palette();
@@ -681,6 +947,14 @@ void TTIFImage::DecodeGray(TBMPImage& bitmap) const {
             uint8_t* dst = target.data() + y * bitmapRow;
             if (bits == 16) {
                 for (uint32_t x = 0; x < width_; ++x) dst[x] = Sample16(src + std::size_t{2} * stored * x, bigEndian_);
+            } else if (bits == 12) {
+                // Twelve bits, most significant first, scaled to eight.
+                for (uint32_t x = 0; x < width_; ++x) {
+                    const uint64_t at = uint64_t{x} * 12 * stored;
+                    const uint8_t* p = src + at / 8;
+                    const unsigned v = ((unsigned{p[0]} << 8 | p[1]) >> (4 - at % 8)) & 0xFFF;
+                    dst[x] = static_cast<uint8_t>((v * 255 + 2047) / 4095);
+                }
             } else if (bits == 8) {
                 for (uint32_t x = 0; x < width_; ++x) dst[x] = src[2 * x];
             } else if (bits == 2) {
@@ -745,9 +1019,13 @@ void TTIFImage::DecodePalette(TBMPImage& bitmap) const {
     }
 }
 
-void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
+void TTIFImage::DecodeColour(TBMPImage& bitmap) const {
     const unsigned bits = bits_[0];  // 8 or 16
-    const unsigned used = cmyk ? 4 : 3;
+    const bool cmyk = photometric_ == 5, lab = photometric_ == 8;
+    // Associated alpha (ExtraSamples 1) after red, green and blue: the
+    // colours are stored multiplied by it, and are divided by it here.
+    const bool premultiplied = photometric_ == 2 && bits_.size() >= 4 && bits_[3] == bits && extraSample_ == 1;
+    const unsigned wanted = (cmyk || premultiplied) ? 4 : 3;
     const bool separate = planarConfiguration_ == 2;
     CheckPredictor(compression_, predictor_, bits);
     uint64_t pixelBits = 0;
@@ -756,70 +1034,121 @@ void TTIFImage::DecodeColour(TBMPImage& bitmap, bool cmyk) const {
     if (pixelBits > (uint64_t{1} << 24)) TooLarge();
     bitmap.SetSize(width_, height_, 24);
     const unsigned sampleBytes = bits / 8;
+    const unsigned top = bits == 8 ? 255 : 65535;
+    // Pixels as stored, or gathered from the planes the page is made of
+    // (planes beyond those wanted are not read).
+    const std::size_t pixel = separate ? std::size_t{wanted} * sampleBytes : static_cast<std::size_t>(pixelBits / 8);
+    const uint64_t rowBytes = uint64_t{width_} * pixel;
+    auto sample = [&](const uint8_t* p) -> unsigned {
+        return sampleBytes == 1 ? p[0] : bigEndian_ ? (unsigned{p[0]} << 8) | p[1] : p[0] | (unsigned{p[1]} << 8);
+    };
+    auto eight = [&](unsigned v) { return sampleBytes == 1 ? static_cast<uint8_t>(v) : To8(v); };
+    auto signedSample = [&](unsigned v) { return sampleBytes == 1 ? static_cast<int8_t>(v) : static_cast<int16_t>(v) / 256.0; };
+    const TLabToRgb labToRgb;
     TWork work;
     std::vector<uint8_t>& band = work.band;
-    auto sample = [&](const uint8_t* p) -> unsigned { return sampleBytes == 1 ? p[0] : Sample16(p, bigEndian_); };
-
-    if (!separate) {
-        const std::size_t pixel = static_cast<std::size_t>(pixelBits / 8);
-        const uint64_t rowBytes = uint64_t{width_} * pixel;
-        for (uint32_t b = 0; b < bands_; ++b) {
-            const TBandRows rows = RowsOf(b, segmentRows_, height_);
-            Reserve(band, rowBytes * rows.count);
+    for (uint32_t b = 0; b < bands_; ++b) {
+        const TBandRows rows = RowsOf(b, segmentRows_, height_);
+        Reserve(band, rowBytes * rows.count);
+        if (!separate) {
             ReadBand(0, b, static_cast<unsigned>(bits_.size()), bits, static_cast<unsigned>(pixelBits), band, work);
-            for (uint32_t y = 0; y < rows.count; ++y) {
-                const uint8_t* src = band.data() + y * rowBytes;
-                uint8_t* dst = bitmap.Row(rows.first + y);
+        } else {
+            const std::size_t count = std::size_t{width_} * rows.count;
+            for (unsigned plane = 0; plane < wanted; ++plane) {
+                Reserve(work.plane, uint64_t{count} * sampleBytes);
+                ReadBand(plane, b, 1, bits, bits, work.plane, work);
+                for (std::size_t i = 0; i < count; ++i)
+                    std::memcpy(band.data() + i * pixel + plane * sampleBytes, work.plane.data() + i * sampleBytes, sampleBytes);
+            }
+        }
+        for (uint32_t y = 0; y < rows.count; ++y) {
+            const uint8_t* src = band.data() + y * rowBytes;
+            uint8_t* dst = bitmap.Row(rows.first + y);
+            for (uint32_t x = 0; x < width_; ++x, src += pixel, dst += 3) {
+                const unsigned s0 = sample(src), s1 = sample(src + sampleBytes), s2 = sample(src + 2 * sampleBytes);
                 if (cmyk) {
-                    for (uint32_t x = 0; x < width_; ++x, src += pixel, dst += 3) {
-                        const unsigned k = sample(src + 3 * sampleBytes);
-                        dst[0] = Ink(sample(src + 2 * sampleBytes), k);
-                        dst[1] = Ink(sample(src + sampleBytes), k);
-                        dst[2] = Ink(sample(src), k);
-                    }
-                } else if (sampleBytes == 1) {
-                    for (uint32_t x = 0; x < width_; ++x, src += pixel, dst += 3) {
-                        dst[0] = src[2];
-                        dst[1] = src[1];
-                        dst[2] = src[0];
-                    }
+                    const unsigned k = eight(sample(src + 3 * sampleBytes));
+                    dst[0] = Ink(eight(s2), k);
+                    dst[1] = Ink(eight(s1), k);
+                    dst[2] = Ink(eight(s0), k);
+                } else if (lab) {
+                    const auto rgb = labToRgb.Convert(s0 * 100.0 / top, signedSample(s1), signedSample(s2));
+                    dst[0] = rgb[2];
+                    dst[1] = rgb[1];
+                    dst[2] = rgb[0];
+                } else if (premultiplied) {
+                    // As Pillow divides: no alpha is black, and the quotient
+                    // is cut down to a whole sample.
+                    const unsigned a = sample(src + 3 * sampleBytes);
+                    auto divide = [&](unsigned c) -> uint8_t {
+                        if (a == 0) return 0;
+                        return eight(c >= a ? top : static_cast<unsigned>(uint64_t{c} * top / a));
+                    };
+                    dst[0] = divide(s2);
+                    dst[1] = divide(s1);
+                    dst[2] = divide(s0);
                 } else {
-                    for (uint32_t x = 0; x < width_; ++x, src += pixel, dst += 3) {
-                        dst[0] = static_cast<uint8_t>(sample(src + 4));
-                        dst[1] = static_cast<uint8_t>(sample(src + 2));
-                        dst[2] = static_cast<uint8_t>(sample(src));
-                    }
+                    dst[0] = eight(s2);
+                    dst[1] = eight(s1);
+                    dst[2] = eight(s0);
                 }
             }
         }
-        return;
     }
+}
 
-    // Separate planes: red (cyan), green (magenta) and blue (yellow) go to
-    // their places in the bitmap; for CMYK the black plane then turns the
-    // inks stored there into light. Planes beyond those are not read.
-    const uint64_t rowBytes = uint64_t{width_} * sampleBytes;
-    for (unsigned plane = 0; plane < used; ++plane) {
-        for (uint32_t b = 0; b < bands_; ++b) {
-            const TBandRows rows = RowsOf(b, segmentRows_, height_);
-            Reserve(band, rowBytes * rows.count);
-            ReadBand(plane, b, 1, bits, bits, band, work);
-            for (uint32_t y = 0; y < rows.count; ++y) {
-                const uint8_t* src = band.data() + y * rowBytes;
-                uint8_t* dst = bitmap.Row(rows.first + y);
-                if (plane < 3) {
-                    uint8_t* d = dst + (2 - plane);
-                    for (uint32_t x = 0; x < width_; ++x, src += sampleBytes, d += 3) *d = static_cast<uint8_t>(sample(src));
-                } else {
-                    for (uint32_t x = 0; x < width_; ++x, src += sampleBytes, dst += 3) {
-                        const unsigned k = sample(src);
-                        dst[0] = Ink(dst[0], k);
-                        dst[1] = Ink(dst[1], k);
-                        dst[2] = Ink(dst[2], k);
-                    }
-                }
-            }
-        }
+void TTIFImage::DecodeOldJpeg(TBMPImage& bitmap) const {
+    // Only baseline (JPEGProc 1) pages whose stream could be put together:
+    // one stream in the strips, or a header and strips that continue it, or
+    // one tile.
+    if (jpegProc_ != 1 || (tiled_ && stripCount_ != 1)) Fail("JPEG Compression not supported");
+    if (!oldJpegReady_) Corrupt();
+    std::vector<uint8_t> stream = oldJpegHeader_;
+    const std::size_t planes = planarConfiguration_ == 2 ? samplesPerPixel_ : 1;
+    const std::size_t count = std::min<std::size_t>(std::size_t{stripCount_} * planes, stripStarts_.size() - 1);
+    if (stripStarts_[count] + stream.size() + 2 * count + 2 > TBMPImage::kMaxBytes) TooLarge();
+    stream.reserve(stripStarts_[count] + stream.size() + 2 * count + 2);
+    for (std::size_t s = 0; s < count; ++s) {
+        if (oldJpegRestarts_ && s > 0) stream.insert(stream.end(), {0xFF, static_cast<uint8_t>(0xD0 + (s - 1) % 8)});
+        std::size_t end = stripStarts_[s + 1];
+        // A strip's own end marker would end the stream there.
+        if (oldJpegRestarts_ && end - stripStarts_[s] >= 2 && strips_[end - 2] == 0xFF && strips_[end - 1] == 0xD9) end -= 2;
+        stream.insert(stream.end(), strips_.begin() + static_cast<std::ptrdiff_t>(stripStarts_[s]),
+                      strips_.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+    if (!oldJpegHeader_.empty()) stream.insert(stream.end(), {0xFF, 0xD9});
+
+    // The frame may be a little larger than the page (a tile, or whole
+    // blocks): its top left part is the page. Its samples are taken as
+    // stored, chroma repeated over its block, and converted as the
+    // page's YCbCr fields say.
+    TJPEGImageExtra header;
+    try {
+        header.LoadHeader(stream);
+    } catch (const EInvalidGraphic&) {
+        Corrupt();
+    }
+    const uint32_t frameWidth = header.Width(), frameHeight = header.Height();
+    if (header.Components() != 3 || frameWidth < width_ || frameHeight < height_ || frameWidth - width_ > 256 ||
+        frameHeight - height_ > 256)
+        Corrupt();
+    std::vector<uint8_t> samples;
+    Reserve(samples, uint64_t{frameWidth} * 3 * height_);
+    TJpegSegment segment;
+    segment.Data = stream;
+    segment.Width = frameWidth;
+    segment.Rows = height_;
+    segment.MaxRows = frameHeight;
+    segment.Components = 3;
+    segment.Replicate = true;
+    TJpegSegmentDecoder decoder({});
+    if (!decoder.Decode(segment, samples)) Corrupt();
+    const TYCbCrToRgb convert(luma_, referenceBlackWhite_);
+    bitmap.SetSize(width_, height_, 24);
+    for (uint32_t y = 0; y < height_; ++y) {
+        const uint8_t* src = samples.data() + std::size_t{y} * frameWidth * 3;
+        uint8_t* dst = bitmap.Row(y);
+        for (uint32_t x = 0; x < width_; ++x, src += 3, dst += 3) convert.Convert(src[0], src[1], src[2], dst);
     }
 }
 

@@ -1,16 +1,22 @@
-// TTIFImage: TIFF files. A load reads the header, walks to the selected page
+// TTIFImage: TIFF files, classic and BigTIFF (version 43: 8-byte offsets
+// and counts). A load reads the header, walks to the selected page
 // (PageNumber, 1-based), reads its directory and gathers its strips or tiles;
-// AssignTo decodes the page into a bitmap. The Group 4 pass-through reads the
-// compression, fill order, strip count and strip bytes without decoding.
+// AssignTo decodes the page into a bitmap, turned upright as its Orientation
+// says. The Group 4 pass-through reads the compression, fill order,
+// orientation, strip count and strip bytes without decoding.
 //
 // Compressions: none, CCITT modified Huffman, Group 3 and Group 4 (bilevel
-// pages), LZW and Deflate (with the horizontal-differencing predictor),
-// PackBits, and JPEG with its tables in the JPEGTables field (8-bit gray,
-// RGB, YCbCr and CMYK pages). Samples of 16 bits are reduced to 8.
+// pages), LZW (also the old variant written before TIFF 6.0) and Deflate
+// (with the horizontal-differencing predictor), PackBits, JPEG with its
+// tables in the JPEGTables field (8-bit gray, RGB, YCbCr and CMYK pages),
+// and old-style JPEG (compression 6, YCbCr pages). Samples of 12 and 16 bits
+// are reduced to 8; FillOrder 2 is honoured at every depth. RGB with
+// associated alpha is divided by it; CIE L*a*b* pages are converted to sRGB.
 //
 // Errors raise EInvalidGraphic with the reader's messages.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -26,11 +32,16 @@ public:
 
     void LoadFromStream(std::span<const uint8_t> data);
 
-    uint32_t Width() const noexcept { return width_; }
-    uint32_t Height() const noexcept { return height_; }
+    // The size and resolution of the picture as shown: with an Orientation
+    // of 5 to 8 the stored rows are its columns.
+    uint32_t Width() const noexcept { return Turned() ? height_ : width_; }
+    uint32_t Height() const noexcept { return Turned() ? width_ : height_; }
     // Dots per inch, 0 when unknown.
-    uint32_t XResolution() const noexcept { return xResolution_; }
-    uint32_t YResolution() const noexcept { return yResolution_; }
+    uint32_t XResolution() const noexcept { return Turned() ? yResolution_ : xResolution_; }
+    uint32_t YResolution() const noexcept { return Turned() ? xResolution_ : yResolution_; }
+    // The Orientation tag: 1 (rows from the top, columns from the left, also
+    // when absent or not 1 to 8) to 8. AssignTo turns the pixels upright.
+    uint16_t Orientation() const noexcept { return orientation_; }
     // The Compression tag (1 when absent).
     uint16_t Compression() const noexcept { return compression_; }
     // The PhotometricInterpretation tag (0 when absent).
@@ -67,6 +78,8 @@ private:
     void Reset() noexcept;
     void ReadDirectory(std::span<const uint8_t> data, uint64_t at);
     void ReadStrips(std::span<const uint8_t> data);
+    void PrepareOldJpeg(std::span<const uint8_t> data);
+    bool AddStripRestarts(std::vector<uint8_t>& header);
     // Segment `index` (strips or tiles, planes one after the other)
     // decompressed into `out`, seg.rows * seg.rowBytes bytes.
     void DecodeSegment(std::size_t index, const TSegment& seg, std::span<uint8_t> out, TWork& work) const;
@@ -78,17 +91,38 @@ private:
     void DecodeBilevel(TBMPImage& bitmap) const;
     void DecodeGray(TBMPImage& bitmap) const;
     void DecodePalette(TBMPImage& bitmap) const;
-    void DecodeColour(TBMPImage& bitmap, bool cmyk) const;
+    void DecodeColour(TBMPImage& bitmap) const;
+    void DecodeOldJpeg(TBMPImage& bitmap) const;
+    bool Turned() const noexcept { return orientation_ >= 5; }
 
     std::vector<uint8_t> strips_;
     std::vector<std::size_t> stripStarts_;  // where each strip begins in strips_, and the end
-    std::vector<uint32_t> stripOffsets_;
-    std::vector<uint32_t> stripByteCounts_;
+    std::vector<uint64_t> stripOffsets_;
+    std::vector<uint64_t> stripByteCounts_;
     std::vector<uint16_t> bits_{1};
     std::vector<uint16_t> colorMap_;
-    std::vector<uint32_t> tileOffsets_;
-    std::vector<uint32_t> tileByteCounts_;
+    std::vector<uint64_t> tileOffsets_;
+    std::vector<uint64_t> tileByteCounts_;
     std::vector<uint8_t> jpegTables_;
+    // Old-style JPEG (compression 6): the interchange-format stream, or the
+    // offsets of the tables of each component.
+    uint64_t jpegInterchange_ = 0;
+    uint64_t jpegInterchangeLength_ = 0;
+    std::vector<uint64_t> jpegQTables_;
+    std::vector<uint64_t> jpegDcTables_;
+    std::vector<uint64_t> jpegAcTables_;
+    // What goes before the strips to make one JPEG stream of the page:
+    // the interchange-format header, or one made from the tables; empty
+    // when the strips hold the whole stream.
+    std::vector<uint8_t> oldJpegHeader_;
+    bool oldJpegReady_ = false;  // the stream can be made
+    bool oldJpegRestarts_ = false;  // restart markers go between the strips
+    std::array<float, 3> luma_{0.299f, 0.587f, 0.114f};                  // YCbCrCoefficients
+    std::array<float, 6> referenceBlackWhite_{0, 255, 128, 255, 128, 255};  // ReferenceBlackWhite
+    uint16_t jpegProc_ = 1;
+    uint16_t jpegRestartInterval_ = 0;
+    uint16_t subsamplingH_ = 2;  // YCbCrSubsampling
+    uint16_t subsamplingV_ = 2;
     uint32_t rowsPerStrip_ = UINT32_MAX;
     uint32_t tileWidth_ = 0;
     uint32_t tileLength_ = 0;
@@ -99,6 +133,7 @@ private:
     double xResolutionValue_ = 0;
     double yResolutionValue_ = 0;
     bool bigEndian_ = false;
+    bool bigTiff_ = false;
     bool haveWidth_ = false;
     bool haveHeight_ = false;
     bool haveBits_ = false;
@@ -126,6 +161,10 @@ private:
     uint16_t compression_ = 1;
     uint16_t photometric_ = 0;
     uint16_t fillOrder_ = 1;
+    uint16_t orientation_ = 1;
+    uint16_t extraSample_ = 0;   // the ExtraSamples value of the first extra sample
+    uint16_t sampleFormat_ = 1;  // 1 unsigned integers, 3 floating point
+    bool haveSamplesPerPixel_ = false;
 };
 
 }  // namespace vellumark

@@ -1,7 +1,9 @@
 #include "images/ImageImport.h"
 
+#include <algorithm>
 #include <unordered_set>
 
+#include "base/ByteReader.h"
 #include "base/EPDFError.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/GIFImage.h"
@@ -108,7 +110,7 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
     ApplyDefaultResolution(*image);
     const bool reuse = tiff.Compression() == 4 &&
                        (settings.Compression.BW == cfGroup4 || settings.UseSourceCompression) &&
-                       !tiff.Tiled() && tiff.StripCount() == 1 && tiff.FillOrder() == 1;
+                       !tiff.Tiled() && tiff.StripCount() == 1 && tiff.FillOrder() == 1 && tiff.Orientation() == 1;
     if (reuse) {
         const auto& strip = tiff.StripBytes();
         image->ImageStream.assign(reinterpret_cast<const char*>(strip.data()), strip.size());
@@ -202,12 +204,12 @@ int32_t CountTiffImages(std::span<const uint8_t> data) {
     const bool little = data.size() >= 2 && data[0] == 'I' && data[1] == 'I';
     const bool big = data.size() >= 2 && data[0] == 'M' && data[1] == 'M';
     auto u16 = [&](uint64_t at, uint32_t& v) {
-        if (at + 2 > data.size()) return false;
+        if (!FitsIn(data.size(), at, 2)) return false;
         v = little ? (data[at] | (data[at + 1] << 8)) : ((data[at] << 8) | data[at + 1]);
         return true;
     };
     auto u32 = [&](uint64_t at, uint32_t& v) {
-        if (at + 4 > data.size()) return false;
+        if (!FitsIn(data.size(), at, 4)) return false;
         v = little ? (uint32_t{data[at]} | (uint32_t{data[at + 1]} << 8) | (uint32_t{data[at + 2]} << 16) |
                       (uint32_t{data[at + 3]} << 24))
                    : ((uint32_t{data[at]} << 24) | (uint32_t{data[at + 1]} << 16) | (uint32_t{data[at + 2]} << 8) |
@@ -215,50 +217,83 @@ int32_t CountTiffImages(std::span<const uint8_t> data) {
         return true;
     };
     uint32_t magic = 0;
-    if (!(little || big) || !u16(2, magic) || magic != 42) throw EInvalidGraphic("Data is not in TIFF format");
-    uint32_t next = 0;
-    if (!u32(4, next)) throw EInvalidGraphic("Data is not in TIFF format");
+    if (!(little || big) || !u16(2, magic) || (magic != 42 && magic != 43)) throw EInvalidGraphic("Data is not in TIFF format");
+    // BigTIFF (43): offsets, counts and the entry count in 8 bytes, entries
+    // of 20 bytes.
+    const bool bigTiff = magic == 43;
+    auto u64 = [&](uint64_t at, uint64_t& v) {
+        uint32_t first = 0, second = 0;
+        if (!u32(at, first) || !u32(at + 4, second)) return false;
+        v = little ? uint64_t{second} << 32 | first : uint64_t{first} << 32 | second;
+        return true;
+    };
+    auto offset = [&](uint64_t at, uint64_t& v) {
+        if (bigTiff) return u64(at, v);
+        uint32_t v32 = 0;
+        if (!u32(at, v32)) return false;
+        v = v32;
+        return true;
+    };
+    const uint64_t countBytes = bigTiff ? 8 : 2, entryBytes = bigTiff ? 20 : 12, fieldBytes = bigTiff ? 8 : 4;
+    if (bigTiff) {
+        uint32_t offsetSize = 0, zero = 0;
+        if (!u16(4, offsetSize) || !u16(6, zero) || offsetSize != 8 || zero != 0)
+            throw EInvalidGraphic("Data is not in TIFF format");
+    }
+    uint64_t next = 0;
+    if (!offset(bigTiff ? 8 : 4, next)) throw EInvalidGraphic("Data is not in TIFF format");
     const uint64_t size = data.size();
     uint64_t total = 0;  // strip bytes of all pages so far
     int32_t count = 0;
     // A chain that comes back to a directory it has counted ends there, with
     // every directory before it counted.
-    std::unordered_set<uint32_t> seen{next};
+    std::unordered_set<uint64_t> seen{next};
     bool cut = false;
     for (;;) {
-        uint32_t entries = 0;
-        if (!u16(next, entries)) break;
+        uint64_t entries = 0;
+        if (bigTiff) {
+            if (!u64(next, entries)) break;
+        } else {
+            uint32_t entries16 = 0;
+            if (!u16(next, entries16)) break;
+            entries = entries16;
+        }
+        if (entries > size) entries = size;  // more could not be there
         bool stop = false;
-        for (uint32_t i = 0; i < entries; ++i) {
-            const uint64_t e = uint64_t{next} + 2 + 12 * uint64_t{i};
-            uint32_t tag = 0, type = 0, n = 0;
-            if (!u16(e, tag) || !u16(e + 2, type) || !u32(e + 4, n)) {
+        for (uint64_t i = 0; i < entries; ++i) {
+            const uint64_t e = next + countBytes + entryBytes * i;
+            uint32_t tag = 0, type = 0;
+            uint64_t n = 0;
+            if (!u16(e, tag) || !u16(e + 2, type) || !offset(e + 4, n)) {
                 stop = true;
                 break;
             }
             if (tag < 279) continue;
             if (tag == 279) {
-                if (type != 3 && type != 4) {
+                if (type != 3 && type != 4 && !(bigTiff && type == 16)) {
                     stop = true;
                 } else {
-                    const uint64_t width = type == 3 ? 2 : 4;
-                    uint64_t at = e + 8;
-                    if (width * n > 4) {
-                        uint32_t offset = 0;
-                        u32(e + 8, offset);
-                        at = offset;
+                    const uint64_t width = type == 3 ? 2 : type == 4 ? 4 : 8;
+                    uint64_t at = e + 4 + fieldBytes;
+                    if (n > fieldBytes || width * n > fieldBytes) {
+                        uint64_t where = 0;
+                        offset(at, where);
+                        at = where;
                     }
-                    for (uint32_t k = 0; k < n && k < (1u << 20); ++k) {
-                        uint32_t v = 0;
-                        if (!(type == 3 ? u16(at + width * k, v) : u32(at + width * k, v))) break;
-                        total += v;
+                    for (uint64_t k = 0; k < n && k < (1u << 20); ++k) {
+                        uint64_t v = 0;
+                        uint32_t v32 = 0;
+                        const bool read = type == 16 ? u64(at + width * k, v)
+                                                     : type == 3 ? u16(at + width * k, v32) : u32(at + width * k, v32);
+                        if (!read) break;
+                        total += type == 16 ? std::min(v, size) : v32;
                     }
                 }
             }
             break;  // entries after StripByteCounts are not needed
         }
-        uint32_t after = 0;
-        if (!u32(uint64_t{next} + 2 + 12 * uint64_t{entries}, after)) after = 0;
+        uint64_t after = 0;
+        if (!offset(next + countBytes + entryBytes * entries, after)) after = 0;
         ++count;
         next = after;
         if (stop || next == 0 || total >= size || next >= size) break;

@@ -27,6 +27,8 @@ PACKAGES=(
   libtiff-tools libjpeg-turbo-progs python3 python3-pil
   # independent decoders and writers of the image readers' test files
   imagemagick netpbm python3-numpy
+  # transicc: littleCMS's exact L*a*b* to sRGB conversion, the TIFF L*a*b* reference
+  liblcms2-utils
   # fontTools: glyph advance widths the font tests compare with
   python3-fonttools
   # fonts the tests and examples use (FreeSans.otf: CFF outlines, refused)

@@ -411,7 +411,7 @@ TEST(ImagesTiff, RefusedCombinations) {
     EXPECT_EQ(Error(Tiff({With(With(gray, Short(258, {8, 8, 8})), Short(277, {3}))})),
               "TIFF file error in grayscale image data");
     EXPECT_EQ(Error(Tiff({With(gray, Short(258, {3}))})), "TIFF file has unknown or unsupported format");
-    EXPECT_EQ(Error(Tiff({With(gray, Short(258, {12}))})), "TIFF file has unknown or unsupported format");
+    EXPECT_EQ(Error(Tiff({With(gray, Short(258, {10}))})), "TIFF file has unknown or unsupported format");
     // RGB: too few samples, mixed depths, 16 bits as JPEG.
     TPage rgb = With(With(With(gray, Short(262, {2})), Short(258, {8, 8, 8})), Short(277, {3}));
     rgb.pixels.resize(12);
@@ -436,7 +436,11 @@ TEST(ImagesTiff, RefusedCombinations) {
     EXPECT_EQ(Error(Tiff({With(With(cmyk, Short(258, {8, 8, 8})), Short(277, {3}))})),
               "TIFF file Separated image format not supported");
     EXPECT_EQ(Error(Tiff({With(gray, Short(262, {6}))})), "TIFF file YCbCr format not supported");
-    EXPECT_EQ(Error(Tiff({With(With(gray, Short(262, {6})), Short(259, {6}))})), "TIFF file YCbCr format not supported");
+    // Old-style JPEG YCbCr (three samples when the count is absent) without
+    // its tables or stream.
+    EXPECT_EQ(Error(Tiff({With(With(gray, Short(262, {6})), Short(259, {6}))})), "TIFF file image data corrupted");
+    EXPECT_EQ(Error(Tiff({With(With(With(gray, Short(262, {6})), Short(259, {6})), Short(277, {1}))})),
+              "TIFF file YCbCr format not supported");
     // YCbCr only as JPEG data of three 8-bit samples.
     EXPECT_EQ(Error(Tiff({With(With(gray, Short(262, {6})), Short(259, {7}))})), "TIFF file YCbCr format not supported");
     EXPECT_EQ(Error(Tiff({With(With(rgb, Short(262, {6})), Short(259, {5}))})), "TIFF file YCbCr format not supported");
@@ -579,15 +583,49 @@ TEST(ImagesTiff, JpegStripsWithTheirOwnTables) {
     }
 }
 
+// Twelve-bit grey is scaled to eight bits (v * 255 / 4095, rounded);
+// sixteen-bit L*a*b* (a* and b* signed, 256 to a unit) shows as the
+// eight-bit page of the same colours; in both byte orders.
+TEST(ImagesTiff, TwelveBitGrayAndSixteenBitLab) {
+    for (bool big : {false, true}) {
+        // Rows of three 12-bit samples: 0, 4095, 2048 and 100, 4000, 1.
+        const TPage gray12{{Long(256, {3}), Long(257, {2}), Short(258, {12}), Short(262, {1})},
+                           {0x00, 0x0F, 0xFF, 0x80, 0x00, 0x06, 0x4F, 0xA0, 0x00, 0x10},
+                           {}};
+        EXPECT_EQ(Colours(Decode(Tiff({gray12}, big))),
+                  (std::vector<uint32_t>{0, 0xFFFFFF, 0x808080, 0x060606, 0xF9F9F9, 0}));
+        const Bytes lab8 = {255, 0, 0, 128, 100, 0, 60, 0x9C, 0x30, 20, 0x80, 0x7F};
+        Bytes lab16;
+        const TWriter w(big);
+        for (std::size_t i = 0; i < lab8.size(); ++i)
+            w.U16(lab16, i % 3 == 0 ? lab8[i] * 257u : static_cast<uint16_t>(static_cast<int8_t>(lab8[i]) * 256));
+        auto page = [](unsigned bits, Bytes px) {
+            return TPage{{Long(256, {2}), Long(257, {2}), Short(258, {bits, bits, bits}), Short(262, {8}), Short(277, {3})},
+                         std::move(px), {}};
+        };
+        const auto eight = Colours(Decode(Tiff({page(8, lab8)}, big)));
+        EXPECT_EQ(eight[0], 0xFFFFFFu);  // L* 100: white
+        EXPECT_EQ(Colours(Decode(Tiff({page(16, lab16)}, big))), eight);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // LZW by itself.
 
 // A plain TIFF LZW encoder for the tests: a table of strings, no tricks.
-Bytes LzwEncode(const Bytes& in, bool clearWhenFull = true) {
+// oldStyle: the variant written before TIFF 6.0, codes least significant
+// bit first, widened one code later.
+Bytes LzwEncode(const Bytes& in, bool clearWhenFull = true, bool oldStyle = false) {
     Bytes out;
     uint64_t acc = 0;
     int nbits = 0;
     auto put = [&](unsigned code, unsigned width) {
+        if (oldStyle) {
+            acc |= uint64_t{code} << nbits;
+            nbits += static_cast<int>(width);
+            for (; nbits >= 8; nbits -= 8, acc >>= 8) out.push_back(static_cast<uint8_t>(acc));
+            return;
+        }
         acc = (acc << width) | code;
         nbits += static_cast<int>(width);
         while (nbits >= 8) {
@@ -595,6 +633,7 @@ Bytes LzwEncode(const Bytes& in, bool clearWhenFull = true) {
             nbits -= 8;
         }
     };
+    const unsigned late = oldStyle ? 1 : 0;
     std::map<std::pair<int, uint8_t>, unsigned> table;
     unsigned next = 258, width = 9;
     put(256, width);
@@ -611,7 +650,7 @@ Bytes LzwEncode(const Bytes& in, bool clearWhenFull = true) {
         }
         put(static_cast<unsigned>(w), width);
         table[{w, c}] = next++;
-        if (next == (1u << width) && width < 12) ++width;
+        if (next == (1u << width) + late && width < 12) ++width;
         if (next == 4094 && clearWhenFull) {
             put(256, width);
             table.clear();
@@ -623,10 +662,10 @@ Bytes LzwEncode(const Bytes& in, bool clearWhenFull = true) {
     if (w >= 0) {
         put(static_cast<unsigned>(w), width);
         ++next;
-        if (next == (1u << width) && width < 12) ++width;
+        if (next == (1u << width) + late && width < 12) ++width;
     }
     put(257, width);
-    if (nbits > 0) out.push_back(static_cast<uint8_t>(acc << (8 - nbits)));
+    if (nbits > 0) out.push_back(static_cast<uint8_t>(oldStyle ? acc : acc << (8 - nbits)));
     return out;
 }
 
@@ -637,12 +676,14 @@ TEST(ImagesTiff, LzwRoundTrips) {
             Bytes in(size);
             for (std::size_t i = 0; i < size; ++i)
                 in[i] = static_cast<uint8_t>(kind == 0 ? rng() : kind == 1 ? (i / 97) : (rng() % 3 == 0 ? rng() % 4 : 7));
-            const Bytes code = LzwEncode(in);
-            Bytes out(size, 0xEE);
-            const lzw::TResult r = lzw::Decode(code, out);
-            EXPECT_TRUE(r.Valid);
-            EXPECT_EQ(r.Written, size);
-            EXPECT_EQ(out, in) << size << " " << kind;
+            for (bool oldStyle : {false, true}) {
+                const Bytes code = LzwEncode(in, true, oldStyle);
+                Bytes out(size, 0xEE);
+                const lzw::TResult r = oldStyle ? lzw::DecodeOldStyle(code, out) : lzw::Decode(code, out);
+                EXPECT_TRUE(r.Valid);
+                EXPECT_EQ(r.Written, size);
+                EXPECT_EQ(out, in) << size << " " << kind << " " << oldStyle;
+            }
         }
     }
     // Output shorter than the data: stops when full.
@@ -652,7 +693,9 @@ TEST(ImagesTiff, LzwRoundTrips) {
     EXPECT_EQ(out, Bytes(10, 'a'));
     // Old-style data is recognised by its first two bytes.
     EXPECT_TRUE(lzw::IsOldStyle(Bytes{0x00, 0x01}));
+    EXPECT_TRUE(lzw::IsOldStyle(LzwEncode(in, true, true)));
     EXPECT_FALSE(lzw::IsOldStyle(LzwEncode(in)));
+    EXPECT_FALSE(lzw::Decode(LzwEncode(in, true, true), out).Valid);
 }
 
 TEST(ImagesTiff, HorizontalDifferencing) {

@@ -5,7 +5,9 @@
 // them through the same libjpeg with the same settings: exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -558,6 +560,222 @@ open(d + '/rgb1bits.tif', 'wb').write(b)
     } cases[] = {{"g2.tif", 4},   {"g2w.tif", 4},  {"g2r.tif", 4},        {"g2wr.tif", 4},      {"pal2.tif", 4},
                  {"pal2r.tif", 4}, {"pa.tif", 8}, {"rgb1bits.tif", 24}, {"cmyk16.tif", 24}, {"cmyk16lzw.tif", 24}};
     for (const auto& c : cases) ExpectLikePillow(dir, P(c.file), c.bpp);
+}
+
+// BigTIFF (tiffcp -8): strips, tiles, big-endian, a second page; ImageCount.
+TEST_F(ImagesTiffTools, BigTiffFromTiffcp) {
+    Shell("ppm2tiff -c none " + Q("wide.ppm") + " " + Q("wide.tif"));
+    Shell("ppm2tiff -c none " + Q("gray.pgm") + " " + Q("gray.tif"));
+    Shell("tiffcp -8 -c lzw:2 -r 7 " + Q("wide.tif") + " " + Q("big1.tif"));
+    ExpectLikeLibtiff(dir, P("big1.tif"), 24);
+    Shell("tiffcp -8 -B -c packbits -t -w 16 -l 16 " + Q("wide.tif") + " " + Q("big2.tif"));
+    ExpectLikeLibtiff(dir, P("big2.tif"), 24);
+    Shell("tiffcp -8 " + Q("wide.tif") + " " + Q("gray.tif") + " " + Q("big3.tif"));
+    ExpectLikeLibtiff(dir, P("big3.tif"), 8, 2);
+    TVellumark engine;
+    EXPECT_EQ(engine.ImageCount(P("big3.tif").u16string()), 2);
+    EXPECT_EQ(engine.ImageCount(P("big2.tif").u16string()), 1);
+}
+
+// Orientations 2 to 8 (set by tiffset) of colour and Group 4 pages, turned
+// as Pillow turns the pages it decodes through libtiff; through the engine
+// an oriented Group 4 page is decoded, not passed through.
+TEST_F(ImagesTiffTools, OrientationsAreApplied) {
+    if (!HasTool("pdftoppm")) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed";
+    Shell("ppm2tiff -c none " + Q("rgb.ppm") + " " + Q("rgb.tif"));
+    Shell("ppm2tiff -c none " + Q("bw.pbm") + " " + Q("bw.tif"));
+    for (int o = 2; o <= 8; ++o) {
+        SCOPED_TRACE(o);
+        const std::string n = std::to_string(o), rgb = "o" + n + ".tif", bw = "g" + n + ".tif";
+        Shell("tiffcp -c lzw " + Q("rgb.tif") + " " + Q(rgb) + " && tiffset -s 274 " + n + " " + Q(rgb));
+        Shell("tiffcp -c g4 " + Q("bw.tif") + " " + Q(bw) + " && tiffset -s 274 " + n + " " + Q(bw));
+        ExpectLikePillow(dir, P(rgb), 24);
+        ExpectLikePillow(dir, P(bw), 1);
+        TTIFImage t;
+        t.LoadFromStream(Bytes(P(bw)));
+        EXPECT_EQ(t.Width(), o >= 5 ? 29u : 37u);
+    }
+    for (const char* file : {"g3.tif", "g6.tif"}) {
+        const CommandResult r = RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " + ShellQuote(VELLUMARK_BIN) +
+                                           " images -o out.pdf " + file);
+        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_TRUE(QpdfCheck(dir / "out.pdf"));
+        const auto ref = Pillow(dir, P(file));
+        const uint32_t w = file[1] == '6' ? 29 : 37, h = file[1] == '6' ? 37 : 29;
+        const Raster raster = RenderPage(dir / "out.pdf", 1, 288);
+        ASSERT_EQ(raster.width, static_cast<int>(4 * w));
+        ASSERT_EQ(raster.height, static_cast<int>(4 * h));
+        int wrong = 0;
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x)
+                wrong += raster.At(static_cast<int>(4 * x + 2), static_cast<int>(4 * y + 2)) != ref[y * w + x];
+        EXPECT_EQ(wrong, 0) << file;
+    }
+}
+
+// Associated alpha (ExtraSamples 1, set by tiffset), contiguous and in
+// planes: Pillow divides it out. Sixteen-bit gray with the bits of each byte
+// reversed (tiffcp -f lsb2msb).
+TEST_F(ImagesTiffTools, AssociatedAlphaAndSixteenBitFillOrder) {
+    const std::string script = R"(
+import sys, numpy as np
+from PIL import Image
+d = sys.argv[1]
+rng = np.random.default_rng(3)
+a = rng.integers(0, 256, (29, 37, 4))
+a[:3, :, 3] = 0
+a[3:6, :, 3] = 255
+a[..., :3] = a[..., :3] * a[..., 3:] // 255
+Image.fromarray(a.astype(np.uint8), 'RGBA').save(d + '/pa.tif')
+Image.fromarray((np.arange(37 * 29).reshape(29, 37) * 71 % 65536).astype(np.uint16)).save(d + '/g16.tif')
+)";
+    WriteFile(dir / "alpha.py", script);
+    Shell(std::string(kPython) + " " + Q("alpha.py") + " " + ShellQuote(dir.Path().string()));
+    Shell("tiffset -s 338 1 1 " + Q("pa.tif"));
+    Shell("tiffcp -p separate -c lzw " + Q("pa.tif") + " " + Q("pas.tif"));
+    ExpectLikePillow(dir, P("pa.tif"), 24);
+    ExpectLikePillow(dir, P("pas.tif"), 24);
+    Shell("tiffcp -f lsb2msb " + Q("g16.tif") + " " + Q("g16r.tif"));
+    ExpectPixels(P("g16r.tif"), 8, 1, Pillow16(dir, P("g16r.tif")));
+}
+
+// L*a*b* pages from Pillow, against littleCMS's exact conversion (transicc,
+// from L*a*b* relative to D50 into sRGB), within 1; colours beyond sRGB
+// included. (Pillow's own conversion interpolates an 8-bit table.)
+TEST_F(ImagesTiffTools, LabPagesAsLittleCmsConvertsThem) {
+    if (!HasTool("transicc")) GTEST_SKIP() << "transicc (liblcms2-utils) not installed";
+    const std::string script = R"(
+import subprocess, sys, numpy as np
+from PIL import Image
+d = sys.argv[1]
+rng = np.random.default_rng(7)
+a = rng.integers(0, 256, (29, 37, 3)).astype(np.uint8)
+Image.fromarray(a, 'LAB').save(d + '/lab.tif')
+Image.fromarray(a, 'LAB').save(d + '/lablzw.tif', compression='tiff_lzw')
+signed = lambda v: v - 256 if v > 127 else v
+lines = ''.join('%r %d %d\n' % (p[0] * 100 / 255, signed(p[1]), signed(p[2])) for p in a.reshape(-1, 3).tolist())
+out = subprocess.run(['transicc', '-t1', '-i', '*Lab', '-o', '*sRGB', '-n'], input=lines, capture_output=True,
+                     text=True, check=True).stdout.split()
+rgb = np.clip(np.round(np.array(out, dtype=float)), 0, 255).astype(np.uint8)
+open(d + '/lab.rgb', 'wb').write(rgb.tobytes())
+)";
+    WriteFile(dir / "lab.py", script);
+    Shell(std::string(kPython) + " " + Q("lab.py") + " " + ShellQuote(dir.Path().string()));
+    const std::string ref = ReadFile(P("lab.rgb"));
+    ASSERT_EQ(ref.size(), 37u * 29 * 3);
+    for (const char* file : {"lab.tif", "lablzw.tif"}) {
+        SCOPED_TRACE(file);
+        const std::vector<uint32_t> got = Colours(Ours(P(file)));
+        ASSERT_EQ(got.size(), 37u * 29);
+        int worst = 0;
+        for (std::size_t i = 0; i < got.size(); ++i)
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(int(got[i] >> (16 - 8 * c) & 0xFF) - int(uint8_t(ref[3 * i + c]))));
+        EXPECT_LE(worst, 1);
+    }
+}
+
+// Old-style JPEG pages, written here from Pillow's JPEG files: the whole
+// stream in the strip (JPEGInterchangeFormat); the tables in their own
+// fields and the scan data in one strip, or in strips coded one by one.
+// Pillow reads them through libtiff.
+TEST_F(ImagesTiffTools, OldStyleJpegPages) {
+    const std::string script = R"(
+import io, struct, sys
+import numpy as np
+from PIL import Image
+d = sys.argv[1]
+src = Image.open(d + '/rgb.ppm')  # 37 x 29
+
+def segments(jpeg):
+    # (marker, body) of each marker segment up to SOS, and the scan data
+    out, i = [], 2
+    while True:
+        m = jpeg[i + 1]
+        n = struct.unpack('>H', jpeg[i + 2:i + 4])[0]
+        out.append((m, jpeg[i + 4:i + 2 + n]))
+        i += 2 + n
+        if m == 0xDA:
+            end = jpeg.rindex(b'\xff\xd9')
+            return out, jpeg[i:end]
+
+def encode(im, sub):
+    b = io.BytesIO()
+    im.save(b, 'JPEG', quality=80, subsampling=sub, optimize=False)
+    return b.getvalue()
+
+def tiff(name, w, h, entries, blobs, strips):
+    # little-endian TIFF: strips, then blobs, then the directory
+    data = bytearray(b'II*\0\0\0\0\0')
+    offs = []
+    for s in strips:
+        offs.append(len(data)); data += s
+    where = {}
+    for k, v in blobs.items():
+        where[k] = len(data); data += v
+    e = dict(entries)
+    e[256] = (4, [w]); e[257] = (4, [h]); e[259] = (3, [6]); e[262] = (3, [6]); e[277] = (3, [3])
+    e[258] = (3, [8, 8, 8])
+    e[273] = (4, offs); e[279] = (4, [len(s) for s in strips])
+    for k, v in list(e.items()):
+        if isinstance(v, str): e[k] = (4, [where[v]])
+        elif isinstance(v, tuple) and isinstance(v[1], str): e[k] = (4, [where[x] for x in v[1].split(',')])
+    extra = bytearray()
+    ifd = len(data)
+    body = struct.pack('<H', len(e))
+    after = ifd + 2 + 12 * len(e) + 4
+    for tag in sorted(e):
+        t, vals = e[tag]
+        raw = b''.join(struct.pack('<H' if t == 3 else '<I', v) for v in vals)
+        if len(raw) <= 4:
+            body += struct.pack('<HHI', tag, t, len(vals)) + raw.ljust(4, b'\0')
+        else:
+            body += struct.pack('<HHII', tag, t, len(vals), after + len(extra)); extra += raw
+    data[4:8] = struct.pack('<I', ifd)
+    data += body + b'\0\0\0\0' + extra
+    open(d + '/' + name, 'wb').write(data)
+
+# 1. The whole JPEG stream in the strip, JPEGInterchangeFormat pointing at it.
+j = encode(src, 2)
+tiff('oj1.tif', 37, 29, {513: (4, [8]), 530: (3, [2, 2])}, {}, [j])
+# 2 and 3. Tables in JPEGQTables, JPEGDCTables and JPEGACTables, the scan
+# data in the strips: one strip (4:2:2), then strips of 8 rows coded one by
+# one (4:2:0, 16 rows).
+for name, sub, rows in (('oj2.tif', 1, 29), ('oj3.tif', 2, 16)):
+    strips, tables = [], None
+    for top in range(0, 29, rows):
+        segs, scan = segments(encode(src.crop((0, top, 37, min(top + rows, 29))), sub))
+        strips.append(scan)
+        tables = segs
+    q = {}
+    dht = {}
+    for m, body in tables:
+        if m == 0xDB:
+            i = 0
+            while i < len(body):
+                q[body[i] & 15] = body[i + 1:i + 65]; i += 65
+        if m == 0xC4:
+            i = 0
+            while i < len(body):
+                n = sum(body[i + 1:i + 17]); dht[(body[i] >> 4, body[i] & 15)] = body[i + 1:i + 17 + n]; i += 17 + n
+        if m == 0xC0:
+            comps = [(body[6 + 3 * c], body[7 + 3 * c], body[8 + 3 * c]) for c in range(3)]
+    blobs = {}
+    for c, (cid, samp, qt) in enumerate(comps):
+        blobs['q%d' % c] = q[qt]
+    for m, body in tables:
+        if m == 0xDA:
+            sel = [body[2 + 2 * c] for c in range(3)]
+    for c in range(3):
+        blobs['dc%d' % c] = dht[(0, sel[c] >> 4)]
+        blobs['ac%d' % c] = dht[(1, sel[c] & 15)]
+    h, v = comps[0][1] >> 4, comps[0][1] & 15
+    tiff(name, 37, 29, {278: (4, [rows]), 512: (3, [1]), 519: (4, 'q0,q1,q2'), 520: (4, 'dc0,dc1,dc2'),
+                        521: (4, 'ac0,ac1,ac2'), 530: (3, [h, v])}, blobs, strips)
+)";
+    WriteFile(dir / "ojpeg.py", script);
+    Shell(std::string(kPython) + " " + Q("ojpeg.py") + " " + ShellQuote(dir.Path().string()));
+    for (const char* file : {"oj1.tif", "oj2.tif", "oj3.tif"}) ExpectLikePillow(dir, P(file), 24);
 }
 
 }  // namespace

@@ -14,9 +14,11 @@
 # background: 8-bit red, green, blue (CHANNELS 3) or, for grey and bilevel
 # images, 8-bit grey (CHANNELS 1).
 #   TOLERANCE  0; 1 for samples of 16 bits (Pillow keeps their high byte,
-#              16-bit grey is rounded here to the nearest 8-bit value) and of
-#              5 or 6 bits (Pillow repeats their high bits, others scale);
-#              "-" for modes with no 8-bit RGB meaning (floating point, Lab).
+#              16-bit grey is rounded here to the nearest 8-bit value), of
+#              5 or 6 bits (Pillow repeats their high bits, others scale)
+#              and for L*a*b* (turned into sRGB by Pillow's colour
+#              management); "-" for modes with no 8-bit RGB meaning
+#              (floating point).
 #   KEYED      1 when the image is a GIF frame with a transparent index; then
 #              OUT/i.key holds one byte a pixel, 1 where the pixel is that index.
 import os
@@ -54,6 +56,11 @@ with open(os.path.join(out, "info"), "w", encoding="utf-8") as info:
                 pixels = np.asarray(im.convert("L"))
             elif im.mode in ("P", "PA", "RGB", "RGBA", "RGBX", "CMYK", "YCbCr"):
                 pixels = np.asarray(im.convert("RGB"))
+            elif im.mode == "LAB":
+                # Through Pillow's colour management (L*a*b* relative to D50
+                # into sRGB), whose 16-bit tables round within 1.
+                pixels = np.asarray(im.convert("RGB"))
+                tolerance = "1"
             else:
                 pixels = None
                 tolerance = "-"
