@@ -16,6 +16,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "base/TextCodec.h"
 #include "host/ImagesCommand.h"
 #include "host/Interpreter.h"
 #include "host/Parser.h"
@@ -25,7 +26,7 @@ namespace vellumark::host {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vellumark run SCRIPT\n"
+    "Usage: vellumark run SCRIPT [ARGUMENT...]\n"
     "       vellumark images [OPTIONS] -o OUT IMAGE...\n"
     "       vellumark --help\n"
     "       vellumark --version\n";
@@ -34,7 +35,8 @@ constexpr const char* kHelp =
     "\n"
     "Runs SCRIPT, a script of automation calls in a subset of VBScript that\n"
     "creates VellumarkX.PDFDoc objects with CreateObject and saves PDF files.\n"
-    "SCRIPT is a file name, or - to read the script from standard input.\n"
+    "SCRIPT is a file name, or - to read the script from standard input; the\n"
+    "arguments after it are the script's WScript.Arguments.\n"
     "\n"
     "Exit status:\n"
     "  0  the script ran to its end\n"
@@ -120,7 +122,7 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
         err << "vellumark: unknown command '" << command << "'\n" << kUsage;
         return kExitUsage;
     }
-    if (args.size() != 2) {
+    if (args.size() < 2) {
         err << "vellumark: run takes one script\n" << kUsage;
         return kExitUsage;
     }
@@ -153,7 +155,9 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
     }
     const TParseResult parsed = ParseScriptBytes(data.View());
     data.Release();
-    return RunParsed(parsed, scriptName, out, err);
+    TRunOptions options;
+    for (std::string_view argument : args.subspan(2)) options.arguments.push_back(Utf8ToUtf16(argument));
+    return RunParsed(parsed, scriptName, out, err, options);
 }
 
 }  // namespace vellumark::host

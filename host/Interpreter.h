@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/Ast.h"
 #include "host/Parser.h"
@@ -30,8 +31,10 @@ struct TRunOptions {
     uint64_t maxSteps = 0;
     // Longest string a script may build, in UTF-16 units.
     std::size_t maxStringLength = std::size_t{1} << 28;
-    // Largest file ReadBytes reads.
+    // Largest file ReadBytes reads (and the file system object opens).
     std::size_t maxFileSize = std::size_t{1} << 30;
+    // The script's arguments, as WScript.Arguments gives them.
+    std::vector<std::u16string> arguments;
 };
 
 // Runs `program`. `scriptName` names the script in error messages; echoed
