@@ -14,7 +14,7 @@
 #   - registers the DLL with regsvr32 from a folder whose path has a space,
 #     and checks every registry key and value;
 #   - runs the early-bound client (control/com/tests/EarlyBound.cpp);
-#   - runs tests/windows/draw.vbs and draw.js under cscript and checks the
+#   - runs tests/windows/draw.vbs, draw.js and language.vbs under cscript and checks the
 #     marker line, the PDF (qpdf --check) and that the PDF and the VBScript's
 #     output equal those of `vellumark run` on the same script (creation date
 #     aside, line ends normalised);
@@ -40,6 +40,7 @@ usage() {
 checked_scripts() {
   echo "marker $root/tests/windows/draw.vbs"
   echo "marker $root/tests/windows/draw.js"
+  echo "marker $root/tests/windows/language.vbs"
   local script
   for script in "$root"/examples/*.vbs; do echo "none $script"; done
 }
