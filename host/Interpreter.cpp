@@ -49,8 +49,11 @@ struct TPropagated {
     TSourcePos pos;
 };
 
-// Procedures call each other at most this deep.
+// Procedures call each other at most this deep, and while the native stack
+// used stays under this (one procedure's statements and expressions, within
+// the parser's nesting limits, take a bounded amount more).
 constexpr int kMaxCallDepth = 200;
+constexpr std::uintptr_t kStackBudget = std::uintptr_t{2} << 20;
 
 // WScript.Arguments.
 class TArgumentsObject : public THostObject {
@@ -100,6 +103,8 @@ public:
                       DispIdOf(u"AddImageBMPHandle"), DispIdOf(u"AboutBox")} {}
 
     int Run() {
+        char base = 0;
+        stackBase_ = reinterpret_cast<std::uintptr_t>(&base);
         try {
             ExecRange(0, program_.mainEnd);
         } catch (const TStopScript&) {
@@ -128,6 +133,7 @@ private:
     int exitCode_ = kExitSuccess;
     TFrame* frame_ = nullptr;  // the procedure running, none in the main program
     int callDepth_ = 0;
+    std::uintptr_t stackBase_ = 0;
 
     // ---- errors ----
 
@@ -194,6 +200,12 @@ private:
         } catch (const std::exception& e) {
             return Fail(ERuntimeError(rt::kInternal, Utf8ToUtf16(e.what()), kRuntimeSource), pos);
         }
+    }
+
+    // Counts work on `units` array elements against the step limit (a step
+    // per 64), so that a bounded run cannot spend its time copying arrays.
+    void Charge(std::size_t units) {
+        if (options_.maxSteps != 0) steps_ += units / 64;
     }
 
     // Counts a statement or a loop turn against the step limit.
@@ -413,6 +425,7 @@ private:
         TValue collection = Eval(s.c);
         std::vector<TValue> items;
         if (collection.array) {
+            Charge(collection.array->items.size());
             items = collection.array->items;
         } else if (auto* arguments = dynamic_cast<TArgumentsObject*>(collection.host.get())) {
             for (const std::u16string& a : arguments->values) items.push_back(TValue::Data(TVariant::String(a)));
@@ -496,21 +509,23 @@ private:
 
     // ---- arrays ----
 
-    static std::shared_ptr<TArrayValue> NewArray(std::vector<int32_t> upper) {
+    std::shared_ptr<TArrayValue> NewArray(std::vector<int32_t> upper) {
         std::size_t count = 1;
         for (int32_t u : upper) {
             if (u < -1) throw ERuntimeError::Host(rt::kSubscript);
             count *= static_cast<std::size_t>(u + 1);
             if (count > kMaxArrayElements) throw ERuntimeError::Host(rt::kOutOfMemory);
         }
+        Charge(count);
         auto array = std::make_shared<TArrayValue>();
         array->upper = std::move(upper);
         array->items.resize(count);
         return array;
     }
 
-    static TValue ArrayOf(std::vector<TValue> items) {
+    TValue ArrayOf(std::vector<TValue> items) {
         if (items.size() > kMaxArrayElements) throw ERuntimeError::Host(rt::kOutOfMemory);
+        Charge(items.size());
         auto array = std::make_shared<TArrayValue>();
         array->upper = {static_cast<int32_t>(items.size()) - 1};
         array->items = std::move(items);
@@ -565,7 +580,10 @@ private:
         TValue& now = VarRef(slot);
         if (now.array != held) throw ERuntimeError::Host(rt::kSubscript);
         held.reset();
-        if (write && now.array.use_count() > 1) now.array = std::make_shared<TArrayValue>(*now.array);
+        if (write && now.array.use_count() > 1) {
+            Charge(now.array->items.size());
+            now.array = std::make_shared<TArrayValue>(*now.array);
+        }
         return now.array->items[offset];
     }
 
@@ -574,7 +592,10 @@ private:
     void CallProcedure(uint32_t index, uint32_t first, uint32_t count, TValue* result = nullptr) {
         const TProcedure& proc = program_.procedures[index];
         if (count != proc.params) throw ERuntimeError::Host(rt::kWrongArgs, program_.names[proc.name]);
-        if (callDepth_ >= kMaxCallDepth) throw ERuntimeError::Host(rt::kOutOfStack);
+        char here = 0;
+        const auto at = reinterpret_cast<std::uintptr_t>(&here);
+        const std::uintptr_t used = at < stackBase_ ? stackBase_ - at : at - stackBase_;
+        if (callDepth_ >= kMaxCallDepth || used > kStackBudget) throw ERuntimeError::Host(rt::kOutOfStack);
         TFrame frame;
         frame.procedure = index;
         frame.locals.resize(proc.locals);
@@ -900,6 +921,7 @@ private:
                 if (!values[0].array || values[0].array->upper.size() != 1)
                     throw ERuntimeError::Host(rt::kTypeMismatch, name);
                 const std::u16string separator = values.size() > 1 ? ToText(DataOf(values[1])) : u" ";
+                Charge(values[0].array->items.size());
                 std::u16string joined;
                 bool firstItem = true;
                 for (const TValue& item : values[0].array->items) {
