@@ -52,7 +52,7 @@ struct TPropagated {
 // Procedures call each other at most this deep, and while the native stack
 // used stays under this (one procedure's statements and expressions, within
 // the parser's nesting limits, take a bounded amount more).
-constexpr int kMaxCallDepth = 200;
+constexpr int kMaxCallDepth = 1000;
 constexpr std::uintptr_t kStackBudget = std::uintptr_t{2} << 20;
 
 // WScript.Arguments.
@@ -88,6 +88,9 @@ int32_t DispIdOf(std::u16string_view name) { return FindDispId(name).value_or(st
 // cannot spend its time rendering the same document.
 constexpr int kSandboxSaves = 4;
 
+// Statements and expressions run by recursion; the larger members that only
+// some of them need are kept out of line ([[gnu::noinline]]) so that their
+// locals are not in every frame of it.
 class TInterpreter {
 public:
     TInterpreter(const TProgram& program, std::string_view scriptName, std::ostream& out, std::ostream& err,
@@ -420,7 +423,7 @@ private:
 
     // The values a For Each visits: an array's elements, or the script's
     // arguments.
-    TFlow ExecForEach(uint32_t i) {
+    [[gnu::noinline]] TFlow ExecForEach(uint32_t i) {
         const TStmtNode& s = Stmt(i);
         TValue collection = Eval(s.c);
         std::vector<TValue> items;
@@ -457,7 +460,7 @@ private:
         return failed || value;
     }
 
-    TFlow ExecDo(uint32_t i) {
+    [[gnu::noinline]] TFlow ExecDo(uint32_t i) {
         const TStmtNode& s = Stmt(i);
         const auto test = static_cast<TLoopTest>(s.small);
         for (bool first = true;; first = false) {
@@ -481,7 +484,7 @@ private:
 
     // Select Case: the first Case with a value equal to the one tested, else
     // Case Else.
-    TFlow ExecSelect(uint32_t i) {
+    [[gnu::noinline]] TFlow ExecSelect(uint32_t i) {
         const TStmtNode& s = Stmt(i);
         TValue tested;
         TFlow flow = Guard(s.pos, [&] {
@@ -534,7 +537,7 @@ private:
         return v;
     }
 
-    TFlow ExecDim(const TStmtNode& s) {
+    [[gnu::noinline]] TFlow ExecDim(const TStmtNode& s) {
         std::vector<int32_t> upper;
         for (uint32_t k = 0; k < s.c; ++k) upper.push_back(ToLong(DataOf(Eval(s.b + k))));
         TValue& var = VarRef(s.a);
@@ -627,7 +630,7 @@ private:
 
     // ---- the host's own objects ----
 
-    TValue CallHost(THostObject& object, const TCallSite& site, uint32_t first, uint32_t count) {
+    [[gnu::noinline]] TValue CallHost(THostObject& object, const TCallSite& site, uint32_t first, uint32_t count) {
         const auto member = static_cast<THostMember>(site.host);
         const std::u16string& name = program_.names[site.name];
         auto wantArgs = [&](uint32_t low, uint32_t high) {
@@ -886,7 +889,7 @@ private:
         return ToText(DataOf(v));
     }
 
-    TValue CallBuiltin(const TExprNode& e) {
+    [[gnu::noinline]] TValue CallBuiltin(const TExprNode& e) {
         const auto builtin = static_cast<TBuiltin>(e.op);
         const uint32_t first = e.b;
         const uint32_t count = program_.ArgCount(e);
@@ -1084,7 +1087,7 @@ private:
     }
 
     // The string functions; nothing for the other functions.
-    std::optional<TValue> StringFunction(TBuiltin builtin, const std::vector<TVariant>& args, const std::u16string& name) {
+    [[gnu::noinline]] std::optional<TValue> StringFunction(TBuiltin builtin, const std::vector<TVariant>& args, const std::u16string& name) {
         auto text = [&](std::size_t i) { return ToText(args[i]); };
         auto result = [](std::u16string s) { return TValue::Data(TVariant::String(std::move(s))); };
         switch (builtin) {
