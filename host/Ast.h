@@ -41,7 +41,9 @@ struct TSourcePos {
     int col = 0;
 };
 
-enum class TUnaryOp : uint8_t { Negate, Not };
+// Parenthesized: a variable in parentheses, which a procedure gets by value
+// even where its parameter is ByRef.
+enum class TUnaryOp : uint8_t { Negate, Not, Parenthesized };
 
 enum class TBinaryOp : uint8_t {
     Add, Subtract, Multiply, Divide, IntDivide, Mod, Power, Concat,

@@ -513,7 +513,8 @@ private:
     // ---- arrays ----
 
     std::shared_ptr<TArrayValue> NewArray(std::vector<int32_t> upper) {
-        std::size_t count = 1;
+        // Dim a() makes an array without dimensions or elements.
+        std::size_t count = upper.empty() ? 0 : 1;
         for (int32_t u : upper) {
             if (u < -1) throw ERuntimeError::Host(rt::kSubscript);
             count *= static_cast<std::size_t>(u + 1);
@@ -863,6 +864,7 @@ private:
             }
             case TExprKind::Builtin: return CallBuiltin(e);
             case TExprKind::Unary: {
+                if (static_cast<TUnaryOp>(e.op) == TUnaryOp::Parenthesized) return Eval(e.a);
                 TValue v = Eval(e.a);
                 const TVariant& d = DataOf(v);
                 return TValue::Data(static_cast<TUnaryOp>(e.op) == TUnaryOp::Negate ? Negate(d) : LogicalNot(d));

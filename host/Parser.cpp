@@ -1591,6 +1591,8 @@ private:
                     Take();
                     TExprRef inner = ParseExpr();
                     ExpectSymbol(TSymbol::RParen);
+                    if (prog_->exprs[inner.node].kind == TExprKind::Variable)
+                        return Unary(TUnaryOp::Parenthesized, pos, inner);
                     return inner;
                 }
                 Fail(pos, "Expected expression");

@@ -73,6 +73,8 @@ TEST(HostLanguage, Procedures) {
         {"Sub Bump(ByRef a, ByVal b, c)\n a = a + 1: b = b + 1: c = c + 1\nEnd Sub\n"
          "x = 1: y = 1: z = 1\nBump x, y, z\nWScript.Echo x, y, z\n",
          "2 1 2\n"},
+        // A variable in parentheses goes by value.
+        {"Sub Inc(n)\n n = n + 1\nEnd Sub\nx = 1\nInc x\nInc (x)\nInc(x)\nCall Inc((x))\nWScript.Echo x\n", "2\n"},
         // Locals: Dim'd or new names stay in the procedure; script variables
         // used before are shared.
         {"Dim shared\nshared = 1\nSub S\n Dim mine\n mine = 5: fresh = 6: shared = shared + 1\nEnd Sub\n"
@@ -127,6 +129,7 @@ TEST(HostLanguage, Arrays) {
     ExpectOutputs({
         {"Dim a(2)\na(0) = \"x\": a(2) = 3\nWScript.Echo UBound(a), LBound(a), a(0), a(1), a(2)\n", "2 0 x  3\n"},
         {"Dim m(1, 2)\nm(1, 2) = 7\nWScript.Echo UBound(m, 1), UBound(m, 2), m(1, 2), m(0, 0)\n", "1 2 7 \n"},
+        {"Dim e()\nFor Each x In e\n WScript.Echo x\nNext\nWScript.Echo IsArray(e)\n", "True\n"},
         {"Dim a()\nReDim a(1)\na(1) = 5\nReDim Preserve a(3)\na(3) = 6\nWScript.Echo UBound(a), a(1), a(3)\n"
          "ReDim a(0)\nWScript.Echo a(0) = Empty\n",
          "3 5 6\nTrue\n"},
