@@ -206,7 +206,9 @@ enum class TStmtKind : uint8_t {
     DimArray,           // Dim/ReDim NAME(BOUNDS): a: slot, b: first bound, c: count; small: TDimKind
 };
 
-enum class TLoopTest : uint8_t { None, WhileFirst, UntilFirst, WhileLast, UntilLast };
+// The test of a Do loop; Wend is While ... Wend (WhileFirst, but Exit Do
+// leaves the Do around it).
+enum class TLoopTest : uint8_t { None, WhileFirst, UntilFirst, WhileLast, UntilLast, Wend };
 enum class TDimKind : uint8_t { Dim, ReDim, ReDimPreserve };
 
 struct TStmtNode {

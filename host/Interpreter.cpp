@@ -465,13 +465,13 @@ private:
         const auto test = static_cast<TLoopTest>(s.small);
         for (bool first = true;; first = false) {
             if (!first && !Step(s.pos)) return TFlow::Stop;
-            if (test == TLoopTest::WhileFirst || test == TLoopTest::UntilFirst) {
+            if (test == TLoopTest::WhileFirst || test == TLoopTest::UntilFirst || test == TLoopTest::Wend) {
                 std::optional<bool> c = Condition(s.b, s.pos);
                 if (!c) return TFlow::Stop;
-                if (*c != (test == TLoopTest::WhileFirst)) break;
+                if (*c != (test != TLoopTest::UntilFirst)) break;
             }
             TFlow flow = ExecRange(i + 1, s.a);
-            if (flow == TFlow::ExitDo) break;
+            if (flow == TFlow::ExitDo && test != TLoopTest::Wend) break;
             if (flow != TFlow::Normal) return flow;
             if (test == TLoopTest::WhileLast || test == TLoopTest::UntilLast) {
                 std::optional<bool> c = Condition(s.b, s.pos);

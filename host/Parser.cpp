@@ -983,13 +983,9 @@ private:
         if (singleLineIf_ > 0) Fail(pos, "Expected statement");
         const uint32_t index = AddStmt(TStmtKind::Do, pos);
         prog_->statements[index].b = ParseExpr().node;
-        prog_->statements[index].small = static_cast<uint8_t>(TLoopTest::WhileFirst);
+        prog_->statements[index].small = static_cast<uint8_t>(TLoopTest::Wend);
         ExpectStatementEnd();
-        // Exit Do does not leave a While loop.
-        const int outerDo = doDepth_;
-        doDepth_ = 0;
         ParseBlock(TBlockKind::While);
-        doDepth_ = outerDo;
         Take();  // Wend
         prog_->statements[index].a = StmtCount();
     }

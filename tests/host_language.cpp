@@ -113,6 +113,8 @@ TEST(HostLanguage, Loops) {
         {"i = 5\nDo\n i = i + 1\nLoop Until True\nWScript.Echo i\n", "6\n"},
         {"i = 0\nDo\n i = i + 1\n If i = 4 Then Exit Do\nLoop\nWScript.Echo i\n", "4\n"},
         {"i = 0\nWhile i < 3\n i = i + 1\nWend\nWScript.Echo i\n", "3\n"},
+        // Exit Do in a While loop leaves the Do around it.
+        {"Do\n While True\n  Exit Do\n Wend\nLoop\nWScript.Echo \"out\"\n", "out\n"},
         {"For Each x In Array(1, \"b\", 3.5)\n WScript.Echo x\nNext\n", "1\nb\n3.5\n"},
         {"For Each x In Array(1, 2, 3)\n If x = 2 Then Exit For\n WScript.Echo x\nNext\n", "1\n"},
         {"For i = 1 To 5\n Select Case i\n  Case 1, 2\n   WScript.Echo \"low\"\n  Case 3\n   WScript.Echo \"three\"\n"
