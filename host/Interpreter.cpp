@@ -106,8 +106,7 @@ public:
                       DispIdOf(u"AddImageBMPHandle"), DispIdOf(u"AboutBox")} {}
 
     int Run() {
-        char base = 0;
-        stackBase_ = reinterpret_cast<std::uintptr_t>(&base);
+        stackBase_ = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
         try {
             ExecRange(0, program_.mainEnd);
         } catch (const TStopScript&) {
@@ -596,8 +595,7 @@ private:
     void CallProcedure(uint32_t index, uint32_t first, uint32_t count, TValue* result = nullptr) {
         const TProcedure& proc = program_.procedures[index];
         if (count != proc.params) throw ERuntimeError::Host(rt::kWrongArgs, program_.names[proc.name]);
-        char here = 0;
-        const auto at = reinterpret_cast<std::uintptr_t>(&here);
+        const auto at = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
         const std::uintptr_t used = at < stackBase_ ? stackBase_ - at : at - stackBase_;
         if (callDepth_ >= kMaxCallDepth || used > kStackBudget) throw ERuntimeError::Host(rt::kOutOfStack);
         TFrame frame;
