@@ -159,6 +159,9 @@ enum class TExprKind : uint8_t {
     Arguments,      // WScript.Arguments
 };
 
+// The left operand of a Case value's comparison: the value Select tests.
+inline constexpr uint32_t kTestedValue = UINT32_MAX;
+
 // Slots with this bit set are a procedure's locals (the rest is the index in
 // its frame); the others are the script's variables.
 inline constexpr uint32_t kLocalSlot = 0x80000000u;
@@ -197,7 +200,8 @@ enum class TStmtKind : uint8_t {
     Do,                 // Do ... Loop and While ... Wend: a: end of the body, b: condition,
                         // small: TLoopTest
     Select,             // a: end, b: the value tested; followed by its Case nodes
-    Case,               // a: end of its body, b: first value, c: count; small 1 for Case Else
+    Case,               // a: end of its body, b: first value, c: count; small 1 for Case Else. A
+                        // value "Is < x" is a comparison whose left operand is kTestedValue
     ForEach,            // a: slot, b: end of the body, c: the array
     ProcDef,            // Sub or Function: a: end, b: the procedure (its body is skipped here)
     CallProc,           // a: procedure, b: first argument, c: count; small 1: no procedure has the

@@ -498,8 +498,11 @@ private:
             bool taken = false;
             flow = Guard(c.pos, [&] {
                 for (uint32_t k = 0; k < c.c && !taken; ++k) {
-                    TValue v = Eval(c.b + k);
-                    taken = ToBool(BinaryOperation(TBinaryOp::Equal, DataOf(tested), DataOf(v), 0));
+                    const TExprNode& value = Expr(c.b + k);
+                    const bool is = value.kind == TExprKind::Binary && value.a == kTestedValue;
+                    TValue v = Eval(is ? value.b : c.b + k);
+                    const auto op = is ? static_cast<TBinaryOp>(value.op) : TBinaryOp::Equal;
+                    taken = ToBool(BinaryOperation(op, DataOf(tested), DataOf(v), 0));
                 }
                 return TFlow::Normal;
             });

@@ -1012,7 +1012,7 @@ private:
             } else {
                 TList list;
                 for (;;) {
-                    AddToList(ParseExpr(), list);
+                    AddToList(ParseCaseValue(), list);
                     if (!Peek().IsSymbol(TSymbol::Comma)) break;
                     Take();
                 }
@@ -1030,6 +1030,27 @@ private:
         Take();
         ExpectKeyword(TKeyword::Select, "Expected 'Select'");
         prog_->statements[index].a = StmtCount();
+    }
+
+    // A value of Case: an expression, or "Is" and a comparison with one.
+    TExprRef ParseCaseValue() {
+        if (!Peek().IsName(TKeyword::Is)) return ParseExpr();
+        Take();
+        const TTok t = Peek();
+        TBinaryOp op;
+        switch (t.kind == TTokenKind::Symbol ? t.symbol : TSymbol::None) {
+            case TSymbol::Equal: op = TBinaryOp::Equal; break;
+            case TSymbol::NotEqual: op = TBinaryOp::NotEqual; break;
+            case TSymbol::Less: op = TBinaryOp::Less; break;
+            case TSymbol::Greater: op = TBinaryOp::Greater; break;
+            case TSymbol::LessEqual: op = TBinaryOp::LessEqual; break;
+            case TSymbol::GreaterEqual: op = TBinaryOp::GreaterEqual; break;
+            default: Fail(t.pos, "Expected comparison operator");
+        }
+        Take();
+        const TExprRef right = ParseExpr();
+        const uint32_t node = AddExpr(TExprKind::Binary, static_cast<uint8_t>(op), kTestedValue, right.node);
+        return Seal(node, right.depth, t.pos);
     }
 
     // Once the whole script is read: names used as values or with arguments

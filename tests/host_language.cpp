@@ -120,6 +120,9 @@ TEST(HostLanguage, Loops) {
         {"For i = 1 To 5\n Select Case i\n  Case 1, 2\n   WScript.Echo \"low\"\n  Case 3\n   WScript.Echo \"three\"\n"
          "  Case Else\n   WScript.Echo \"high\"\n End Select\nNext\n",
          "low\nlow\nthree\nhigh\nhigh\n"},
+        {"For Each n In Array(-1, 5, 50)\n Select Case n\n  Case Is < 0: WScript.Echo \"negative\"\n"
+         "  Case 0, Is <= 10: WScript.Echo \"small\"\n  Case Else: WScript.Echo \"big\"\n End Select\nNext\n",
+         "negative\nsmall\nbig\n"},
         {"Select Case \"b\"\nCase \"a\": WScript.Echo 1\nCase \"B\": WScript.Echo 2\nEnd Select\nWScript.Echo 3\n", "3\n"},
         {"x = 2\nIf x = 1 Then\n WScript.Echo \"one\"\nElseIf x = 2 Then\n WScript.Echo \"two\"\nElse\n"
          " WScript.Echo \"other\"\nEnd If\n",
