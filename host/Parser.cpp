@@ -723,13 +723,17 @@ private:
         switch (t.keyword) {
             case TKeyword::Dim:
                 Take();
-                for (;;) {
-                    const TTok name = DeclarableName();
-                    const uint32_t slot = DeclareSlot(name);
-                    if (Peek().IsSymbol(TSymbol::LParen)) ParseBounds(pos, slot, TDimKind::Dim);
-                    if (!Peek().IsSymbol(TSymbol::Comma)) break;
-                    Take();
-                }
+                ParseDimList(pos);
+                return;
+            case TKeyword::Public:
+            case TKeyword::Private:
+                // Outside procedures and classes, the same as without them.
+                if (scope_ || blockKind_ != TBlockKind::TopLevel || singleLineIf_ > 0) break;
+                Take();
+                if (Peek().IsName(TKeyword::Sub) || Peek().IsName(TKeyword::Function))
+                    ParseProcedure();
+                else
+                    ParseDimList(pos);
                 return;
             case TKeyword::ReDim: {
                 Take();
@@ -837,6 +841,17 @@ private:
             if (next.kind == TTokenKind::Symbol && !next.IsSymbol(TSymbol::LParen) && !next.IsSymbol(TSymbol::Minus))
                 Fail(pos, "Expected statement");
             ParseProcedureCall(pos, false);
+        }
+    }
+
+    // The names (and bounds) after Dim.
+    void ParseDimList(TSourcePos pos) {
+        for (;;) {
+            const TTok name = DeclarableName();
+            const uint32_t slot = DeclareSlot(name);
+            if (Peek().IsSymbol(TSymbol::LParen)) ParseBounds(pos, slot, TDimKind::Dim);
+            if (!Peek().IsSymbol(TSymbol::Comma)) break;
+            Take();
         }
     }
 

@@ -94,6 +94,7 @@ TEST(HostLanguage, Procedures) {
          "WScript.Echo Err.Number\n",
          "went on\n11\n"},
         {"Sub Q\n WScript.Echo 1\n WScript.Quit 0\nEnd Sub\nQ\nWScript.Echo 2\n", "1\n"},
+        {"Private n\nn = 2\nPublic Function Half(x)\n Half = x / n\nEnd Function\nWScript.Echo Half(5)\n", "2.5\n"},
     });
     ExpectErrors({
         {"Sub Bad\n x = 1 / 0\nEnd Sub\nBad\n", "t.vbs(2, 2) Runtime error: Division by zero\n"},
