@@ -840,6 +840,8 @@ private:
             const TTok& next = Peek(1);
             if (next.kind == TTokenKind::Symbol && !next.IsSymbol(TSymbol::LParen) && !next.IsSymbol(TSymbol::Minus))
                 Fail(pos, "Expected statement");
+            const TNameInfo& info = Info(t.text);
+            if (info.builtin || info.constant != TNameInfo::TConstant::None) Fail(pos, "Expected statement");
             ParseProcedureCall(pos, false);
         }
     }
