@@ -387,6 +387,8 @@ private:
     struct TParsedProcedure {
         uint32_t exprFirst = 0;
         uint32_t exprEnd = 0;
+        uint32_t siteFirst = 0;
+        uint32_t siteEnd = 0;
         std::vector<bool> implicit;
     };
     std::vector<TParsedProcedure> parsed_;
@@ -936,6 +938,7 @@ private:
         scope_->procedure = procIndex;
         const uint32_t def = AddStmt(TStmtKind::ProcDef, pos, 0, procIndex);
         const auto exprFirst = static_cast<uint32_t>(prog_->exprs.size());
+        const auto siteFirst = static_cast<uint32_t>(prog_->sites.size());
 
         if (Peek().IsSymbol(TSymbol::LParen)) {
             Take();
@@ -964,7 +967,8 @@ private:
         done.first = def + 1;
         done.end = StmtCount();
         prog_->statements[def].a = StmtCount();
-        parsed_.push_back({exprFirst, static_cast<uint32_t>(prog_->exprs.size()), std::move(scope_->implicit)});
+        parsed_.push_back({exprFirst, static_cast<uint32_t>(prog_->exprs.size()), siteFirst,
+                           static_cast<uint32_t>(prog_->sites.size()), std::move(scope_->implicit)});
         scope_.reset();
     }
 
@@ -1070,6 +1074,44 @@ private:
         return Seal(node, right.depth, t.pos);
     }
 
+    // A name that a procedure uses without declaring it is the script's
+    // variable when the main program uses it too, wherever that is.
+    void ShareScriptVariables(uint32_t p) {
+        TParsedProcedure& parsed = parsed_[p];
+        const TProcedure& proc = prog_->procedures[p];
+        std::vector<uint32_t> global(parsed.implicit.size(), UINT32_MAX);
+        bool any = false;
+        for (std::size_t i = 0; i < parsed.implicit.size(); ++i) {
+            if (!parsed.implicit[i]) continue;
+            const TNameInfo* info = names_.Find(std::u16string_view(prog_->localNames[proc.localNames + i]));
+            if (!info || !info->topLevel || info->slot < 0) continue;
+            global[i] = static_cast<uint32_t>(info->slot);
+            parsed.implicit[i] = false;
+            any = true;
+        }
+        if (!any) return;
+        auto patch = [&](uint32_t& slot) {
+            if ((slot & kLocalSlot) != 0 && global[slot & ~kLocalSlot] != UINT32_MAX) slot = global[slot & ~kLocalSlot];
+        };
+        for (uint32_t i = parsed.exprFirst; i < parsed.exprEnd; ++i) {
+            TExprNode& e = prog_->exprs[i];
+            if (e.kind == TExprKind::Variable || e.kind == TExprKind::Index) patch(e.a);
+        }
+        for (uint32_t i = proc.first; i < proc.end; ++i) {
+            TStmtNode& st = prog_->statements[i];
+            switch (st.kind) {
+                case TStmtKind::Assign:
+                case TStmtKind::SetAssign:
+                case TStmtKind::For:
+                case TStmtKind::ForEach:
+                case TStmtKind::IndexAssign:
+                case TStmtKind::DimArray: patch(st.a); break;
+                default: break;
+            }
+        }
+        for (uint32_t i = parsed.siteFirst; i < parsed.siteEnd; ++i) patch(prog_->sites[i].slot);
+    }
+
     // Once the whole script is read: names used as values or with arguments
     // that name a procedure become calls of it, and calls find their
     // procedures.
@@ -1082,6 +1124,7 @@ private:
             }
         }
         if (prog_->procedures.empty() && indexUses_.empty()) return;
+        for (std::size_t p = 0; p < parsed_.size(); ++p) ShareScriptVariables(static_cast<uint32_t>(p));
         // The procedure each script variable names, if any.
         std::vector<int32_t> procOf(prog_->variables.size(), -1);
         if (!prog_->procedures.empty())

@@ -75,11 +75,15 @@ TEST(HostLanguage, Procedures) {
          "2 1 2\n"},
         // A variable in parentheses goes by value.
         {"Sub Inc(n)\n n = n + 1\nEnd Sub\nx = 1\nInc x\nInc (x)\nInc(x)\nCall Inc((x))\nWScript.Echo x\n", "2\n"},
-        // Locals: Dim'd or new names stay in the procedure; script variables
-        // used before are shared.
+        // Locals: names Dim'd in the procedure, or that the main program does
+        // not use, stay in it; the others are the script's variables.
         {"Dim shared\nshared = 1\nSub S\n Dim mine\n mine = 5: fresh = 6: shared = shared + 1\nEnd Sub\n"
-         "S\nWScript.Echo shared, mine, fresh\n",
-         "2  \n"},
+         "S\nS\nWScript.Echo shared & \"|\" & mine\nSub T\n WScript.Echo \"[\" & fresh & \"]\"\nEnd Sub\nT\n",
+         "3|\n[]\n"},
+        // The main program may use them after the procedure's text.
+        {"Sub Count\n total = total + 1\n doc.Units = total Mod 2\nEnd Sub\n"
+         "Set doc = CreateObject(\"VellumarkX.PDFDoc\")\ntotal = 10\nCount\nWScript.Echo total, doc.Units\n",
+         "11 1\n"},
         {"Function Fact(n)\n If n <= 1 Then\n  Fact = 1\n Else\n  Fact = n * Fact(n - 1)\n End If\nEnd Function\n"
          "WScript.Echo Fact(10)\n",
          "3628800\n"},
