@@ -560,7 +560,8 @@ private:
     // The variable a name stands for where it is used. In a procedure: its
     // parameter or local; else the script's variable when the script declares
     // its variables, uses the name outside procedures before, or it names a
-    // procedure; else a new local.
+    // procedure; else a new local (which ShareScriptVariables makes the
+    // script's variable if the main program uses the name further on).
     uint32_t VarSlot(const TTok& name, bool write = false) {
         if (scope_) {
             if (std::optional<uint32_t> local = FindLocal(name.text)) return kLocalSlot | *local;
