@@ -658,14 +658,24 @@ private:
             }
             if (member == THostMember::OpenTextFile) {
                 wantArgs(1, 4);
+                // OpenTextFile(path[, mode[, create[, format]]]): reading only;
+                // format -1 is UTF-16 (little-endian), else the ANSI code page.
                 const std::u16string path = ToText(DataOf(Eval(first)));
+                bool unicode = false;
                 for (uint32_t k = 1; k < count; ++k) {
                     TVariant v = DataOf(Eval(first + k));
                     if (k == 1 && ToLong(v) != 1) throw ERuntimeError::Host(rt::kBadFileMode);
+                    if (k == 3) unicode = ToLong(v) == -1;
                 }
                 auto stream = std::make_shared<TTextStream>();
-                TVariant bytes = ReadBytes(path);
-                stream->text = FromAnsi(std::string(bytes.bytes.begin(), bytes.bytes.end()));
+                const std::vector<uint8_t> bytes = ReadBytes(path).bytes;
+                if (unicode) {
+                    std::size_t i = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE ? 2 : 0;
+                    for (; i + 1 < bytes.size(); i += 2)
+                        stream->text += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+                } else {
+                    stream->text = FromAnsi(std::string(bytes.begin(), bytes.end()));
+                }
                 return TValue::Host(std::move(stream));
             }
         } else if (auto* stream = dynamic_cast<TTextStream*>(&object)) {

@@ -246,6 +246,10 @@ TEST(HostLanguage, ArgumentsAndTextFiles) {
     r = RunText(open + "x = f.ReadLine\nWScript.Echo Len(f.ReadAll)\nx = f.ReadLine\n");
     EXPECT_EQ(r.out, "11\n");
     EXPECT_EQ(r.err, "t.vbs(5, 1) Runtime error: Input past end of file\n");
+    WriteFile(file, std::string("\xFF\xFEh\0i\0\r\0\n\0\xAC\x20", 12));  // UTF-16: "hi", "€"
+    r = RunText(open.substr(0, open.size() - 14) + ", 1, False, -1)\nWScript.Echo f.ReadLine & \"|\" & f.ReadAll\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "hi|\xE2\x82\xAC\n");
     r = RunText("Set fso = CreateObject(\"Scripting.FileSystemObject\")\nSet f = fso.OpenTextFile(\"" + file + ".no\")\n");
     EXPECT_EQ(r.err, "t.vbs(2, 1) Runtime error: File not found: '" + file + ".no'\n");
 }
