@@ -43,7 +43,9 @@ struct TSourcePos {
     int col = 0;
 };
 
-enum class TUnaryOp : uint8_t { Negate, Not };
+// Parenthesized: a variable in parentheses, which a procedure gets by value
+// even where its parameter is ByRef.
+enum class TUnaryOp : uint8_t { Negate, Not, Parenthesized };
 
 enum class TBinaryOp : uint8_t {
     Add, Subtract, Multiply, Divide, IntDivide, Mod, Power, Concat,
@@ -56,6 +58,9 @@ enum class TBuiltin : uint8_t {
     CreateObject, ReadBytes, BitmapHandle, PackedDIBHandle,
     Chr, ChrW, Len, CStr, CLng, CDbl, CBool,
     Int, Fix, Abs, Round, Sqr, Sin, Cos, Tan, Atn, RGB,
+    Left, Right, Mid, InStr, InStrRev, Replace, Split, Join, Trim, LTrim, RTrim, UCase, LCase, Space, String,
+    StrReverse, Asc, AscW, CInt, IsNumeric, IsEmpty, IsArray, FormatNumber, UBound, LBound, Array,
+    Now, Date, Time, Year, Month, Day, Hour, Minute, Second, FormatDateTime,
 };
 
 // Properties of the Err object that can be read.
@@ -171,7 +176,18 @@ enum class TExprKind : uint8_t {
     Unary,          // op: TUnaryOp, a: operand
     Binary,         // op: TBinaryOp, a: left, b: right
     ArgCount,       // a: the number of the arguments that follow, when count is kManyArgs
+    Index,          // NAME(ARGS): a: slot, b: first argument, count; an array's element (or
+                    // the arguments object's item)
+    ProcCall,       // a: procedure, b: first argument, count
+    Arguments,      // WScript.Arguments
 };
+
+// The left operand of a Case value's comparison: the value Select tests.
+inline constexpr uint32_t kTestedValue = UINT32_MAX;
+
+// Slots with this bit set are a procedure's locals (the rest is the index in
+// its frame); the others are the script's variables.
+inline constexpr uint32_t kLocalSlot = 0x80000000u;
 
 // A count of arguments that does not fit a node: the real one is in the
 // ArgCount node before the first argument.
@@ -202,7 +218,25 @@ enum class TStmtKind : uint8_t {
     Else,               // a: end of its body
     For,                // a: slot, b: end of the body, c: From, To and Step, small: 2 or 3 of them
     ExitFor,            //
+    ExitDo,             //
+    ExitProc,           // Exit Sub, Exit Function
+    Do,                 // Do ... Loop and While ... Wend: a: end of the body, b: condition,
+                        // small: TLoopTest
+    Select,             // a: end, b: the value tested; followed by its Case nodes
+    Case,               // a: end of its body, b: first value, c: count; small 1 for Case Else. A
+                        // value "Is < x" is a comparison whose left operand is kTestedValue
+    ForEach,            // a: slot, b: end of the body, c: the array
+    ProcDef,            // Sub or Function: a: end, b: the procedure (its body is skipped here)
+    CallProc,           // a: procedure, b: first argument, c: count; small 1: no procedure has the
+                        // name, a is its index in names
+    IndexAssign,        // a: slot, b: first argument, c: count (the value last)
+    DimArray,           // Dim/ReDim NAME(BOUNDS): a: slot, b: first bound, c: count; small: TDimKind
 };
+
+// The test of a Do loop; Wend is While ... Wend (WhileFirst, but Exit Do
+// leaves the Do around it).
+enum class TLoopTest : uint8_t { None, WhileFirst, UntilFirst, WhileLast, UntilLast, Wend };
+enum class TDimKind : uint8_t { Dim, ReDim, ReDimPreserve };
 
 struct TStmtNode {
     TStmtKind kind = TStmtKind::Assign;
@@ -223,7 +257,28 @@ struct TCallSite {
     uint32_t slot = 0;  // the object variable
     uint32_t name = 0;  // index in names: the member as written
     bool put = false;
+    uint8_t host = 0;   // the member of the host's own objects of that name (THostMember)
 };
+
+// Members of the host's own objects (the file system object, its text
+// streams and WScript.Arguments); 0 for none.
+enum class THostMember : uint8_t {
+    None, Count, Item, Length, OpenTextFile, FileExists, ReadLine, ReadAll, AtEndOfStream, Close,
+};
+
+// A Sub or Function: its body is the statements [first, end); its locals are
+// the parameters, then for a Function its result, then the rest.
+struct TProcedure {
+    uint32_t first = 0;
+    uint32_t end = 0;
+    uint32_t name = 0;        // index in names
+    uint32_t params = 0;
+    uint32_t locals = 0;
+    uint32_t localNames = 0;  // the first of its locals' names in TProgram::localNames
+    uint64_t byRef = 0;       // bit i: parameter i is ByRef
+    bool function = false;
+};
+inline constexpr uint32_t kMaxParams = 64;
 
 // A script variable, by the spelling of its first use.
 struct TVariable {
@@ -238,6 +293,8 @@ struct TProgram {
     std::vector<std::u16string> names;    // member and function names as written, each once
     std::vector<TCallSite> sites;
     std::vector<TVariable> variables;  // indexed by slot
+    std::vector<TProcedure> procedures;
+    std::vector<std::u16string> localNames;
     uint32_t mainEnd = 0;              // the main program is statements [0, mainEnd)
     bool optionExplicit = false;
 
@@ -264,7 +321,12 @@ struct TProgram {
             case TStmtKind::If:
             case TStmtKind::IfBranch:
             case TStmtKind::Else: return s.a;
-            case TStmtKind::For: return s.b;
+            case TStmtKind::For:
+            case TStmtKind::ForEach: return s.b;
+            case TStmtKind::Do:
+            case TStmtKind::Select:
+            case TStmtKind::Case:
+            case TStmtKind::ProcDef: return s.a;
             default: return i + 1;
         }
     }

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "control/MemberReference.h"
+#include "base/TextCodec.h"
 #include "host/ImagesCommand.h"
 #include "host/Interpreter.h"
 #include "host/Parser.h"
@@ -27,7 +28,7 @@ namespace vellumark::host {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vellumark run [--warnings] SCRIPT\n"
+    "Usage: vellumark run [--warnings] SCRIPT [ARGUMENT...]\n"
     "       vellumark images [OPTIONS] -o OUT IMAGE...\n"
     "       vellumark help [MEMBER | --markdown]\n"
     "       vellumark --help\n"
@@ -37,7 +38,8 @@ constexpr const char* kHelp =
     "\n"
     "Runs SCRIPT, a script of automation calls in a subset of VBScript that\n"
     "creates VellumarkX.PDFDoc objects with CreateObject and saves PDF files.\n"
-    "SCRIPT is a file name, or - to read the script from standard input.\n"
+    "SCRIPT is a file name, or - to read the script from standard input; the\n"
+    "arguments after it are the script's WScript.Arguments.\n"
     "\n"
     "Exit status:\n"
     "  0  the script ran to its end\n"
@@ -160,7 +162,7 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
         options.warnings = true;
         args = args.subspan(1);
     }
-    if (args.size() != 2) {
+    if (args.size() < 2) {
         err << "vellumark: run takes one script\n" << kUsage;
         return kExitUsage;
     }
@@ -193,6 +195,7 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
     }
     const TParseResult parsed = ParseScriptBytes(data.View());
     data.Release();
+    for (std::string_view argument : args.subspan(2)) options.arguments.push_back(Utf8ToUtf16(argument));
     return RunParsed(parsed, scriptName, out, err, options);
 }
 

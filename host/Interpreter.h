@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/Ast.h"
 #include "host/Parser.h"
@@ -30,12 +31,14 @@ struct TRunOptions {
     uint64_t maxSteps = 0;
     // Longest string a script may build, in UTF-16 units.
     std::size_t maxStringLength = std::size_t{1} << 28;
-    // Largest file ReadBytes reads.
+    // Largest file ReadBytes reads (and the file system object opens).
     std::size_t maxFileSize = std::size_t{1} << 30;
     // Report on `err`, as SCRIPT(LINE, COLUMN) warning: MEMBER: TEXT, the
     // calls that the control answered silently (an index that does not
     // exist, a value it ignored, a character that became "?").
     bool warnings = false;
+    // The script's arguments, as WScript.Arguments gives them.
+    std::vector<std::u16string> arguments;
 };
 
 // Runs `program`. `scriptName` names the script in error messages; echoed

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <new>
 #include <optional>
 #include <string>
@@ -54,7 +55,63 @@ constexpr TBuiltinInfo kBuiltins[] = {
     {u"tan", TBuiltin::Tan, 1, 1},
     {u"atn", TBuiltin::Atn, 1, 1},
     {u"rgb", TBuiltin::RGB, 3, 3},
+    {u"left", TBuiltin::Left, 2, 2},
+    {u"right", TBuiltin::Right, 2, 2},
+    {u"mid", TBuiltin::Mid, 2, 3},
+    {u"instr", TBuiltin::InStr, 2, 4},
+    {u"instrrev", TBuiltin::InStrRev, 2, 4},
+    {u"replace", TBuiltin::Replace, 3, 6},
+    {u"split", TBuiltin::Split, 1, 4},
+    {u"join", TBuiltin::Join, 1, 2},
+    {u"trim", TBuiltin::Trim, 1, 1},
+    {u"ltrim", TBuiltin::LTrim, 1, 1},
+    {u"rtrim", TBuiltin::RTrim, 1, 1},
+    {u"ucase", TBuiltin::UCase, 1, 1},
+    {u"lcase", TBuiltin::LCase, 1, 1},
+    {u"space", TBuiltin::Space, 1, 1},
+    {u"string", TBuiltin::String, 2, 2},
+    {u"strreverse", TBuiltin::StrReverse, 1, 1},
+    {u"asc", TBuiltin::Asc, 1, 1},
+    {u"ascw", TBuiltin::AscW, 1, 1},
+    {u"cint", TBuiltin::CInt, 1, 1},
+    {u"isnumeric", TBuiltin::IsNumeric, 1, 1},
+    {u"isempty", TBuiltin::IsEmpty, 1, 1},
+    {u"isarray", TBuiltin::IsArray, 1, 1},
+    {u"formatnumber", TBuiltin::FormatNumber, 1, 5},
+    {u"ubound", TBuiltin::UBound, 1, 2},
+    {u"lbound", TBuiltin::LBound, 1, 2},
+    {u"array", TBuiltin::Array, 0, UINT32_MAX},
+    {u"now", TBuiltin::Now, 0, 0},
+    {u"date", TBuiltin::Date, 0, 0},
+    {u"time", TBuiltin::Time, 0, 0},
+    {u"year", TBuiltin::Year, 1, 1},
+    {u"month", TBuiltin::Month, 1, 1},
+    {u"day", TBuiltin::Day, 1, 1},
+    {u"hour", TBuiltin::Hour, 1, 1},
+    {u"minute", TBuiltin::Minute, 1, 1},
+    {u"second", TBuiltin::Second, 1, 1},
+    {u"formatdatetime", TBuiltin::FormatDateTime, 1, 2},
 };
+
+// The members of the host's own objects, by name.
+constexpr std::pair<std::u16string_view, THostMember> kHostMembers[] = {
+    {u"count", THostMember::Count},
+    {u"item", THostMember::Item},
+    {u"length", THostMember::Length},
+    {u"opentextfile", THostMember::OpenTextFile},
+    {u"fileexists", THostMember::FileExists},
+    {u"readline", THostMember::ReadLine},
+    {u"readall", THostMember::ReadAll},
+    {u"atendofstream", THostMember::AtEndOfStream},
+    {u"close", THostMember::Close},
+};
+
+template <typename Char>
+THostMember HostMemberOf(std::basic_string_view<Char> name) {
+    for (const auto& [word, member] : kHostMembers)
+        if (EqualsNoCase(name, word)) return member;
+    return THostMember::None;
+}
 
 // The language's named string constants.
 constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 7> kStringConstants = {{
@@ -68,7 +125,7 @@ constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 7> kSt
 }};
 
 // The language's named numeric constants.
-constexpr std::array<std::pair<std::u16string_view, int32_t>, 10> kLongConstants = {{
+constexpr std::array<std::pair<std::u16string_view, int32_t>, 19> kLongConstants = {{
     {u"vbblack", 0x000000},
     {u"vbred", 0x0000FF},
     {u"vbgreen", 0x00FF00},
@@ -79,6 +136,15 @@ constexpr std::array<std::pair<std::u16string_view, int32_t>, 10> kLongConstants
     {u"vbwhite", 0xFFFFFF},
     {u"vbtrue", -1},
     {u"vbfalse", 0},
+    {u"vbusedefault", -2},
+    {u"vbbinarycompare", 0},
+    {u"vbtextcompare", 1},
+    {u"vbgeneraldate", 0},
+    {u"vblongdate", 1},
+    {u"vbshortdate", 2},
+    {u"vblongtime", 3},
+    {u"vbshorttime", 4},
+    {u"forreading", 1},
 }};
 
 // What a name that is not a keyword stands for, found once per name: an
@@ -91,6 +157,8 @@ struct TNameInfo {
     TConstant constant = TConstant::None;
     int32_t value = 0;  // String: index in kStringConstants; Long: the value
     int32_t slot = -1;
+    int32_t procedure = -1;  // the Sub or Function of that name
+    bool topLevel = false;   // used as a variable outside procedures
 };
 
 // Names are ASCII in either source form.
@@ -243,7 +311,7 @@ bool IsReserved(const TToken<Char>& t) {
     return IsReservedWord(t.keyword);
 }
 
-enum class TBlockKind { TopLevel, For, If };
+enum class TBlockKind { TopLevel, For, If, Do, While, Case, Procedure };
 
 // An expression just parsed: its root node (the last one added) and its
 // height.
@@ -272,6 +340,7 @@ public:
         prog_ = std::make_unique<TProgram>();
         ParseBlock(TBlockKind::TopLevel);
         prog_->mainEnd = static_cast<uint32_t>(prog_->statements.size());
+        ResolveNames();
         return std::move(prog_);
     }
 
@@ -301,10 +370,33 @@ private:
     // Members by spelling: dispatch id, the spelling in names, and the call
     // sites made so far by object slot and form (slot * 2 + put).
     struct TMemberName {
-        int32_t dispid = 0;
+        std::optional<int32_t> dispid;
         uint32_t name = 0;
+        THostMember host = THostMember::None;
         std::vector<std::pair<uint64_t, uint32_t>> sites;
     };
+    // The procedure being parsed: its locals by lower-case name (and whether
+    // each one is made by its first use), and where its expressions begin.
+    struct TScope {
+        uint32_t procedure = 0;
+        std::vector<std::u16string> names;
+        std::vector<bool> implicit;
+    };
+    std::optional<TScope> scope_;
+    // What ResolveNames needs of each procedure once parsed.
+    struct TParsedProcedure {
+        uint32_t exprFirst = 0;
+        uint32_t exprEnd = 0;
+        uint32_t siteFirst = 0;
+        uint32_t siteEnd = 0;
+        std::vector<bool> implicit;
+    };
+    std::vector<TParsedProcedure> parsed_;
+    TNameTable<uint32_t, true> procedureNames_;
+    std::vector<uint32_t> callStatements_;            // CallProc statements to resolve
+    std::vector<std::pair<uint32_t, TSourcePos>> indexUses_;  // NAME(...) of script variables
+    std::vector<bool> written_;                       // by slot: assigned somewhere
+    int doDepth_ = 0;
     TNameTable<TMemberName, false> members_;
     std::vector<TExprNode> roots_;  // roots of the argument lists being parsed
     std::u16string text_;           // a string literal's value
@@ -444,8 +536,76 @@ private:
         if (info.slot < 0) {
             info.slot = static_cast<int32_t>(prog_->variables.size());
             prog_->variables.push_back({WidenName(name.text), false});
+            written_.push_back(false);
         }
         return info.slot;
+    }
+
+    // The local of that name in the procedure being parsed, if any.
+    std::optional<uint32_t> FindLocal(TText name) const {
+        for (std::size_t i = 0; i < scope_->names.size(); ++i)
+            if (EqualsNoCase(std::u16string_view(scope_->names[i]), name)) return static_cast<uint32_t>(i);
+        return std::nullopt;
+    }
+
+    uint32_t AddLocal(TText name, bool implicit) {
+        TProcedure& proc = prog_->procedures[scope_->procedure];
+        if (proc.locals >= UINT32_MAX / 2) throw std::bad_alloc();
+        scope_->names.push_back(LowerName(WidenName(name)));
+        scope_->implicit.push_back(implicit);
+        prog_->localNames.push_back(WidenName(name));
+        return kLocalSlot | proc.locals++;
+    }
+
+    // The variable a name stands for where it is used. In a procedure: its
+    // parameter or local; else the script's variable when the script declares
+    // its variables, uses the name outside procedures before, or it names a
+    // procedure; else a new local (which ShareScriptVariables makes the
+    // script's variable if the main program uses the name further on).
+    uint32_t VarSlot(const TTok& name, bool write = false) {
+        if (scope_) {
+            if (std::optional<uint32_t> local = FindLocal(name.text)) return kLocalSlot | *local;
+            const TNameInfo& info = Info(name.text);
+            if (!prog_->optionExplicit && !info.topLevel && info.procedure < 0) return AddLocal(name.text, true);
+        } else {
+            Info(name.text).topLevel = true;
+        }
+        const auto slot = static_cast<uint32_t>(SlotOf(name));
+        if (write) written_[slot] = true;
+        return slot;
+    }
+
+    // Declares a variable (Dim, Const, a procedure's parameters).
+    uint32_t DeclareSlot(const TTok& name) {
+        if (scope_) {
+            if (std::optional<uint32_t> local = FindLocal(name.text)) {
+                if (!scope_->implicit[*local]) Fail(name.pos, "Name redefined: " + Quoted(name.text));
+                scope_->implicit[*local] = false;
+                return kLocalSlot | *local;
+            }
+            return AddLocal(name.text, false);
+        }
+        const uint32_t slot = VarSlot(name, true);
+        prog_->variables[slot].declared = true;
+        return slot;
+    }
+
+    // The local that holds the result of the Function being parsed (none for a
+    // Sub).
+    uint32_t ResultLocal() const {
+        const TProcedure& proc = prog_->procedures[scope_->procedure];
+        return proc.function ? proc.params : UINT32_MAX;
+    }
+
+    // A name that may be declared.
+    TTok DeclarableName() {
+        const TTok t = Peek();
+        if (t.kind != TTokenKind::Name || IsReserved(t)) Fail(t.pos, "Expected identifier");
+        const TNameInfo& info = Info(t.text);
+        if (info.constant != TNameInfo::TConstant::None || info.builtin)
+            Fail(t.pos, "Illegal assignment: " + Quoted(t.text));
+        Take();
+        return t;
     }
 
     // A name that may be assigned to.
@@ -457,7 +617,7 @@ private:
         if (info.constant != TNameInfo::TConstant::None || info.builtin)
             Fail(t.pos, "Illegal assignment: " + Quoted(t.text));
         Take();
-        return SlotOf(t);
+        return static_cast<int>(VarSlot(t, true));
     }
 
     // The member of the control that a name after "D." is, resolved once per
@@ -466,26 +626,31 @@ private:
         if (TMemberName* known = members_.Find(member.text)) return *known;
         std::u16string name = WidenName(member.text);
         std::optional<int32_t> dispid = FindDispId(name);
-        if (!dispid) FailCompile(member.pos, NoSuchMember(member.text));
-        return members_.Insert(std::move(name), TMemberName{*dispid, NameIndex(member.text), {}});
+        const THostMember host = HostMemberOf(member.text);
+        if (!dispid && host == THostMember::None) FailCompile(member.pos, NoSuchMember(member.text));
+        return members_.Insert(std::move(name), TMemberName{dispid, NameIndex(member.text), host, {}});
     }
 
     // The call site of a member on an object variable, for a call (method,
     // else property get) or a property put.
-    uint32_t Site(int slot, TMemberName& member, bool put) {
-        const uint64_t key = uint64_t{static_cast<uint32_t>(slot)} * 2 + (put ? 1 : 0);
+    uint32_t Site(uint32_t slot, TMemberName& member, bool put) {
+        // A local's slot means something else in each procedure.
+        const uint64_t scope = (slot & kLocalSlot) != 0 ? uint64_t{scope_->procedure} + 1 : 0;
+        const uint64_t key = (scope << 33) | (uint64_t{slot} << 1) | (put ? 1 : 0);
         for (const auto& [known, site] : member.sites)
             if (known == key) return site;
         TCallSite s;
-        s.dispid = member.dispid;
-        s.slot = static_cast<uint32_t>(slot);
+        s.dispid = member.dispid.value_or(std::numeric_limits<int32_t>::min());
+        s.slot = slot;
         s.name = member.name;
         s.put = put;
-        if (put) {
-            s.member = FindMember(member.dispid, TInvokeKind::PropertyPut);
+        s.host = static_cast<uint8_t>(member.host);
+        if (!member.dispid) {
+        } else if (put) {
+            s.member = FindMember(*member.dispid, TInvokeKind::PropertyPut);
         } else {
-            s.member = FindMember(member.dispid, TInvokeKind::Method);
-            if (!s.member) s.member = FindMember(member.dispid, TInvokeKind::PropertyGet);
+            s.member = FindMember(*member.dispid, TInvokeKind::Method);
+            if (!s.member) s.member = FindMember(*member.dispid, TInvokeKind::PropertyGet);
         }
         const auto site = static_cast<uint32_t>(prog_->sites.size());
         prog_->sites.push_back(s);
@@ -502,18 +667,36 @@ private:
             while (Peek().kind == TTokenKind::Newline || Peek().kind == TTokenKind::Colon) Take();
             const TTok& t = Peek();
             if (t.kind == TTokenKind::End) {
-                if (kind == TBlockKind::For) Fail(t.pos, "Expected 'Next'");
-                if (kind == TBlockKind::If) Fail(t.pos, "Expected 'End If'");
+                if (kind != TBlockKind::TopLevel) FailUnclosed(t.pos);
                 break;
             }
             if (kind == TBlockKind::For && t.IsName(TKeyword::Next)) break;
             if (kind == TBlockKind::If &&
                 (t.IsName(TKeyword::ElseIf) || t.IsName(TKeyword::Else) || t.IsName(TKeyword::End)))
                 break;
+            if (kind == TBlockKind::Do && t.IsName(TKeyword::Loop)) break;
+            if (kind == TBlockKind::While && t.IsName(TKeyword::Wend)) break;
+            if (kind == TBlockKind::Case && (t.IsName(TKeyword::Case) || t.IsName(TKeyword::End))) break;
+            if (kind == TBlockKind::Procedure && t.IsName(TKeyword::End)) break;
             ParseStatement();
             ExpectStatementEnd();
         }
         blockKind_ = outer;
+    }
+
+    // The error for a block that is not closed where `pos` is.
+    [[noreturn]] void FailUnclosed(TSourcePos pos) {
+        switch (blockKind_) {
+            case TBlockKind::For: Fail(pos, "Expected 'Next'");
+            case TBlockKind::If: Fail(pos, "Expected 'End If'");
+            case TBlockKind::Do: Fail(pos, "Expected 'Loop'");
+            case TBlockKind::While: Fail(pos, "Expected 'Wend'");
+            case TBlockKind::Case: Fail(pos, "Expected 'End Select'");
+            case TBlockKind::Procedure:
+                Fail(pos, prog_->procedures[scope_->procedure].function ? "Expected 'End Function'" : "Expected 'End Sub'");
+            case TBlockKind::TopLevel: break;
+        }
+        Fail(pos, "Expected statement");
     }
 
     // Statements that may stand on the rest of a single-line If's line,
@@ -543,14 +726,40 @@ private:
         switch (t.keyword) {
             case TKeyword::Dim:
                 Take();
+                ParseDimList(pos);
+                return;
+            case TKeyword::Public:
+            case TKeyword::Private:
+                // Outside procedures and classes, the same as without them.
+                if (scope_ || blockKind_ != TBlockKind::TopLevel || singleLineIf_ > 0) break;
+                Take();
+                if (Peek().IsName(TKeyword::Sub) || Peek().IsName(TKeyword::Function))
+                    ParseProcedure();
+                else
+                    ParseDimList(pos);
+                return;
+            case TKeyword::ReDim: {
+                Take();
+                TDimKind kind = TDimKind::ReDim;
+                if (Peek().IsName(TKeyword::Preserve)) {
+                    Take();
+                    kind = TDimKind::ReDimPreserve;
+                }
                 for (;;) {
-                    int slot = AssignableSlot();
-                    prog_->variables[static_cast<std::size_t>(slot)].declared = true;
-                    if (Peek().IsSymbol(TSymbol::LParen)) Fail(Peek().pos, "Arrays are not supported");
+                    const TTok name = DeclarableName();
+                    const uint32_t slot = VarSlot(name, true);
+                    if (!Peek().IsSymbol(TSymbol::LParen)) Fail(Peek().pos, "Expected '('");
+                    ParseBounds(pos, slot, kind);
                     if (!Peek().IsSymbol(TSymbol::Comma)) break;
                     Take();
                 }
                 return;
+            }
+            case TKeyword::Sub:
+            case TKeyword::Function: ParseProcedure(); return;
+            case TKeyword::Do: ParseDo(); return;
+            case TKeyword::While: ParseWhile(); return;
+            case TKeyword::Select: ParseSelect(); return;
             case TKeyword::Const:
                 Take();
                 for (;;) {
@@ -561,8 +770,7 @@ private:
                         Take();
                         continue;
                     }
-                    int slot = AssignableSlot();
-                    prog_->variables[static_cast<std::size_t>(slot)].declared = true;
+                    const uint32_t slot = DeclareSlot(DeclarableName());
                     ExpectSymbol(TSymbol::Equal);
                     const TExprRef value = ParseExpr();
                     AddStmt(TStmtKind::Assign, itemPos, static_cast<uint32_t>(slot), value.node);
@@ -609,13 +817,7 @@ private:
                 return;
             case TKeyword::If: ParseIf(); return;
             case TKeyword::For: ParseFor(); return;
-            case TKeyword::Exit:
-                Take();
-                if (!Peek().IsName(TKeyword::For)) Fail(Peek().pos, "Expected 'For'");
-                if (forDepth_ == 0) Fail(pos, "Invalid 'Exit For' outside a For loop");
-                Take();
-                AddStmt(TStmtKind::ExitFor, pos);
-                return;
+            case TKeyword::Exit: ParseExit(pos); return;
             case TKeyword::WScript:
             case TKeyword::Err: ParseObjectStatement(pos, false); return;
             case TKeyword::Next:
@@ -624,8 +826,8 @@ private:
             case TKeyword::End:
             case TKeyword::Loop:
             case TKeyword::Wend:
-                if (blockKind_ == TBlockKind::For) Fail(pos, "Expected 'Next'");
-                if (blockKind_ == TBlockKind::If) Fail(pos, "Expected 'End If'");
+            case TKeyword::Case:
+                if (blockKind_ != TBlockKind::TopLevel) FailUnclosed(pos);
                 Fail(pos, "Unexpected " + Quoted(t.text));
             default: break;
         }
@@ -635,10 +837,332 @@ private:
             ParseObjectStatement(pos, false);
         } else if (Peek(1).IsSymbol(TSymbol::Equal)) {
             ParseAssignment(TStmtKind::Assign, pos);
+        } else if (Peek(1).IsSymbol(TSymbol::LParen) && ParenthesesThenEqual()) {
+            ParseIndexAssignment(pos);
         } else {
-            Fail(pos, "Expected statement");
+            const TTok& next = Peek(1);
+            if (next.kind == TTokenKind::Symbol && !next.IsSymbol(TSymbol::LParen) && !next.IsSymbol(TSymbol::Minus))
+                Fail(pos, "Expected statement");
+            const TNameInfo& info = Info(t.text);
+            if (info.builtin || info.constant != TNameInfo::TConstant::None) Fail(pos, "Expected statement");
+            ParseProcedureCall(pos, false);
         }
     }
+
+    // The names (and bounds) after Dim.
+    void ParseDimList(TSourcePos pos) {
+        for (;;) {
+            const TTok name = DeclarableName();
+            const uint32_t slot = DeclareSlot(name);
+            if (Peek().IsSymbol(TSymbol::LParen)) ParseBounds(pos, slot, TDimKind::Dim);
+            if (!Peek().IsSymbol(TSymbol::Comma)) break;
+            Take();
+        }
+    }
+
+    // NAME(INDEX, ...) = VALUE
+    void ParseIndexAssignment(TSourcePos pos) {
+        const TTok name = DeclarableName();
+        const uint32_t slot = VarSlot(name, true);
+        TList list;
+        ParseParenArguments(list);
+        ExpectSymbol(TSymbol::Equal);
+        AddToList(ParseExpr(), list);
+        EndList(list);
+        if (list.count < 2) Fail(pos, "Expected expression");
+        AddStmt(TStmtKind::IndexAssign, pos, slot, list.first, list.count);
+    }
+
+    // NAME ARGS, or Call NAME(ARGS): the procedure is found once the whole
+    // script is read.
+    void ParseProcedureCall(TSourcePos pos, bool withCall) {
+        const TTok name = DeclarableName();
+        TList list;
+        ParseCallArguments(withCall, list);
+        EndList(list);
+        const uint32_t index = AddStmt(TStmtKind::CallProc, pos, NameIndex(name.text), list.first, list.count);
+        prog_->statements[index].small = 1;
+        callStatements_.push_back(index);
+    }
+
+    // (BOUND, ...) after the name of Dim or ReDim.
+    void ParseBounds(TSourcePos pos, uint32_t slot, TDimKind kind) {
+        TList list;
+        ParseParenArguments(list);
+        EndList(list);
+        if (list.count == 0 && kind != TDimKind::Dim) Fail(Peek().pos, "Expected expression");
+        if (list.count > 60) Fail(pos, "Too many array dimensions");
+        const uint32_t index = AddStmt(TStmtKind::DimArray, pos, slot, list.first, list.count);
+        prog_->statements[index].small = static_cast<uint8_t>(kind);
+    }
+
+    void ParseExit(TSourcePos pos) {
+        Take();
+        const TTok t = Peek();
+        if (t.IsName(TKeyword::For)) {
+            if (forDepth_ == 0) Fail(pos, "Invalid 'Exit For' outside a For loop");
+            Take();
+            AddStmt(TStmtKind::ExitFor, pos);
+        } else if (t.IsName(TKeyword::Do)) {
+            if (doDepth_ == 0) Fail(pos, "Invalid 'Exit Do' outside a Do loop");
+            Take();
+            AddStmt(TStmtKind::ExitDo, pos);
+        } else if (t.IsName(TKeyword::Sub) || t.IsName(TKeyword::Function)) {
+            const bool function = t.IsName(TKeyword::Function);
+            if (!scope_ || prog_->procedures[scope_->procedure].function != function)
+                Fail(pos, function ? "Invalid 'Exit Function' outside a Function" : "Invalid 'Exit Sub' outside a Sub");
+            Take();
+            AddStmt(TStmtKind::ExitProc, pos);
+        } else {
+            Fail(t.pos, "Expected 'For'");
+        }
+    }
+
+    // Sub NAME[(PARAMS)] ... End Sub, Function NAME[(PARAMS)] ... End Function.
+    void ParseProcedure() {
+        const TTok word = Take();
+        const TSourcePos pos = word.pos;
+        const bool function = word.keyword == TKeyword::Function;
+        if (scope_ || blockKind_ != TBlockKind::TopLevel || singleLineIf_ > 0) Fail(pos, "Unexpected " + Quoted(word.text));
+        const TTok name = DeclarableName();
+        TNameInfo& info = Info(name.text);
+        if (info.procedure >= 0) Fail(name.pos, "Name redefined: " + Quoted(name.text));
+        const auto procIndex = static_cast<uint32_t>(prog_->procedures.size());
+        info.procedure = static_cast<int32_t>(procIndex);
+        procedureNames_.Insert(WidenName(name.text), procIndex);
+        TProcedure proc;
+        proc.name = NameIndex(name.text);
+        proc.function = function;
+        proc.localNames = static_cast<uint32_t>(prog_->localNames.size());
+        prog_->procedures.push_back(proc);
+        scope_.emplace();
+        scope_->procedure = procIndex;
+        const uint32_t def = AddStmt(TStmtKind::ProcDef, pos, 0, procIndex);
+        const auto exprFirst = static_cast<uint32_t>(prog_->exprs.size());
+        const auto siteFirst = static_cast<uint32_t>(prog_->sites.size());
+
+        if (Peek().IsSymbol(TSymbol::LParen)) {
+            Take();
+            while (!Peek().IsSymbol(TSymbol::RParen)) {
+                bool byRef = true;
+                if (Peek().IsName(TKeyword::ByVal) || Peek().IsName(TKeyword::ByRef)) byRef = Take().keyword == TKeyword::ByRef;
+                const TTok param = DeclarableName();
+                if (prog_->procedures[procIndex].params >= kMaxParams) Fail(param.pos, "Too many parameters");
+                DeclareSlot(param);
+                if (byRef) prog_->procedures[procIndex].byRef |= uint64_t{1} << prog_->procedures[procIndex].params;
+                ++prog_->procedures[procIndex].params;
+                if (!Peek().IsSymbol(TSymbol::Comma)) break;
+                Take();
+            }
+            ExpectSymbol(TSymbol::RParen);
+        }
+        if (function) DeclareSlot(name);  // the result
+        ExpectStatementEnd();
+        {
+            TNest nest(*this, pos);
+            ParseBlock(TBlockKind::Procedure);
+        }
+        Take();  // End
+        ExpectKeyword(function ? TKeyword::Function : TKeyword::Sub, function ? "Expected 'Function'" : "Expected 'Sub'");
+        TProcedure& done = prog_->procedures[procIndex];
+        done.first = def + 1;
+        done.end = StmtCount();
+        prog_->statements[def].a = StmtCount();
+        parsed_.push_back({exprFirst, static_cast<uint32_t>(prog_->exprs.size()), siteFirst,
+                           static_cast<uint32_t>(prog_->sites.size()), std::move(scope_->implicit)});
+        scope_.reset();
+    }
+
+    // Do [While|Until COND] ... Loop [While|Until COND]
+    void ParseDo() {
+        const TSourcePos pos = Take().pos;
+        TNest nest(*this, pos);
+        if (singleLineIf_ > 0) Fail(pos, "Expected statement");
+        const uint32_t index = AddStmt(TStmtKind::Do, pos);
+        TLoopTest test = TLoopTest::None;
+        if (Peek().IsName(TKeyword::While) || Peek().IsName(TKeyword::Until)) {
+            test = Take().keyword == TKeyword::While ? TLoopTest::WhileFirst : TLoopTest::UntilFirst;
+            prog_->statements[index].b = ParseExpr().node;
+        }
+        ExpectStatementEnd();
+        ++doDepth_;
+        ParseBlock(TBlockKind::Do);
+        --doDepth_;
+        Take();  // Loop
+        if (Peek().IsName(TKeyword::While) || Peek().IsName(TKeyword::Until)) {
+            if (test != TLoopTest::None) Fail(Peek().pos, "Expected end of statement");
+            test = Take().keyword == TKeyword::While ? TLoopTest::WhileLast : TLoopTest::UntilLast;
+            prog_->statements[index].b = ParseExpr().node;
+        }
+        prog_->statements[index].small = static_cast<uint8_t>(test);
+        prog_->statements[index].a = StmtCount();
+    }
+
+    // While COND ... Wend
+    void ParseWhile() {
+        const TSourcePos pos = Take().pos;
+        TNest nest(*this, pos);
+        if (singleLineIf_ > 0) Fail(pos, "Expected statement");
+        const uint32_t index = AddStmt(TStmtKind::Do, pos);
+        prog_->statements[index].b = ParseExpr().node;
+        prog_->statements[index].small = static_cast<uint8_t>(TLoopTest::Wend);
+        ExpectStatementEnd();
+        ParseBlock(TBlockKind::While);
+        Take();  // Wend
+        prog_->statements[index].a = StmtCount();
+    }
+
+    // Select Case VALUE / Case A, B ... / Case Else ... / End Select
+    void ParseSelect() {
+        const TSourcePos pos = Take().pos;
+        TNest nest(*this, pos);
+        if (singleLineIf_ > 0) Fail(pos, "Expected statement");
+        ExpectKeyword(TKeyword::Case, "Expected 'Case'");
+        const uint32_t index = AddStmt(TStmtKind::Select, pos);
+        prog_->statements[index].b = ParseExpr().node;
+        ExpectStatementEnd();
+        while (Peek().kind == TTokenKind::Newline || Peek().kind == TTokenKind::Colon) Take();
+        bool sawElse = false;
+        while (Peek().IsName(TKeyword::Case)) {
+            if (sawElse) Fail(Peek().pos, "Expected 'End Select'");
+            const TSourcePos casePos = Take().pos;
+            const uint32_t c = AddStmt(TStmtKind::Case, casePos);
+            if (Peek().IsName(TKeyword::Else)) {
+                Take();
+                sawElse = true;
+                prog_->statements[c].small = 1;
+            } else {
+                TList list;
+                for (;;) {
+                    AddToList(ParseCaseValue(), list);
+                    if (!Peek().IsSymbol(TSymbol::Comma)) break;
+                    Take();
+                }
+                EndList(list);
+                prog_->statements[c].b = list.first;
+                prog_->statements[c].c = list.count;
+            }
+            ParseBlock(TBlockKind::Case);
+            prog_->statements[c].a = StmtCount();
+        }
+        if (!Peek().IsName(TKeyword::End)) {
+            if (Peek().kind == TTokenKind::End) Fail(Peek().pos, "Expected 'End Select'");
+            Fail(Peek().pos, "Expected 'Case'");
+        }
+        Take();
+        ExpectKeyword(TKeyword::Select, "Expected 'Select'");
+        prog_->statements[index].a = StmtCount();
+    }
+
+    // A value of Case: an expression, or "Is" and a comparison with one.
+    TExprRef ParseCaseValue() {
+        if (!Peek().IsName(TKeyword::Is)) return ParseExpr();
+        Take();
+        const TTok t = Peek();
+        TBinaryOp op;
+        switch (t.kind == TTokenKind::Symbol ? t.symbol : TSymbol::None) {
+            case TSymbol::Equal: op = TBinaryOp::Equal; break;
+            case TSymbol::NotEqual: op = TBinaryOp::NotEqual; break;
+            case TSymbol::Less: op = TBinaryOp::Less; break;
+            case TSymbol::Greater: op = TBinaryOp::Greater; break;
+            case TSymbol::LessEqual: op = TBinaryOp::LessEqual; break;
+            case TSymbol::GreaterEqual: op = TBinaryOp::GreaterEqual; break;
+            default: Fail(t.pos, "Expected comparison operator");
+        }
+        Take();
+        const TExprRef right = ParseExpr();
+        const uint32_t node = AddExpr(TExprKind::Binary, static_cast<uint8_t>(op), kTestedValue, right.node);
+        return Seal(node, right.depth, t.pos);
+    }
+
+    // A name that a procedure uses without declaring it is the script's
+    // variable when the main program uses it too, wherever that is.
+    void ShareScriptVariables(uint32_t p) {
+        TParsedProcedure& parsed = parsed_[p];
+        const TProcedure& proc = prog_->procedures[p];
+        std::vector<uint32_t> global(parsed.implicit.size(), UINT32_MAX);
+        bool any = false;
+        for (std::size_t i = 0; i < parsed.implicit.size(); ++i) {
+            if (!parsed.implicit[i]) continue;
+            const TNameInfo* info = names_.Find(std::u16string_view(prog_->localNames[proc.localNames + i]));
+            if (!info || !info->topLevel || info->slot < 0) continue;
+            global[i] = static_cast<uint32_t>(info->slot);
+            parsed.implicit[i] = false;
+            any = true;
+        }
+        if (!any) return;
+        auto patch = [&](uint32_t& slot) {
+            if ((slot & kLocalSlot) != 0 && global[slot & ~kLocalSlot] != UINT32_MAX) slot = global[slot & ~kLocalSlot];
+        };
+        for (uint32_t i = parsed.exprFirst; i < parsed.exprEnd; ++i) {
+            TExprNode& e = prog_->exprs[i];
+            if (e.kind == TExprKind::Variable || e.kind == TExprKind::Index) patch(e.a);
+        }
+        for (uint32_t i = proc.first; i < proc.end; ++i) {
+            TStmtNode& st = prog_->statements[i];
+            switch (st.kind) {
+                case TStmtKind::Assign:
+                case TStmtKind::SetAssign:
+                case TStmtKind::For:
+                case TStmtKind::ForEach:
+                case TStmtKind::IndexAssign:
+                case TStmtKind::DimArray: patch(st.a); break;
+                default: break;
+            }
+        }
+        for (uint32_t i = parsed.siteFirst; i < parsed.siteEnd; ++i) patch(prog_->sites[i].slot);
+    }
+
+    // Once the whole script is read: names used as values or with arguments
+    // that name a procedure become calls of it, and calls find their
+    // procedures.
+    void ResolveNames() {
+        for (uint32_t index : callStatements_) {
+            TStmtNode& s = prog_->statements[index];
+            if (const uint32_t* proc = procedureNames_.Find(std::u16string_view(prog_->names[s.a]))) {
+                s.a = *proc;
+                s.small = 0;
+            }
+        }
+        if (prog_->procedures.empty() && indexUses_.empty()) return;
+        for (std::size_t p = 0; p < parsed_.size(); ++p) ShareScriptVariables(static_cast<uint32_t>(p));
+        // The procedure each script variable names, if any.
+        std::vector<int32_t> procOf(prog_->variables.size(), -1);
+        if (!prog_->procedures.empty())
+            for (std::size_t slot = 0; slot < procOf.size(); ++slot)
+                if (const uint32_t* proc = procedureNames_.Find(std::u16string_view(prog_->variables[slot].name)))
+                    procOf[slot] = static_cast<int32_t>(*proc);
+        for (const auto& [slot, pos] : indexUses_)
+            if (!written_[slot] && procOf[slot] < 0)
+                FailCompile(pos, "Unknown function: " + Quoted(std::u16string_view(prog_->variables[slot].name)));
+        if (prog_->procedures.empty()) return;
+        std::size_t p = 0;  // the procedure whose expressions come next
+        const std::size_t size = prog_->exprs.size();
+        for (std::size_t i = 0; i < size; ++i) {
+            TExprNode& e = prog_->exprs[i];
+            if (e.kind != TExprKind::Variable && e.kind != TExprKind::Index) continue;
+            while (p < parsed_.size() && parsed_[p].exprEnd <= i) ++p;
+            int32_t proc = -1;
+            if ((e.a & kLocalSlot) == 0) {
+                proc = procOf[e.a];
+            } else if (p < parsed_.size() && parsed_[p].exprFirst <= i) {
+                const uint32_t local = e.a & ~kLocalSlot;
+                if (local < parsed_[p].implicit.size() && parsed_[p].implicit[local]) {
+                    const std::u16string& name = prog_->localNames[prog_->procedures[p].localNames + local];
+                    if (const uint32_t* found = procedureNames_.Find(std::u16string_view(name)))
+                        proc = static_cast<int32_t>(*found);
+                }
+            }
+            if (proc < 0) continue;
+            if (e.kind == TExprKind::Variable) {
+                e.b = 0;
+                e.count = 0;
+            }
+            e.kind = TExprKind::ProcCall;
+            e.a = static_cast<uint32_t>(proc);
+        }
+    }
+
 
     // "Const psA4_L = 2": scripts that also run where the control's type
     // library is not loaded declare the enumeration values they use. Such a
@@ -657,6 +1181,10 @@ private:
 
     void ParseCallStatement(TSourcePos pos) {
         const TTok t = Peek();
+        if (t.kind == TTokenKind::Name && !Peek(1).IsSymbol(TSymbol::Dot) && !IsReserved(t)) {
+            ParseProcedureCall(pos, true);
+            return;
+        }
         if (t.kind != TTokenKind::Name || !Peek(1).IsSymbol(TSymbol::Dot))
             Fail(t.pos, "Expected object and member after 'Call'");
         if (IsReserved(t) && t.keyword != TKeyword::WScript && t.keyword != TKeyword::Err)
@@ -759,7 +1287,7 @@ private:
         }
 
         TMemberName& target = MemberOf(member);
-        const int slot = SlotOf(object);
+        const uint32_t slot = VarSlot(object);
 
         if (!withCall) {
             // D.Prop = v, D.Prop(i) = v
@@ -835,6 +1363,10 @@ private:
         const TSourcePos pos = Take().pos;
         TNest nest(*this, pos);
         if (singleLineIf_ > 0) Fail(pos, "Expected statement");
+        if (Peek().IsName(TKeyword::Each)) {
+            ParseForEach(pos);
+            return;
+        }
         const uint32_t index = AddStmt(TStmtKind::For, pos);
         const auto slot = static_cast<uint32_t>(AssignableSlot());
         ExpectSymbol(TSymbol::Equal);
@@ -857,6 +1389,24 @@ private:
         s.b = StmtCount();
         s.c = bounds.first;
         s.small = static_cast<uint8_t>(bounds.count);
+    }
+
+    // For Each NAME In ARRAY ... Next
+    void ParseForEach(TSourcePos pos) {
+        Take();  // Each
+        const uint32_t index = AddStmt(TStmtKind::ForEach, pos);
+        const auto slot = static_cast<uint32_t>(AssignableSlot());
+        ExpectKeyword(TKeyword::In, "Expected 'In'");
+        const uint32_t collection = ParseExpr().node;
+        ExpectStatementEnd();
+        ++forDepth_;
+        ParseBlock(TBlockKind::For);
+        --forDepth_;
+        Take();  // Next
+        TStmtNode& s = prog_->statements[index];
+        s.a = slot;
+        s.b = StmtCount();
+        s.c = collection;
     }
 
     // ---- expressions ----
@@ -1119,6 +1669,8 @@ private:
                     Take();
                     TExprRef inner = ParseExpr();
                     ExpectSymbol(TSymbol::RParen);
+                    if (prog_->exprs[inner.node].kind == TExprKind::Variable)
+                        return Unary(TUnaryOp::Parenthesized, pos, inner);
                     return inner;
                 }
                 Fail(pos, "Expected expression");
@@ -1140,6 +1692,7 @@ private:
                 if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
                 if (member.keyword == TKeyword::Echo || member.keyword == TKeyword::Quit)
                     Fail(member.pos, "WScript." + NameText(member.text) + " has no value");
+                if (EqualsNoCase(member.text, std::u16string_view(u"arguments"))) return ParseArguments(pos);
                 FailCompile(member.pos, NoSuchMember(member.text));
             }
             default: break;
@@ -1147,9 +1700,11 @@ private:
         if (IsReserved(name)) Fail(pos, "Expected expression");
         const TNameInfo& info = Info(name.text);
         if (const TBuiltinInfo* builtin = info.builtin) {
-            if (!Peek().IsSymbol(TSymbol::LParen)) Fail(Peek().pos, "Expected '('");
             TList args;
-            ParseParenArguments(args);
+            if (builtin->maxArgs > 0 || Peek().IsSymbol(TSymbol::LParen)) {
+                if (!Peek().IsSymbol(TSymbol::LParen)) Fail(Peek().pos, "Expected '('");
+                ParseParenArguments(args);
+            }
             EndList(args);
             if (args.count < builtin->minArgs || args.count > builtin->maxArgs) Fail(pos, WrongArgCount(name.text));
             const uint32_t node = AddExpr(TExprKind::Builtin, static_cast<uint8_t>(builtin->builtin),
@@ -1166,15 +1721,56 @@ private:
             if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
             Take();
             TMemberName& target = MemberOf(member);
-            const uint32_t site = Site(SlotOf(name), target, false);
+            const uint32_t site = Site(VarSlot(name), target, false);
             TList args;
             if (Peek().IsSymbol(TSymbol::LParen)) ParseParenArguments(args);
             EndList(args);
             const uint32_t node = AddExpr(TExprKind::Member, 0, site, args.first, args.count);
             return Seal(node, args.depth, pos);
         }
-        if (Peek().IsSymbol(TSymbol::LParen)) FailCompile(pos, "Unknown function: " + Quoted(name.text));
-        return {AddExpr(TExprKind::Variable, 0, static_cast<uint32_t>(SlotOf(name)))};
+        const uint32_t slot = VarSlot(name);
+        if (Peek().IsSymbol(TSymbol::LParen) && scope_ && slot == (kLocalSlot | ResultLocal())) {
+            // F(ARGS) in Function F calls it again.
+            TList args;
+            ParseParenArguments(args);
+            EndList(args);
+            const uint32_t node = AddExpr(TExprKind::ProcCall, 0, scope_->procedure, args.first, args.count);
+            return Seal(node, args.depth, pos);
+        }
+        if (Peek().IsSymbol(TSymbol::LParen)) {
+            // An array's element, or a call of a procedure (ResolveNames
+            // tells them apart).
+            if ((slot & kLocalSlot) == 0) indexUses_.emplace_back(slot, pos);
+            TList args;
+            ParseParenArguments(args);
+            EndList(args);
+            const uint32_t node = AddExpr(TExprKind::Index, 0, slot, args.first, args.count);
+            return Seal(node, args.depth, pos);
+        }
+        return {AddExpr(TExprKind::Variable, 0, slot)};
+    }
+
+    // WScript.Arguments, WScript.Arguments(I), WScript.Arguments.Item(I),
+    // .Count and .Length.
+    TExprRef ParseArguments(TSourcePos pos) {
+        Take();  // Arguments
+        THostMember member = THostMember::None;
+        if (Peek().IsSymbol(TSymbol::Dot)) {
+            Take();
+            const TTok name = Peek();
+            if (name.kind != TTokenKind::Name) Fail(name.pos, "Expected identifier");
+            Take();
+            member = HostMemberOf(name.text);
+            if (member != THostMember::Count && member != THostMember::Item && member != THostMember::Length)
+                FailCompile(name.pos, NoSuchMember(name.text));
+        }
+        TList args;
+        if (Peek().IsSymbol(TSymbol::LParen)) ParseParenArguments(args);
+        EndList(args);
+        const uint32_t expected = member == THostMember::Item || (member == THostMember::None && args.count > 0) ? 1 : 0;
+        if (args.count != expected) Fail(pos, WrongArgCount(std::u16string_view(u"Arguments")));
+        const uint32_t node = AddExpr(TExprKind::Arguments, static_cast<uint8_t>(member), 0, args.first, args.count);
+        return Seal(node, args.depth, pos);
     }
 
     // Err alone reads Err.Number, its default property.

@@ -138,6 +138,10 @@ std::u16string RuntimeMessage(int32_t number) {
         case rt::kInvalidCall: return u"Invalid procedure call or argument";
         case rt::kOverflow: return u"Overflow";
         case rt::kOutOfMemory: return u"Out of memory";
+        case rt::kSubscript: return u"Subscript out of range";
+        case rt::kOutOfStack: return u"Out of stack space";
+        case rt::kBadFileMode: return u"Bad file mode";
+        case rt::kPastEnd: return u"Input past end of file";
         case rt::kDivisionByZero: return u"Division by zero";
         case rt::kTypeMismatch: return u"Type mismatch";
         case rt::kInternal: return u"Internal error";
@@ -157,7 +161,8 @@ std::u16string RuntimeMessage(int32_t number) {
 }
 
 const TVariant& DataOf(const TValue& value) {
-    if (value.isObject) Raise(value.object ? rt::kNoSuchMember : rt::kObjectNotSet);
+    if (value.isObject) Raise(value.IsNothing() ? rt::kObjectNotSet : rt::kNoSuchMember);
+    if (value.array) Raise(rt::kTypeMismatch);
     return value.data;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "control/PDFDocImpl1.h"
 #include "control/Variant.h"
@@ -23,10 +24,14 @@ namespace rt {
 constexpr int32_t kInvalidCall = 5;
 constexpr int32_t kOverflow = 6;
 constexpr int32_t kOutOfMemory = 7;
+constexpr int32_t kSubscript = 9;
 constexpr int32_t kDivisionByZero = 11;
 constexpr int32_t kTypeMismatch = 13;
 constexpr int32_t kInternal = 51;
+constexpr int32_t kOutOfStack = 28;
 constexpr int32_t kFileNotFound = 53;
+constexpr int32_t kBadFileMode = 54;
+constexpr int32_t kPastEnd = 62;
 constexpr int32_t kPermissionDenied = 70;
 constexpr int32_t kFileAccess = 75;
 constexpr int32_t kObjectNotSet = 91;
@@ -70,12 +75,19 @@ private:
     std::u16string name_;
 };
 
-// A script value: plain data, or a reference to an object (Nothing when the
-// reference is empty).
+struct TArrayValue;
+class THostObject;
+
+// A script value: plain data, an array, or a reference to an object (Nothing
+// when the reference is empty): a control object or one of the host's own.
+// An array is shared by the values that hold it until one of them changes it.
 struct TValue {
     TVariant data;
     std::shared_ptr<TPDFDoc> object;
+    std::shared_ptr<THostObject> host;
+    std::shared_ptr<TArrayValue> array;
     bool isObject = false;
+    bool isDate = false;  // data is a Double counting days from 30 December 1899
 
     static TValue Data(TVariant v) {
         TValue r;
@@ -89,6 +101,29 @@ struct TValue {
         return r;
     }
     static TValue Nothing() { return Object(nullptr); }
+    static TValue Host(std::shared_ptr<THostObject> object) {
+        TValue r;
+        r.host = std::move(object);
+        r.isObject = true;
+        return r;
+    }
+    bool IsNothing() const { return isObject && !object && !host; }
+};
+
+// An array: its upper bounds (the lower ones are 0) and its elements, the
+// first index running fastest.
+struct TArrayValue {
+    std::vector<int32_t> upper;
+    std::vector<TValue> items;
+};
+
+// The most elements an array may hold.
+inline constexpr std::size_t kMaxArrayElements = std::size_t{1} << 20;
+
+// An object of the host's own (not the control's).
+class THostObject {
+public:
+    virtual ~THostObject() = default;
 };
 
 // The data of a value; an object has none (it has no default property).

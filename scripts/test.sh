@@ -47,10 +47,11 @@ CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DVELLUMARK_FUZZ=ON -DVEL
 fuzz_one() {
   local target="$1" seeds
   mkdir -p "build-fuzz/corpus-$target"
-  # The script fuzzer starts from the bundled examples.
-  if [ "$target" = script ]; then seeds="examples"; else seeds="fuzz/corpus/$target"; fi
+  # The script fuzzer starts from the bundled examples, the scripts of the
+  # Windows checks and its own seeds.
+  if [ "$target" = script ]; then seeds="examples tests/windows fuzz/corpus/script"; else seeds="fuzz/corpus/$target"; fi
   if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-20}" -timeout=10 -rss_limit_mb=2048 \
-      -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "$seeds" \
+      -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" $seeds \
       >"build-fuzz/fuzz_$target.log" 2>&1; then
     tail -50 "build-fuzz/fuzz_$target.log"
     echo "fuzzer fuzz_$target found a problem" >&2

@@ -14,7 +14,7 @@
 #   - registers the DLL with regsvr32 from a folder whose path has a space,
 #     and checks every registry key and value;
 #   - runs the early-bound client (control/com/tests/EarlyBound.cpp);
-#   - runs tests/windows/draw.vbs, draw.js and unicode.vbs under cscript and checks the
+#   - runs tests/windows/draw.vbs, draw.js, unicode.vbs and language.vbs under cscript and checks the
 #     marker line, the PDF (qpdf --check) and that the PDF and the VBScript's
 #     output equal those of `vellumark run` on the same script (creation date
 #     aside, line ends normalised);
@@ -41,6 +41,7 @@ checked_scripts() {
   echo "marker $root/tests/windows/draw.vbs"
   echo "marker $root/tests/windows/draw.js"
   echo "marker $root/tests/windows/unicode.vbs"
+  echo "marker $root/tests/windows/language.vbs"
   local script
   # multilingual.vbs builds its text with ChrW, which Wine's VBScript lacks:
   # it runs under vellumark run only (tests/windows/unicode.vbs runs the same
