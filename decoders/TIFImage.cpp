@@ -175,8 +175,10 @@ bool Inflate(std::span<const uint8_t> in, std::span<uint8_t> out) {
 
 void TTIFImage::Reset() noexcept {
     const int32_t page = PageNumber;
+    const uint64_t start = StartDirectory;
     *this = TTIFImage();
     PageNumber = page;
+    StartDirectory = start;
 }
 
 void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
@@ -197,13 +199,21 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
     uint32_t at = r.U32(4);
     r.bytes.SetShortRead("TIFF file error - cannot find requested page");
     std::unordered_set<uint32_t> seen{at};
-    for (int32_t page = 1; page < PageNumber; ++page) {
-        if (at == 0) PageNotFound();
-        at = r.U32(uint64_t{at} + 2 + 12 * uint64_t{r.U16(at)});
-        if (at == 0 || !seen.insert(at).second) PageNotFound();
+    if (StartDirectory != 0) {
+        if (StartDirectory > UINT32_MAX) PageNotFound();
+        at = static_cast<uint32_t>(StartDirectory);
+    } else {
+        for (int32_t page = 1; page < PageNumber; ++page) {
+            if (at == 0) PageNotFound();
+            at = r.U32(uint64_t{at} + 2 + 12 * uint64_t{r.U16(at)});
+            if (at == 0 || !seen.insert(at).second) PageNotFound();
+        }
     }
     if (at == 0) PageNotFound();
     ReadDirectory(data, at);
+    // Where the chain goes on (the directory was read whole, its count too).
+    const uint64_t link = uint64_t{at} + 2 + 12 * uint64_t{r.U16(at)};
+    nextDirectory_ = link + 4 <= data.size() ? r.U32(link) : 0;
 
     if (!haveWidth_ || !haveHeight_ || width_ == 0 || height_ == 0) Fail("TIFF file has missing image Width/Height");
     // One BitsPerSample value serves every sample; more values than samples

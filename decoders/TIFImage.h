@@ -23,6 +23,13 @@ class TTIFImage {
 public:
     // The page the next load reads, 1-based.
     int32_t PageNumber = 1;
+    // When not 0, the offset of the directory the next load reads instead of
+    // walking to PageNumber: a reader of every page goes on from the last
+    // page's NextDirectory().
+    uint64_t StartDirectory = 0;
+    // The offset of the directory after the loaded page's, 0 when there is
+    // none (or it cannot be read).
+    uint64_t NextDirectory() const noexcept { return nextDirectory_; }
 
     void LoadFromStream(std::span<const uint8_t> data);
 
@@ -89,6 +96,7 @@ private:
     std::vector<uint32_t> tileOffsets_;
     std::vector<uint32_t> tileByteCounts_;
     std::vector<uint8_t> jpegTables_;
+    uint64_t nextDirectory_ = 0;
     uint32_t rowsPerStrip_ = UINT32_MAX;
     uint32_t tileWidth_ = 0;
     uint32_t tileLength_ = 0;

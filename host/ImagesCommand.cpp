@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/TextCodec.h"
 #include "engine/Vellumark.h"
+#include "images/ImageImport.h"
 
 namespace vellumark::host {
 
@@ -27,7 +28,9 @@ const char* const kImagesUsage =
     "  --indexed none|zip      palette images (default zip)\n"
     "  --rgb none|zip|jpeg     full-colour images (default zip)\n"
     "  --no-source-compression decode JPEG and Group 4 sources instead of\n"
-    "                          copying their data\n";
+    "                          copying their data\n"
+    "  --no-png-passthrough    decode PNG images and compress them again instead\n"
+    "                          of copying their compressed data\n";
 
 namespace {
 
@@ -54,25 +57,12 @@ bool ParseCompression(std::string_view value, std::string_view allowed, TxCompre
     return false;
 }
 
-// Pages of a TIFF file ("II" or "MM" at its start); 1 for any other file, and
-// for a TIFF file that cannot be counted, so that adding it reports why.
-int32_t PagesOf(const TVellumark& engine, const std::string& name) {
-    char head[2] = {};
-    std::ifstream in(name, std::ios::binary);
-    if (!in.read(head, 2)) return 1;
-    if (!((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) return 1;
-    try {
-        return std::max(engine.ImageCount(Utf8ToUtf16(name)), int32_t{1});
-    } catch (const std::exception&) {
-        return 1;
-    }
-}
-
 }  // namespace
 
 int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
                      bool progress) {
     TVellumark engine;
+    engine.PassPNGData = true;
     std::string output;
     std::vector<std::string> inputs;
     struct Option {
@@ -95,6 +85,8 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
             output = args[++i];
         } else if (a == "--no-source-compression") {
             engine.UseSourceCompression = false;
+        } else if (a == "--no-png-passthrough") {
+            engine.PassPNGData = false;
         } else if (auto it = options.find(a); it != options.end()) {
             TxCompressFormat value = cfNone;
             if (i + 1 >= args.size() || !ParseCompression(args[i + 1], it->second.allowed, value)) {
@@ -120,19 +112,23 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
     }
 
     engine.DefaultPageSize = psCustom;
+    const TImportSettings settings = engine.ImportSettings();
     for (std::size_t n = 0; n < inputs.size(); ++n) {
         const std::string& name = inputs[n];
         if (progress) err << "\r[" << n + 1 << "/" << inputs.size() << "] " << name << "\x1b[K" << std::flush;
-        // A TIFF file gives one page per image in it.
-        const int32_t images = PagesOf(engine, name);
-        const int32_t readNumber = engine.GetImageReadNumber();
+        // Each file is read once; a TIFF file gives one page per image in it,
+        // its directories walked once.
+        std::optional<TImageFileReader> file;
+        int32_t images = 1;
         for (int32_t image = 1; image <= images; ++image) {
-            engine.SetImageReadNumber(image);
             int32_t resource = 0;
             try {
-                resource = engine.AddImageFile(Utf8ToUtf16(name));
+                if (!file) {
+                    file.emplace(ReadWholeFile(name, "File not found"));
+                    images = file->Count();
+                }
+                resource = engine.AddResource(file->Next(settings));
             } catch (const std::exception& ex) {
-                engine.SetImageReadNumber(readNumber);
                 if (progress) err << "\n";
                 err << "vellumark images: " << name;
                 if (images > 1) err << " (page " << image << ")";
@@ -147,7 +143,6 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
             engine.SetPageHeight(page, engine.ImageHeight(resource));
             engine.ApplyResource(page, resource);
         }
-        engine.SetImageReadNumber(readNumber);
     }
     if (progress) err << "\n";
     try {

@@ -30,6 +30,10 @@ public:
     // Group 4 data passed through from a BlackIsZero TIFF page: its coded
     // black runs are the image's white, declared with /BlackIs1 true.
     bool G4BlackIs1 = false;
+    // Flate data whose rows carry PNG filter bytes (a PNG's image data kept
+    // as it is): the colour components of a pixel, 1 or 3, for the
+    // predictor's parameters; 0 for plain rows.
+    uint8_t PredictorColors = 0;
 };
 
 }  // namespace vellumark

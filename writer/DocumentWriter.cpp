@@ -401,6 +401,15 @@ private:
                 break;
             case cfZIP:
                 AppendText(out_, "/Filter /FlateDecode\r");
+                if (image.PredictorColors != 0) {
+                    AppendText(out_, "/DecodeParms << /Predictor 15 /Colors ");
+                    AppendInt(out_, image.PredictorColors);
+                    AppendText(out_, " /BitsPerComponent ");
+                    AppendInt(out_, image.BitsPerComponent);
+                    AppendText(out_, " /Columns ");
+                    AppendInt(out_, image.Width);
+                    AppendText(out_, " >>\r");
+                }
                 size();
                 depth();
                 colorSpace();
