@@ -50,6 +50,8 @@ public:
     bool Tiled() const noexcept { return tiled_; }
     // The bytes of all strips (or tiles), in strip order.
     const std::vector<uint8_t>& StripBytes() const noexcept { return strips_; }
+    // Where each strip (or tile) begins in the data.
+    const std::vector<uint32_t>& StripOffsets() const noexcept { return stripOffsets_; }
     // The BitsPerSample values (one value, 1, when the tag is absent).
     const std::vector<uint16_t>& BitsPerSample() const noexcept { return bits_; }
     uint16_t SamplesPerPixel() const noexcept { return samplesPerPixel_; }

@@ -169,9 +169,11 @@ std::unique_ptr<TPDFImageRes> FromGIF(std::span<const uint8_t> data, const TImpo
 }
 
 // `start`, when not 0, is the page's directory offset (PageNumber is then not
-// walked to); `next`, when given, receives the next page's.
+// walked to); `next`, when given, receives the next page's. `shared`, when
+// given, holds `data`: a strip passed through stays there.
 std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImportSettings& settings,
-                                       uint64_t start = 0, uint64_t* next = nullptr) {
+                                       uint64_t start = 0, uint64_t* next = nullptr,
+                                       const std::shared_ptr<const std::string>& shared = nullptr) {
     TTIFImage tiff;
     tiff.PageNumber = settings.ImageReadNumber;
     tiff.StartDirectory = start;
@@ -188,7 +190,13 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
                        !tiff.Tiled() && tiff.StripCount() == 1 && tiff.FillOrder() == 1;
     if (reuse) {
         const auto& strip = tiff.StripBytes();
-        image->ImageStream.assign(reinterpret_cast<const char*>(strip.data()), strip.size());
+        if (shared && !strip.empty()) {
+            image->SharedData = shared;
+            image->SharedOffset = tiff.StripOffsets()[0];
+            image->SharedSize = strip.size();
+        } else {
+            image->ImageStream.assign(reinterpret_cast<const char*>(strip.data()), strip.size());
+        }
         image->Compression = cfGroup4;
         image->BitsPerComponent = 1;
         image->PaletteSize = 2;
@@ -262,8 +270,10 @@ std::unique_ptr<TPDFImageRes> LoadImage(std::span<const uint8_t> data, const TIm
 TImageFileReader::TImageFileReader(std::string&& bytes) : bytes_(std::move(bytes)) {
     tiff_ = bytes_.size() >= 2 && ((bytes_[0] == 'I' && bytes_[1] == 'I') || (bytes_[0] == 'M' && bytes_[1] == 'M'));
     if (!tiff_) return;
+    // The pages' Group 4 strips passed through stay in the file's bytes.
+    shared_ = std::make_shared<const std::string>(std::move(bytes_));
     try {
-        count_ = std::max(CountTiffImages(Bytes(bytes_)), int32_t{1});
+        count_ = std::max(CountTiffImages(Bytes(*shared_)), int32_t{1});
     } catch (const std::exception&) {
         count_ = 1;
     }
@@ -277,9 +287,9 @@ std::unique_ptr<TPDFImageRes> TImageFileReader::Next(const TImportSettings& sett
         // The first page, or a chain that did not say where it goes on: the
         // page is found by its number, as ImageReadNumber finds it.
         if (!tiff_) return LoadImageFromBytes(std::move(bytes_), s);
-        return FromTIFF(Bytes(bytes_), s, 0, &nextDirectory_);
+        return FromTIFF(Bytes(*shared_), s, 0, &nextDirectory_, shared_);
     }
-    return FromTIFF(Bytes(bytes_), s, nextDirectory_, &nextDirectory_);
+    return FromTIFF(Bytes(*shared_), s, nextDirectory_, &nextDirectory_, shared_);
 }
 
 std::unique_ptr<TPDFImageRes> ImageFromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {

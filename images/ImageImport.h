@@ -58,6 +58,7 @@ public:
 
 private:
     std::string bytes_;
+    std::shared_ptr<const std::string> shared_;  // a TIFF file's bytes
     int32_t count_ = 1;
     int32_t read_ = 0;             // images read so far
     uint64_t nextDirectory_ = 0;   // TIFF: the next page's directory, 0 unknown

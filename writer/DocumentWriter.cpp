@@ -357,7 +357,7 @@ private:
         EndObject();
     }
 
-    void WriteStreamBody(const std::string& data) {
+    void WriteStreamBody(std::string_view data) {
         AppendText(out_, "/Length ");
         AppendInt(out_, static_cast<long long>(data.size()) + 1);
         AppendText(out_, " >>\rstream\r\n");
@@ -435,7 +435,7 @@ private:
             default:
                 break;
         }
-        WriteStreamBody(image.ImageStream);
+        WriteStreamBody(image.StreamBytes());
         EndObject();
         ++counter_;
         if (!image.Indexed) return;
