@@ -345,7 +345,9 @@ int main(int argc, char** argv) {
     std::printf("making the inputs in %s ...\n", dir.c_str());
     const double t0 = Seconds();
     const std::vector<std::string> pngs = MakePngs(dir, 100);
+    const double t1 = Seconds();
     const std::vector<std::string> jpegs = MakeJpegs(dir, 200);
+    const double t2 = Seconds();
     std::vector<std::vector<uint8_t>> strips;
     const bool tiffs = CodePages(dir + "/coded.tif", 8, strips) && MakeTiff(dir + "/t50.tif", 50, strips) &&
                        MakeTiff(dir + "/t1000.tif", 1000, strips);
@@ -357,10 +359,10 @@ int main(int argc, char** argv) {
     for (const auto& p : pngs) pngBytes += fs::file_size(p);
     for (const auto& p : jpegs) jpegBytes += fs::file_size(p);
     std::printf("  %zu PNG files %.1f MiB, %zu JPEG files %.1f MiB, TIFF 50 pages %.1f MiB, 1000 pages %.1f MiB "
-                "(%.1f s)\n",
+                "(made in %.1f, %.1f and %.1f s)\n",
                 pngs.size(), pngBytes / 1048576.0, jpegs.size(), jpegBytes / 1048576.0,
                 fs::file_size(dir + "/t50.tif") / 1048576.0, fs::file_size(dir + "/t1000.tif") / 1048576.0,
-                Seconds() - t0);
+                t1 - t0, t2 - t1, Seconds() - t2);
 
     const auto with = [](std::vector<std::string> head, const std::vector<std::string>& files) {
         head.insert(head.end(), files.begin(), files.end());
