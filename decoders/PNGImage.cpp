@@ -355,12 +355,50 @@ void SetGreyPalette(TBMPImage& bitmap, uint8_t depth) {
     }
 }
 
+// Whether the IDAT data inflate to exactly the filtered scan lines of a
+// non-interlaced image, every line with a known filter type, the zlib stream
+// ending (its checksum right) with the last line and no data after it. The
+// lines go through a small buffer and are not kept.
+bool InflatesExactly(const THeader& h, const std::vector<std::span<const uint8_t>>& idat) {
+    const uint64_t expected = FilteredSize(h);
+    const uint64_t stride = expected / h.height;  // filter byte and line
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) throw std::bad_alloc();
+    struct TEnd {
+        z_stream& s;
+        ~TEnd() { inflateEnd(&s); }
+    } end{stream};
+    std::vector<uint8_t> buffer(kBlockBytes);
+    uint64_t total = 0;      // bytes inflated so far
+    uint64_t nextFilter = 0;  // where the next line's filter byte is
+    std::size_t part = 0;
+    for (;;) {
+        if (stream.avail_in == 0) {
+            if (part == idat.size()) return false;  // ends before the stream's end
+            stream.next_in = const_cast<Bytef*>(idat[part].data());
+            stream.avail_in = static_cast<uInt>(idat[part].size());
+            ++part;
+        }
+        stream.next_out = buffer.data();
+        stream.avail_out = static_cast<uInt>(buffer.size());
+        const int rc = inflate(&stream, Z_NO_FLUSH);
+        if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+        if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) return false;
+        const uint64_t got = buffer.size() - stream.avail_out;
+        if (total + got > expected) return false;
+        for (; nextFilter < total + got; nextFilter += stride)
+            if (buffer[static_cast<std::size_t>(nextFilter - total)] > 4) return false;
+        total += got;
+        if (rc == Z_STREAM_END) return total == expected && stream.avail_in == 0 && part == idat.size();
+        if (rc == Z_BUF_ERROR && stream.avail_in != 0) return false;  // no progress possible
+    }
+}
+
 }  // namespace
 
-void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
-    if (data.size() < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), data.begin()))
-        throw EInvalidGraphic("Image does not have a valid PNG signature.");
-
+// What the chunks said: header, palette, transparency and the IDAT data,
+// checked up to the point where the image data is decoded.
+struct TqzPNGImage::TChunks {
     THeader h;
     TAlpha alpha;
     TPNGBackground background;
@@ -368,6 +406,17 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
     std::vector<TPaletteEntry> palette;
     std::vector<std::span<const uint8_t>> idat;
     uint64_t idatBytes = 0;
+};
+
+TqzPNGImage::TChunks TqzPNGImage::ReadChunks(std::span<const uint8_t> data) {
+    if (data.size() < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), data.begin()))
+        throw EInvalidGraphic("Image does not have a valid PNG signature.");
+
+    TChunks c;
+    THeader& h = c.h;
+    TAlpha& alpha = c.alpha;
+    TPNGBackground& background = c.background;
+    std::vector<TPaletteEntry>& palette = c.palette;
 
     TByteReader in(data, kNotValid);
     in.Seek(kSignature.size());
@@ -394,8 +443,8 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
                     palette[i] = {body[3 * i], body[3 * i + 1], body[3 * i + 2]};
             }
         } else if (IsType(type, "IDAT")) {
-            if (length > 0) idat.push_back(body);
-            idatBytes += length;
+            if (length > 0) c.idat.push_back(body);
+            c.idatBytes += length;
         } else if (IsType(type, "IEND")) {
             break;
         } else if (IsType(type, "bKGD")) {
@@ -427,15 +476,15 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
             }
         } else if (IsType(type, "pHYs")) {
             const bool metre = length == 9 && body[8] == 1;
-            xPels = metre ? LoadU32BE(body.data()) : 0;
-            yPels = metre ? LoadU32BE(body.data() + 4) : 0;
+            c.xPels = metre ? LoadU32BE(body.data()) : 0;
+            c.yPels = metre ? LoadU32BE(body.data() + 4) : 0;
         } else if (IsType(type, "tIME")) {
             // Recognised; the modification time is of no use here.
         } else if (!(type[0] >= 'a' && type[0] <= 'z')) {
             Invalid();  // an unknown critical chunk
         }
     }
-    if (idatBytes == 0) throw EInvalidGraphic("Image is not a valid PNG - no image data.");
+    if (c.idatBytes == 0) throw EInvalidGraphic("Image is not a valid PNG - no image data.");
 
     if (h.colorType == 4 || h.colorType == 6) alpha.Kind = TAlpha::kMask;
 
@@ -444,33 +493,60 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
     if (h.width > TBMPImage::kMaxDimension || h.height > TBMPImage::kMaxDimension) TooLarge();
     const uint64_t bitmapBytes = (uint64_t{h.width} * h.bitmapBits + 7) / 8 * h.height;
     if (bitmapBytes > TBMPImage::kMaxBytes) TooLarge();
-    if (FilteredSize(h) > idatBytes * kMaxInflateRatio + 1024) Invalid();
+    if (FilteredSize(h) > c.idatBytes * kMaxInflateRatio + 1024) Invalid();
+    if (h.colorType == 3 && palette.size() > (std::size_t{1} << h.bitmapBits))
+        palette.resize(std::size_t{1} << h.bitmapBits);
+    return c;
+}
 
+void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
+    TChunks c = ReadChunks(data);
+    const THeader& h = c.h;
     TBMPImage bitmap;
     bitmap.SetSize(h.width, h.height, h.bitmapBits);
     if (h.colorType == 0 || h.colorType == 4) {
         SetGreyPalette(bitmap, h.depth);
     } else if (h.colorType == 3) {
-        if (palette.size() > (std::size_t{1} << h.bitmapBits)) palette.resize(std::size_t{1} << h.bitmapBits);
-        bitmap.Palette() = std::move(palette);
+        bitmap.Palette() = std::move(c.palette);
     }
-    if (alpha.Kind == TAlpha::kMask) {
-        alpha.Width = h.width;
-        alpha.Height = h.height;
-        alpha.Mask.assign(std::size_t{h.width} * h.height, 0);
+    if (c.alpha.Kind == TAlpha::kMask) {
+        c.alpha.Width = h.width;
+        c.alpha.Height = h.height;
+        c.alpha.Mask.assign(std::size_t{h.width} * h.height, 0);
     }
-    DecodeImageData(h, idat, bitmap, alpha);
+    DecodeImageData(h, c.idat, bitmap, c.alpha);
 
     bitmap_ = std::move(bitmap);
-    alpha_ = std::move(alpha);
-    background_ = background;
-    width_ = h.width;
-    height_ = h.height;
-    bitDepth_ = h.depth;
-    colorType_ = h.colorType;
-    interlaced_ = h.interlaced;
-    xPelsPerMeter_ = xPels;
-    yPelsPerMeter_ = yPels;
+    palette_.clear();
+    imageData_.clear();
+    Keep(c);
+}
+
+bool TqzPNGImage::LoadCompressed(std::span<const uint8_t> data) {
+    TChunks c = ReadChunks(data);
+    const THeader& h = c.h;
+    if (h.interlaced || h.depth > 8 || (h.colorType != 0 && h.colorType != 2 && h.colorType != 3)) return false;
+    if (!InflatesExactly(h, c.idat)) return false;
+    std::string joined;
+    joined.reserve(static_cast<std::size_t>(c.idatBytes));
+    for (const auto& part : c.idat) joined.append(reinterpret_cast<const char*>(part.data()), part.size());
+    bitmap_ = TBMPImage();
+    imageData_ = std::move(joined);
+    palette_ = std::move(c.palette);
+    Keep(c);
+    return true;
+}
+
+void TqzPNGImage::Keep(TChunks& c) {
+    alpha_ = std::move(c.alpha);
+    background_ = c.background;
+    width_ = c.h.width;
+    height_ = c.h.height;
+    bitDepth_ = c.h.depth;
+    colorType_ = c.h.colorType;
+    interlaced_ = c.h.interlaced;
+    xPelsPerMeter_ = c.xPels;
+    yPelsPerMeter_ = c.yPels;
 }
 
 void TqzPNGImage::AssignTo(TBMPImage& bitmap) { bitmap = std::move(bitmap_); }

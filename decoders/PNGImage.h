@@ -36,6 +36,8 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "decoders/BMPImage.h"
@@ -80,6 +82,21 @@ public:
     // Decodes the whole image. On an error EInvalidGraphic is raised and the
     // object keeps what it held before.
     void LoadFromStream(std::span<const uint8_t> data);
+    // Reads and checks the chunks as LoadFromStream does, with its errors, but
+    // does not decode: when the image data can stand in a PDF Flate stream
+    // with the PNG predictors as it is (not interlaced, samples of 8 bits or
+    // fewer, no alpha channel) and inflates to exactly the image's filtered
+    // scan lines, each with a known filter type, with nothing after the end
+    // of the zlib stream, answers true and keeps the concatenated IDAT data
+    // (ImageData) and the PLTE entries (PaletteEntries); the bitmap stays
+    // empty. Otherwise answers false: LoadFromStream decodes such an image
+    // and reports what is wrong with it.
+    bool LoadCompressed(std::span<const uint8_t> data);
+    const std::string& ImageData() const noexcept { return imageData_; }
+    std::string TakeImageData() noexcept { return std::move(imageData_); }
+    // Of a palette image, at most as many entries as its bit depth indexes.
+    const std::vector<TPaletteEntry>& PaletteEntries() const noexcept { return palette_; }
+
     // Hands the decoded bitmap over; the decoder's own is left empty.
     void AssignTo(TBMPImage& bitmap);
     const TAlpha& Alpha() const noexcept { return alpha_; }
@@ -97,7 +114,13 @@ public:
     const TPNGBackground& Background() const noexcept { return background_; }
 
 private:
+    struct TChunks;
+    static TChunks ReadChunks(std::span<const uint8_t> data);
+    void Keep(TChunks& chunks);
+
     TBMPImage bitmap_;
+    std::string imageData_;
+    std::vector<TPaletteEntry> palette_;
     TAlpha alpha_;
     TPNGBackground background_;
     uint32_t width_ = 0;

@@ -243,8 +243,10 @@ bool Inflate(std::span<const uint8_t> in, std::span<uint8_t> out) {
 
 void TTIFImage::Reset() noexcept {
     const int32_t page = PageNumber;
+    const uint64_t start = StartDirectory;
     *this = TTIFImage();
     PageNumber = page;
+    StartDirectory = start;
 }
 
 void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
@@ -273,13 +275,20 @@ void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
     uint64_t at = r.Offset(4 + 4 * uint64_t{bigTiff_});
     r.bytes.SetShortRead("TIFF file error - cannot find requested page");
     std::unordered_set<uint64_t> seen{at};
-    for (int32_t page = 1; page < PageNumber; ++page) {
-        if (at == 0) PageNotFound();
-        at = r.NextDirectory(at, r.Entries(at));
-        if (at == 0 || !seen.insert(at).second) PageNotFound();
+    if (StartDirectory != 0) {
+        at = StartDirectory;
+    } else {
+        for (int32_t page = 1; page < PageNumber; ++page) {
+            if (at == 0) PageNotFound();
+            at = r.NextDirectory(at, r.Entries(at));
+            if (at == 0 || !seen.insert(at).second) PageNotFound();
+        }
     }
     if (at == 0) PageNotFound();
     ReadDirectory(data, at);
+    // Where the chain goes on (the directory was read whole, its count too).
+    const uint64_t link = at + r.CountBytes() + r.Entries(at) * r.EntryBytes();
+    nextDirectory_ = r.Has(link, r.InlineBytes()) ? r.Offset(link) : 0;
 
     if (!haveWidth_ || !haveHeight_ || width_ == 0 || height_ == 0) Fail("TIFF file has missing image Width/Height");
     // Old-style JPEG writers left SamplesPerPixel out of YCbCr pages, which

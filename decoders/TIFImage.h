@@ -29,6 +29,13 @@ class TTIFImage {
 public:
     // The page the next load reads, 1-based.
     int32_t PageNumber = 1;
+    // When not 0, the offset of the directory the next load reads instead of
+    // walking to PageNumber: a reader of every page goes on from the last
+    // page's NextDirectory().
+    uint64_t StartDirectory = 0;
+    // The offset of the directory after the loaded page's, 0 when there is
+    // none (or it cannot be read).
+    uint64_t NextDirectory() const noexcept { return nextDirectory_; }
 
     void LoadFromStream(std::span<const uint8_t> data);
 
@@ -54,6 +61,8 @@ public:
     bool Tiled() const noexcept { return tiled_; }
     // The bytes of all strips (or tiles), in strip order.
     const std::vector<uint8_t>& StripBytes() const noexcept { return strips_; }
+    // Where each strip (or tile) begins in the data.
+    const std::vector<uint64_t>& StripOffsets() const noexcept { return stripOffsets_; }
     // The BitsPerSample values (one value, 1, when the tag is absent).
     const std::vector<uint16_t>& BitsPerSample() const noexcept { return bits_; }
     uint16_t SamplesPerPixel() const noexcept { return samplesPerPixel_; }
@@ -123,6 +132,7 @@ private:
     uint16_t jpegRestartInterval_ = 0;
     uint16_t subsamplingH_ = 2;  // YCbCrSubsampling
     uint16_t subsamplingV_ = 2;
+    uint64_t nextDirectory_ = 0;
     uint32_t rowsPerStrip_ = UINT32_MAX;
     uint32_t tileWidth_ = 0;
     uint32_t tileLength_ = 0;

@@ -27,6 +27,8 @@
 
 namespace vellumark {
 
+struct TImportSettings;
+
 class TVellumark : public TPDFDocument {
 public:
     TVellumark();
@@ -101,6 +103,8 @@ public:
     int32_t ImageCount(const std::u16string& fileName) const;
     double ImageWidth(int32_t resource) const;   // current unit, unscaled
     double ImageHeight(int32_t resource) const;
+    // The settings an image import reads, as they stand.
+    TImportSettings ImportSettings() const;
 
     // Fonts: AddFont answers the new font number, or 0 when the file is not
     // a TrueType font that can be read.
@@ -184,6 +188,10 @@ public:
     bool MergeAlpha = false;
     uint32_t MergeAlphaColor = 0xFFFFFF;
     bool AppendText = false;
+    // Not a member of the automation interface: keep a PNG's compressed image
+    // data as it is when its pixels need no change (the images command turns
+    // it on).
+    bool PassPNGData = false;
 
 private:
     // The look-ups of the operations: each notes why it found nothing.

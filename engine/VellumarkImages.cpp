@@ -13,7 +13,14 @@ namespace vellumark {
 
 namespace {
 
-TImportSettings SettingsOf(const TVellumark& e) {
+std::span<const uint8_t> Bytes(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+}  // namespace
+
+TImportSettings TVellumark::ImportSettings() const {
+    const TVellumark& e = *this;
     TImportSettings s;
     s.Compression.BW = e.GetCompressionBW();
     s.Compression.Gray = e.GetCompressionGray();
@@ -23,22 +30,17 @@ TImportSettings SettingsOf(const TVellumark& e) {
     s.ImageReadNumber = e.GetImageReadNumber();
     s.MergeAlpha = e.MergeAlpha;
     s.MergeAlphaColor = e.MergeAlphaColor;
+    s.PassPNGData = e.PassPNGData;
     return s;
 }
 
-std::span<const uint8_t> Bytes(const std::string& s) {
-    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
-}
-
-}  // namespace
-
 int32_t TVellumark::AddImageFile(const std::u16string& fileName) {
     std::string bytes = ReadWholeFile(Utf16ToUtf8(fileName), "File not found");
-    return AddResource(LoadImageFromBytes(std::move(bytes), SettingsOf(*this)));
+    return AddResource(LoadImageFromBytes(std::move(bytes), ImportSettings()));
 }
 
 int32_t TVellumark::AddImageBytes(std::span<const uint8_t> data) {
-    return AddResource(LoadImageFromStream(data, SettingsOf(*this)));
+    return AddResource(LoadImageFromStream(data, ImportSettings()));
 }
 
 int32_t TVellumark::AddImageBMPHandle(int32_t handle) {
@@ -51,7 +53,7 @@ int32_t TVellumark::AddImageBMPHandle(int32_t handle) {
     if (std::optional<TBMPImage> bitmap = handles::CopyBitmap(h)) {
         // A bitmap handle: the bitmap stays the caller's when ReleaseBMPHandle
         // is set, and is deleted here otherwise.
-        image = ImageFromBitmap(*bitmap, SettingsOf(*this));
+        image = ImageFromBitmap(*bitmap, ImportSettings());
         if (!ReleaseBMPHandle) handles::DeleteBitmap(h);
     } else {
         // A memory handle holding a packed bitmap is always consumed. A value
@@ -61,7 +63,7 @@ int32_t TVellumark::AddImageBMPHandle(int32_t handle) {
         if (!memory) throw EPDFError("Invalid bitmap handle");
         TBMPImage packed;
         packed.LoadPackedDIB(std::span<const uint8_t>(memory->data(), memory->size()));
-        image = ImageFromBitmap(packed, SettingsOf(*this));
+        image = ImageFromBitmap(packed, ImportSettings());
     }
     return AddResource(std::move(image));
 }

@@ -3,7 +3,8 @@
 // into the chunk handling and the image data). Only EInvalidGraphic may
 // come out; a decoded bitmap must be consistent with its header, an alpha
 // mask must match the bitmap, and any transparency must merge over a grey
-// and a coloured background into a bitmap of the same size.
+// and a coloured background into a bitmap of the same size. Image data kept
+// compressed (LoadCompressed) must be data that decodes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -54,6 +55,23 @@ void Decode(std::span<const uint8_t> bytes) {
     }
 }
 
+// Whatever LoadCompressed keeps for a PDF stream, LoadFromStream decodes.
+void Keep(std::span<const uint8_t> bytes) {
+    try {
+        vellumark::TqzPNGImage png;
+        if (!png.LoadCompressed(bytes)) return;
+        if (png.ImageData().empty() || png.Interlaced() || png.BitDepth() > 8) std::abort();
+    } catch (const vellumark::EInvalidGraphic&) {
+        return;
+    }
+    try {
+        vellumark::TqzPNGImage png;
+        png.LoadFromStream(bytes);
+    } catch (const vellumark::EInvalidGraphic&) {
+        std::abort();
+    }
+}
+
 uint32_t Be32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
            static_cast<uint32_t>(p[3]);
@@ -79,7 +97,11 @@ bool FixCrcs(std::vector<uint8_t>& d) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Decode(std::span<const uint8_t>(data, size));
+    Keep(std::span<const uint8_t>(data, size));
     std::vector<uint8_t> fixed(data, data + size);
-    if (FixCrcs(fixed)) Decode(fixed);
+    if (FixCrcs(fixed)) {
+        Decode(fixed);
+        Keep(fixed);
+    }
     return 0;
 }

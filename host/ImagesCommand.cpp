@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +19,7 @@
 #include "base/OutputSink.h"
 #include "base/TextCodec.h"
 #include "engine/Vellumark.h"
+#include "images/ImageImport.h"
 #include "writer/SaveToFile.h"
 
 namespace vellumark::host {
@@ -57,6 +58,8 @@ const char* const kImagesUsage =
     "  --rgb none|zip|jpeg     full-colour images (default zip)\n"
     "  --no-source-compression decode JPEG and Group 4 sources instead of\n"
     "                          copying their data\n"
+    "  --no-png-passthrough    decode PNG images and compress them again instead\n"
+    "                          of copying their compressed data\n"
     "  -v, --verbose           one line per page on standard error: file, page,\n"
     "                          size and compression\n"
     "  -h, --help              this text\n"
@@ -190,20 +193,6 @@ bool ParseColor(std::string_view text, uint32_t& color) {
     if (ec != std::errc() || end != text.data() + 7) return false;
     color = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
     return true;
-}
-
-// Pages of a TIFF file ("II" or "MM" at its start), 0 for any other file;
-// a TIFF file that cannot be counted counts 1, so that adding it reports why.
-int32_t TiffPagesOf(const TVellumark& engine, const std::string& name) {
-    char head[2] = {};
-    std::ifstream in(name, std::ios::binary);
-    if (!in.read(head, 2)) return 0;
-    if (!((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) return 0;
-    try {
-        return std::max(engine.ImageCount(Utf8ToUtf16(name)), int32_t{1});
-    } catch (const std::exception&) {
-        return 1;
-    }
 }
 
 // Gives the image resource resolutions whose ratio makes its natural size
@@ -340,6 +329,12 @@ std::vector<TOption> Options() {
              e.UseSourceCompression = false;
              return true;
          }},
+        {{"--no-png-passthrough"},
+         nullptr,
+         [](std::string_view, TSettings&, TVellumark& e) {
+             e.PassPNGData = false;
+             return true;
+         }},
         {{"--pagesize"},
          "a page size name or WxH with a unit (e.g. A4, Letter_L, 210x297mm)",
          [](std::string_view v, TSettings& s, TVellumark&) { return s.pageSize = ParsePageSize(v, s); }},
@@ -376,6 +371,7 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
     TVellumark engine;
     TSettings s;
     const std::vector<TOption> options = Options();
+    engine.PassPNGData = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
         if (a == "-h" || a == "--help") {
@@ -427,23 +423,26 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
     // background colour as the image is read.
     engine.MergeAlpha = true;
     engine.MergeAlphaColor = s.background;
+    const TImportSettings settings = engine.ImportSettings();
     for (std::size_t n = 0; n < s.inputs.size(); ++n) {
         const std::string& name = s.inputs[n];
         if (progress) err << "\r[" << n + 1 << "/" << s.inputs.size() << "] " << name << "\x1b[K" << std::flush;
-        // A TIFF file gives one page per image in it.
-        const int32_t tiffPages = TiffPagesOf(engine, name);
-        const int32_t images = std::max(tiffPages, int32_t{1});
-        const int32_t readNumber = engine.GetImageReadNumber();
+        // Each file is read once; a TIFF file gives one page per image in it,
+        // its directories walked once.
+        std::optional<TImageFileReader> file;
+        int32_t images = 1;
         for (int32_t image = 1; image <= images; ++image) {
-            engine.SetImageReadNumber(image);
             int32_t resource = 0;
             try {
-                resource = engine.AddImageFile(Utf8ToUtf16(name));
+                if (!file) {
+                    file.emplace(ReadWholeFile(name, "File not found"));
+                    images = file->Count();
+                }
+                resource = engine.AddResource(file->Next(settings));
             } catch (const std::exception& ex) {
-                engine.SetImageReadNumber(readNumber);
                 if (progress) err << "\n";
                 err << "vellumark images: " << name;
-                if (tiffPages > 0) err << " (page " << image << ")";
+                if (file && file->IsTiff()) err << " (page " << image << ")";
                 err << ": " << ex.what() << "\n";
                 err << "vellumark images: nothing written\n";
                 return kExitInput;
@@ -453,13 +452,12 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
                 const int32_t page = engine.Pages().Count();
                 if (progress) err << "\r\x1b[K";
                 err << name;
-                if (tiffPages > 0) err << " (page " << image << ")";
+                if (file->IsTiff()) err << " (page " << image << ")";
                 err << ": " << Describe(dynamic_cast<const TPDFImageRes&>(*engine.Resource(resource))) << "; page "
                     << page << ", " << engine.GetPageWidth(page) << "x" << engine.GetPageHeight(page) << " pt\n";
                 if (progress) err << "[" << n + 1 << "/" << s.inputs.size() << "] " << name << "\x1b[K" << std::flush;
             }
         }
-        engine.SetImageReadNumber(readNumber);
     }
     if (progress) err << "\n";
     try {

@@ -1,10 +1,15 @@
 #include "images/ImageImport.h"
 
 #include <algorithm>
+#include <exception>
 #include <unordered_set>
+#include <utility>
+
+#include <zlib.h>
 
 #include "base/ByteReader.h"
 #include "base/EPDFError.h"
+#include "base/FlateWriter.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/GIFImage.h"
 #include "decoders/JPEGImage.h"
@@ -20,6 +25,10 @@ namespace vellumark {
 namespace {
 
 const char* const kUnsupported = "File is not a supported image format";
+
+std::span<const uint8_t> Bytes(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
 
 std::unique_ptr<TPDFImageRes> FromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
     auto image = std::make_unique<TPDFImageRes>();
@@ -79,8 +88,70 @@ std::unique_ptr<TPDFImageRes> FromDecoder(std::span<const uint8_t> data, const T
     return FromBitmap(bitmap, settings);
 }
 
+// A PNG whose image data LoadCompressed kept: stored as that data when the
+// image's class (that of the bitmap decoding would give) is stored with
+// Flate; otherwise null. Grey and palette images keep their bit depth and
+// are drawn through a palette of as many entries: the grey levels, or PLTE
+// with missing entries black.
+std::unique_ptr<TPDFImageRes> FromPNGData(TqzPNGImage& png, const TCompressionSettings& c) {
+    const uint8_t depth = png.BitDepth();
+    auto image = std::make_unique<TPDFImageRes>();
+    if (png.ColorType() == 2) {
+        if (c.RGB != cfZIP) return nullptr;
+        image->PredictorColors = 3;
+    } else {
+        const uint8_t bits = depth == 1 ? 1 : depth <= 4 ? 4 : 8;
+        TBMPImage probe;  // the decoded bitmap's palette, for its class
+        probe.SetSize(1, 1, bits);
+        const bool grey = png.ColorType() == 0;
+        if (grey) {
+            const int levels = 1 << bits;
+            for (int j = 0; j < levels; ++j) {
+                const auto v = static_cast<uint8_t>(j * 255 / (levels - 1));
+                probe.Palette().push_back({v, v, v});
+            }
+        } else {
+            probe.Palette() = png.PaletteEntries();
+        }
+        const TImageClass cls = ClassOf(probe);
+        const TxCompressFormat wanted = cls == TImageClass::BlackAndWhite ? c.BW
+                                        : cls == TImageClass::Grayscale   ? c.Gray
+                                                                          : c.Indexed;
+        if (wanted != cfZIP) return nullptr;
+        image->PaletteSize = static_cast<uint16_t>(1u << depth);
+        std::string palette;
+        palette.reserve(std::size_t{image->PaletteSize} * 3);
+        const int maxSample = (1 << depth) - 1;
+        for (int i = 0; i < image->PaletteSize; ++i) {
+            TPaletteEntry e = probe.PaletteAt(static_cast<std::size_t>(i));
+            if (grey) e.Red = e.Green = e.Blue = static_cast<uint8_t>(i * 255 / maxSample);
+            palette += static_cast<char>(e.Red);
+            palette += static_cast<char>(e.Green);
+            palette += static_cast<char>(e.Blue);
+        }
+        TFlateWriter flate(image->PaletteStream, Z_DEFAULT_COMPRESSION);
+        flate.append(palette.data(), palette.size());
+        flate.Finish();
+        image->Indexed = true;
+        image->PredictorColors = 1;
+    }
+    image->Width = png.Width();
+    image->Height = png.Height();
+    ApplyDefaultResolution(*image);
+    image->Compression = cfZIP;
+    image->BitsPerComponent = depth;
+    image->ImageStream = png.TakeImageData();
+    return image;
+}
+
 std::unique_ptr<TPDFImageRes> FromPNG(std::span<const uint8_t> data, const TImportSettings& settings) {
     TqzPNGImage png;
+    const TCompressionSettings& c = settings.Compression;
+    const bool anyFlate = c.BW == cfZIP || c.Gray == cfZIP || c.Indexed == cfZIP || c.RGB == cfZIP;
+    // Transparency to merge needs the pixels.
+    if (settings.PassPNGData && anyFlate && png.LoadCompressed(data) &&
+        (!settings.MergeAlpha || png.Alpha().Kind == TAlpha::kNone))
+        if (auto image = FromPNGData(png, c)) return image;
     png.LoadFromStream(data);
     TBMPImage bitmap;
     png.AssignTo(bitmap);
@@ -98,10 +169,17 @@ std::unique_ptr<TPDFImageRes> FromGIF(std::span<const uint8_t> data, const TImpo
     return FromBitmap(bitmap, settings);
 }
 
-std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImportSettings& settings) {
+// `start`, when not 0, is the page's directory offset (PageNumber is then not
+// walked to); `next`, when given, receives the next page's. `shared`, when
+// given, holds `data`: a strip passed through stays there.
+std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImportSettings& settings,
+                                       uint64_t start = 0, uint64_t* next = nullptr,
+                                       const std::shared_ptr<const std::string>& shared = nullptr) {
     TTIFImage tiff;
     tiff.PageNumber = settings.ImageReadNumber;
+    tiff.StartDirectory = start;
     tiff.LoadFromStream(data);
+    if (next) *next = tiff.NextDirectory();
     auto image = std::make_unique<TPDFImageRes>();
     image->Width = tiff.Width();
     image->Height = tiff.Height();
@@ -113,7 +191,13 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
                        !tiff.Tiled() && tiff.StripCount() == 1 && tiff.FillOrder() == 1 && tiff.Orientation() == 1;
     if (reuse) {
         const auto& strip = tiff.StripBytes();
-        image->ImageStream.assign(reinterpret_cast<const char*>(strip.data()), strip.size());
+        if (shared && !strip.empty()) {
+            image->SharedData = shared;
+            image->SharedOffset = tiff.StripOffsets()[0];
+            image->SharedSize = strip.size();
+        } else {
+            image->ImageStream.assign(reinterpret_cast<const char*>(strip.data()), strip.size());
+        }
         image->Compression = cfGroup4;
         image->BitsPerComponent = 1;
         image->PaletteSize = 2;
@@ -183,6 +267,31 @@ std::unique_ptr<TPDFImageRes> LoadImage(std::span<const uint8_t> data, const TIm
 }
 
 }  // namespace
+
+TImageFileReader::TImageFileReader(std::string&& bytes) : bytes_(std::move(bytes)) {
+    tiff_ = bytes_.size() >= 2 && ((bytes_[0] == 'I' && bytes_[1] == 'I') || (bytes_[0] == 'M' && bytes_[1] == 'M'));
+    if (!tiff_) return;
+    // The pages' Group 4 strips passed through stay in the file's bytes.
+    shared_ = std::make_shared<const std::string>(std::move(bytes_));
+    try {
+        count_ = std::max(CountTiffImages(Bytes(*shared_)), int32_t{1});
+    } catch (const std::exception&) {
+        count_ = 1;
+    }
+}
+
+std::unique_ptr<TPDFImageRes> TImageFileReader::Next(const TImportSettings& settings) {
+    const int32_t number = ++read_;
+    TImportSettings s = settings;
+    s.ImageReadNumber = number;
+    if (!tiff_ || number == 1 || nextDirectory_ == 0) {
+        // The first page, or a chain that did not say where it goes on: the
+        // page is found by its number, as ImageReadNumber finds it.
+        if (!tiff_) return LoadImageFromBytes(std::move(bytes_), s);
+        return FromTIFF(Bytes(*shared_), s, 0, &nextDirectory_, shared_);
+    }
+    return FromTIFF(Bytes(*shared_), s, nextDirectory_, &nextDirectory_, shared_);
+}
 
 std::unique_ptr<TPDFImageRes> ImageFromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
     return FromBitmap(bitmap, settings);

@@ -1,8 +1,11 @@
 // TPDFImageRes: an image resource holding its encoded pixel data.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "model/Resource.h"
 
@@ -30,6 +33,22 @@ public:
     // Group 4 data passed through from a BlackIsZero TIFF page: its coded
     // black runs are the image's white, declared with /BlackIs1 true.
     bool G4BlackIs1 = false;
+    // Flate data whose rows carry PNG filter bytes (a PNG's image data kept
+    // as it is): the colour components of a pixel, 1 or 3, for the
+    // predictor's parameters; 0 for plain rows.
+    uint8_t PredictorColors = 0;
+    // Stream data left in a buffer shared with other images (the pages of
+    // one TIFF file, read once): when set, the stream is SharedSize bytes of
+    // it from SharedOffset, and ImageStream is empty.
+    std::shared_ptr<const std::string> SharedData;
+    std::size_t SharedOffset = 0;
+    std::size_t SharedSize = 0;
+
+    // The stream's bytes, wherever they are kept.
+    std::string_view StreamBytes() const noexcept {
+        if (SharedData) return std::string_view(*SharedData).substr(SharedOffset, SharedSize);
+        return ImageStream;
+    }
 };
 
 }  // namespace vellumark

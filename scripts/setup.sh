@@ -56,6 +56,8 @@ PACKAGES=(
   libtiff-dev
   # benchmark-only: the PNG decoding benchmark's baseline
   libpng-dev
+  # benchmark-only: img2pdf, a peer of the image benchmark (bench_image_peers)
+  img2pdf
 )
 WINDOWS_PACKAGES=(
   # the Windows control: mingw-w64 cross compilers and tools (widl, windres),

@@ -688,6 +688,93 @@ TEST(ImagesPng, InterlacedMatchesNonInterlaced) {
     }
 }
 
+// LoadCompressed: which images keep their data, and damaged data never kept.
+TEST(ImagesPng, CompressedDataIsKeptOnlyWhenItStandsAsItIs) {
+    struct TCase {
+        int depth, colorType, interlace;
+        bool kept;
+    };
+    const TCase cases[] = {
+        {1, 0, 0, true},  {2, 0, 0, true},  {4, 0, 0, true},  {8, 0, 0, true},   {16, 0, 0, false},
+        {8, 2, 0, true},  {16, 2, 0, false}, {1, 3, 0, true},  {2, 3, 0, true},   {4, 3, 0, true},
+        {8, 3, 0, true},  {8, 4, 0, false}, {8, 6, 0, false}, {8, 2, 1, false},  {1, 0, 1, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.depth) + " bits, type " + std::to_string(c.colorType));
+        const uint32_t w = 5, h = 3;
+        const int channels = c.colorType == 2 ? 3 : c.colorType == 4 ? 2 : c.colorType == 6 ? 4 : 1;
+        const std::size_t lineBytes = (std::size_t{w} * channels * c.depth + 7) / 8;
+        std::string lines;
+        if (c.interlace) {
+            // Adam7 lines of a 5 x 3 image: passes 1, 2 (empty), 3 (empty),
+            // 4, 5 (empty), 6, 7, each line as long as its pixels need.
+            const uint32_t counts[][2] = {{1, 1}, {1, 1}, {2, 2}, {3, 1}};  // pixels per line, lines
+            for (const auto& p : counts)
+                for (uint32_t k = 0; k < p[1]; ++k)
+                    lines.append(1, '\0').append((std::size_t{p[0]} * channels * c.depth + 7) / 8, 'A');
+        } else {
+            for (uint32_t y = 0; y < h; ++y) lines.append(1, static_cast<char>(y % 5)).append(lineBytes, 'A');
+        }
+        TPng png(w, h, c.depth, c.colorType, lines, c.interlace);
+        if (c.colorType == 3) png.before.push_back(Chunk("PLTE", Bytes({10, 20, 30, 40, 50, 60})));
+        const std::string file = png.Build();
+        TqzPNGImage reader;
+        const bool kept = reader.LoadCompressed(Span(file));
+        EXPECT_EQ(kept, c.kept);
+        if (kept) {
+            EXPECT_EQ(reader.Width(), w);
+            // The stored zlib stream, exactly, and nothing decoded.
+            EXPECT_EQ(reader.ImageData(), Zlib(lines));
+            EXPECT_EQ(reader.PaletteEntries().size(), c.colorType == 3 ? 2u : 0u);
+        }
+    }
+
+    // Damaged data is not kept: what LoadFromStream says of it stands.
+    TPng good(3, 2, 8, 2, Unfiltered({"abcdefghi", "jklmnopqr"}));
+    const std::string head = kSignature + Chunk("IHDR", Header(3, 2, 8, 2));
+    const std::string z = Zlib(good.lines);
+    std::string badAdler = z;
+    badAdler.back() = static_cast<char>(badAdler.back() ^ 1);
+    TPng badFilter = good;
+    badFilter.lines[10] = '\x05';
+    TPng extra = good;
+    extra.lines += std::string(10, '\0');
+    TPng shorter = good;
+    shorter.lines.pop_back();
+    struct TDamage {
+        const char* what;
+        std::string file;
+        const char* error;  // of LoadFromStream; null: whichever zlib reaches
+    };
+    const TDamage damaged[] = {
+        {"filter type 5", badFilter.Build(), "Image is not a valid PNG."},
+        {"a line too few", shorter.Build(), "Image is not a valid PNG."},
+        {"not zlib", head + Chunk("IDAT", "not zlib data") + Chunk("IEND", ""), "Image is not a valid PNG."},
+        {"stream cut short", head + Chunk("IDAT", z.substr(0, z.size() - 3)) + Chunk("IEND", ""), ""},
+        {"wrong checksum", head + Chunk("IDAT", badAdler) + Chunk("IEND", ""), nullptr},
+        {"data after the stream", head + Chunk("IDAT", z + "xx") + Chunk("IEND", ""), ""},
+        {"more lines than the image", extra.Build(), ""},
+    };
+    for (const TDamage& d : damaged) {
+        SCOPED_TRACE(d.what);
+        TqzPNGImage reader;
+        EXPECT_FALSE(reader.LoadCompressed(Span(d.file)));
+        if (d.error) {
+            EXPECT_EQ(LoadError(d.file), d.error);
+        }
+    }
+    // Errors of the chunks are raised as LoadFromStream raises them.
+    std::string badCrc = good.Build();
+    badCrc[head.size() + 10] = static_cast<char>(badCrc[head.size() + 10] ^ 0x40);
+    TqzPNGImage reader;
+    try {
+        reader.LoadCompressed(Span(badCrc));
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Invalid CRC in PNG image.");
+    }
+}
+
 // ---------------------------------------------------------------------------
 // End to end.
 
@@ -733,6 +820,120 @@ TEST(ImagesPngEndToEnd, ImagesCommandRendersThePixels) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.output.find("Image is not a valid PNG."), std::string::npos) << bad.output;
     EXPECT_FALSE(fs::exists(dir / "bad.pdf"));
+}
+
+
+// "vellumark images" keeps the image data of the PNG files whose pixels need
+// no change and decodes the rest; both ways the pages show the same pixels,
+// those Pillow reads. Scripts never keep it.
+TEST(ImagesPngEndToEnd, KeptImageDataShowsWhatDecodingShows) {
+    if (!HavePython("PIL.Image, numpy")) GTEST_SKIP() << "/usr/bin/python3 with PIL and numpy is not installed";
+    test::TempDir dir;
+    // Pillow writes the 8-bit and palette files (its filters vary by line);
+    // the grey files of 2 and 4 bits are written here with Sub, Up, Average
+    // and Paeth lines.
+    const auto made = RunCommand(
+        "cd " + ShellQuote(dir.Path().string()) +
+        " && /usr/bin/python3 -c \"\n"
+        "from PIL import Image\n"
+        "import numpy as np, zlib, struct\n"
+        "y, x = np.mgrid[0:30, 0:45]\n"
+        "rgb = np.stack([(x * 6) % 256, (y * 9) % 256, (x * y) % 256], -1).astype(np.uint8)\n"
+        "im = Image.fromarray(rgb)\n"
+        "im.save('rgb.png')\n"
+        "Image.fromarray(((x * 3 + y * 5) % 256).astype(np.uint8)).save('grey8.png')\n"
+        "Image.fromarray(((x + y) % 3 == 0)).save('grey1.png')\n"
+        "Image.fromarray(((x * 1000 + y * 77) % 65536).astype(np.uint16)).save('grey16.png')\n"
+        "im.convert('RGBA').save('rgba.png')\n"
+        "for bits, n in ((1, 2), (2, 4), (4, 16), (8, 200)):\n"
+        "    im.quantize(n).save('pal%d.png' % bits, bits=bits)\n"
+        "g = Image.fromarray(((x * 5) % 256).astype(np.uint8)).convert('P')\n"
+        "g.putpalette([v for i in range(256) for v in (i, i, i)])\n"
+        "g.save('palgrey.png')\n"
+        "t = im.quantize(16)\n"
+        "t.save('paltrns.png', bits=4, transparency=3)\n"
+        "def grey(name, depth):\n"
+        "    w, h = 45, 30\n"
+        "    v = (x * 7 + y * 3) % (1 << depth)\n"
+        "    rows = [np.packbits(np.unpackbits(v[r].astype(np.uint8)[:, None], axis=1)[:, 8 - depth:]).tobytes() for r in range(h)]\n"
+        "    bpp, out, prev = 1, b'', bytes(len(rows[0]))\n"
+        "    for r, line in enumerate(rows):\n"
+        "        f = r % 5\n"
+        "        enc = bytearray(line)\n"
+        "        for i in range(len(line)):\n"
+        "            a = line[i - bpp] if i >= bpp else 0\n"
+        "            b = prev[i]\n"
+        "            c = prev[i - bpp] if i >= bpp else 0\n"
+        "            p = a + b - c\n"
+        "            pr = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else b if abs(p - b) <= abs(p - c) else c\n"
+        "            enc[i] = (line[i] - (0, a, b, (a + b) // 2, pr)[f]) % 256\n"
+        "        out += bytes([f]) + bytes(enc)\n"
+        "        prev = line\n"
+        "    chunk = lambda t, d: struct.pack('>I', len(d)) + t + d + struct.pack('>I', zlib.crc32(t + d))\n"
+        "    open(name, 'wb').write(b'\\\\x89PNG\\\\r\\\\n\\\\x1a\\\\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, depth, 0, 0, 0, 0))"
+        " + chunk(b'IDAT', zlib.compress(out)) + chunk(b'IEND', b''))\n"
+        "grey('grey2.png', 2)\n"
+        "grey('grey4.png', 4)\n"
+        "\"");
+    ASSERT_EQ(made.status, 0) << made.output;
+    struct TCase {
+        const char* name;
+        const char* options;
+        bool kept;
+    };
+    const TCase cases[] = {
+        {"rgb", "", true},        {"grey8", "", true},     {"grey2", "", true},    {"grey4", "", true},
+        {"grey1", "--bw zip", true}, {"grey1", "", false},  {"pal1", "", true},     {"pal2", "", true},
+        {"pal4", "", true},       {"pal8", "", true},      {"palgrey", "", true},  {"paltrns", "", false},
+        {"rgb", "--rgb none", false}, {"grey16", "", false},  {"rgba", "", false},
+    };
+    const auto images = [&](const std::string& args) {
+        return RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " + ShellQuote(VELLUMARK_BIN) + " images " +
+                          args);
+    };
+    for (const TCase& c : cases) {
+        const std::string name = c.name, options = c.options;
+        SCOPED_TRACE(name + " " + options);
+        auto run = images(options + " -o kept.pdf " + name + ".png");
+        ASSERT_EQ(run.status, 0) << run.output;
+        run = images(options + " --no-png-passthrough -o decoded.pdf " + name + ".png");
+        ASSERT_EQ(run.status, 0) << run.output;
+        ASSERT_TRUE(test::QpdfCheck(dir / "kept.pdf"));
+        ASSERT_TRUE(test::QpdfCheck(dir / "decoded.pdf"));
+        EXPECT_EQ(test::ReadFile(dir / "kept.pdf").find("/Predictor 15") != std::string::npos, c.kept);
+        EXPECT_EQ(test::ReadFile(dir / "decoded.pdf").find("/Predictor"), std::string::npos);
+        // Four times the image's 72 dpi: each pixel a 4 x 4 block.
+        const test::Raster kept = test::RenderPage(dir / "kept.pdf", 1, 288);
+        const test::Raster decoded = test::RenderPage(dir / "decoded.pdf", 1, 288);
+        ASSERT_EQ(kept.width, 4 * 45);
+        ASSERT_EQ(kept.height, 4 * 30);
+        EXPECT_TRUE(kept.rgb == decoded.rgb);
+        // Transparency is merged over white, which Pillow's RGB does not show.
+        if (name == "grey16" || name == "rgba" || name == "paltrns") continue;
+        const std::string pillow = test::PillowRGB(dir / (name + ".png"));
+        ASSERT_EQ(pillow.size(), 45u * 30u * 3u);
+        int mismatches = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 45; ++x) {
+                const std::size_t i = 3 * static_cast<std::size_t>(y * 45 + x);
+                const uint32_t want = uint32_t{static_cast<uint8_t>(pillow[i])} << 16 |
+                                      uint32_t{static_cast<uint8_t>(pillow[i + 1])} << 8 |
+                                      static_cast<uint8_t>(pillow[i + 2]);
+                if (kept.At(4 * x + 2, 4 * y + 2) != want) ++mismatches;
+            }
+        EXPECT_EQ(mismatches, 0);
+    }
+    // A script adds the same file decoded.
+    test::WriteFile(dir / "s.vbs",
+                    "Set D = CreateObject(\"VellumarkX.PDFDoc\")\n"
+                    "D.AddPage 0\n"
+                    "D.ApplyResource 1, D.AddImageFile(\"rgb.png\")\n"
+                    "D.SaveToFile \"script\"\n");
+    const auto script = RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " + ShellQuote(VELLUMARK_BIN) +
+                                   " run s.vbs");
+    ASSERT_EQ(script.status, 0) << script.output;
+    ASSERT_TRUE(test::QpdfCheck(dir / "script.pdf"));
+    EXPECT_EQ(test::ReadFile(dir / "script.pdf").find("/Predictor"), std::string::npos);
 }
 
 }  // namespace

@@ -434,7 +434,7 @@ private:
         EndObject();
     }
 
-    void WriteStreamBody(const std::string& data) {
+    void WriteStreamBody(std::string_view data) {
         AppendText(out_, "/Length ");
         AppendInt(out_, static_cast<long long>(data.size()) + 1);
         AppendText(out_, " >>\rstream\r\n");
@@ -478,6 +478,15 @@ private:
                 break;
             case cfZIP:
                 AppendText(out_, "/Filter /FlateDecode\r");
+                if (image.PredictorColors != 0) {
+                    AppendText(out_, "/DecodeParms << /Predictor 15 /Colors ");
+                    AppendInt(out_, image.PredictorColors);
+                    AppendText(out_, " /BitsPerComponent ");
+                    AppendInt(out_, image.BitsPerComponent);
+                    AppendText(out_, " /Columns ");
+                    AppendInt(out_, image.Width);
+                    AppendText(out_, " >>\r");
+                }
                 size();
                 depth();
                 colorSpace();
@@ -503,7 +512,7 @@ private:
             default:
                 break;
         }
-        WriteStreamBody(image.ImageStream);
+        WriteStreamBody(image.StreamBytes());
         EndObject();
         ++counter_;
         if (!image.Indexed) return;
