@@ -34,6 +34,10 @@ public:
 
     std::u16string Title, Subject, Author, Keywords;
     bool CompressContents = true;
+    // Threads that make the page content streams at a save: 0 lets the
+    // writer choose (VELLUMARK_THREADS, else one per processor), 1 keeps the
+    // save on the calling thread.
+    unsigned SaveThreads = 0;
 
 protected:
     // Empties the three lists (pages first, so that no placement outlives

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-#include "base/FlateWriter.h"
 #include "model/Document.h"
 #include "model/GraphicRes.h"
 #include "model/PDFImageRes.h"
@@ -19,7 +19,7 @@ class TContentWriter {
 public:
     // links has room for the page's annotations at 1..size-1 (entry 0 unused);
     // texts are laid out into `layout`, the writer's own storage.
-    TContentWriter(const TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links, TTextLayout& layout);
+    TContentWriter(const TPDFDocument& doc, std::string& out, std::vector<TLink>& links, TTextLayout& layout);
 
     // Draws obj, whose resource is `res` (nullptr: nothing to draw).
     void WritePlacement(const TPDFObj& obj, const TPDFResource* res);
@@ -31,7 +31,7 @@ private:
     void AddLink(TLink link);
 
     const TPDFDocument& doc_;
-    TFlateWriter& out_;
+    std::string& out_;  // the uncompressed content
     std::vector<TLink>& links_;
     TTextLayout& layout_;
     int32_t linkCount_ = 0;
