@@ -154,3 +154,19 @@ TEST(WriterCompression, ExamplesAreTheSameOnOneThreadAndFour) {
         }
     }
 }
+
+// A page whose making fails raises its error when the writer takes it, after
+// the pages before it; the pages made ahead are dropped and the workers
+// joined when the save ends there.
+TEST(WriterCompression, AnErrorComesOutWithItsPage) {
+    for (const unsigned threads : {1u, 4u}) {
+        TPageStreams streams(200, threads, 6, [](std::size_t index, TPageScratch& scratch, TPageStream& out) {
+            if (index == 17) throw EPDFError("page 17");
+            scratch.Content.assign(5000, static_cast<char>('a' + index % 26));
+            scratch.Deflater.Compress(scratch.Content.data(), scratch.Content.size(), out.Data);
+        });
+        for (std::size_t i = 0; i < 17; ++i)
+            EXPECT_EQ(Inflate(streams.Next().Data), std::string(5000, static_cast<char>('a' + i % 26)));
+        EXPECT_THROW(streams.Next(), EPDFError);
+    }
+}
