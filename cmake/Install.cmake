@@ -21,6 +21,7 @@ configure_package_config_file(cmake/VellumarkConfig.cmake.in ${CMAKE_BINARY_DIR}
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/VellumarkConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/VellumarkConfig.cmake ${CMAKE_BINARY_DIR}/VellumarkConfigVersion.cmake
+  cmake/FindLibdeflate.cmake
   DESTINATION ${VELLUMARK_CMAKE_DIR})
 
 # pkg-config: the prefix is found from the file's own place, so the file

@@ -1,11 +1,10 @@
 #include "images/ConvertBitmap.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <zlib.h>
-
-#include "base/FlateWriter.h"
+#include "base/Deflate.h"
 #include "decoders/JPEGImage.h"
 #include "images/Group4Encoder.h"
 
@@ -32,10 +31,8 @@ void StoreRows(const TBMPImage& bitmap, std::string& out) {
 }
 
 void DeflateRows(const TBMPImage& bitmap, std::string& out) {
-    TFlateWriter flate(out, Z_DEFAULT_COMPRESSION);
     auto pixels = bitmap.Pixels();
-    flate.append(reinterpret_cast<const char*>(pixels.data()), pixels.size());
-    flate.Finish();
+    out = DeflateBuffer(pixels.data(), pixels.size());
 }
 
 std::string PaletteBytes(const TBMPImage& bitmap, uint16_t size) {
@@ -50,13 +47,7 @@ std::string PaletteBytes(const TBMPImage& bitmap, uint16_t size) {
     return bytes;
 }
 
-std::string Deflate(const std::string& bytes) {
-    std::string out;
-    TFlateWriter flate(out, Z_DEFAULT_COMPRESSION);
-    flate.append(bytes.data(), bytes.size());
-    flate.Finish();
-    return out;
-}
+std::string Deflate(const std::string& bytes) { return DeflateBuffer(bytes.data(), bytes.size()); }
 
 void StoreJPEG(const TBMPImage& bitmap, bool gray, TPDFImageRes& image) {
     const std::vector<uint8_t> jpeg = TJPEGImageExtra::Encode(bitmap, gray, 90);
@@ -82,7 +73,12 @@ void RGBRows(const TBMPImage& bitmap, Emit emit) {
     }
 }
 
-void ConvertRGB(TxCompressFormat compression, const TBMPImage& bitmap, TPDFImageRes& image) {
+void SwapRedBlue(TBMPImage& bitmap) {
+    auto pixels = bitmap.Pixels();
+    for (std::size_t i = 0; i + 2 < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
+}
+
+void ConvertRGB(TxCompressFormat compression, TBMPImage& bitmap, TPDFImageRes& image) {
     image.BitsPerComponent = 8;
     switch (compression) {
         case cfNone:
@@ -93,9 +89,17 @@ void ConvertRGB(TxCompressFormat compression, const TBMPImage& bitmap, TPDFImage
             image.Indexed = false;
             break;
         case cfZIP: {
-            TFlateWriter flate(image.ImageStream, Z_DEFAULT_COMPRESSION);
-            RGBRows(bitmap, [&](const std::string& row) { flate.append(row.data(), row.size()); });
-            flate.Finish();
+            // The pixels are blue, green, red in rows of exactly three bytes a
+            // pixel: swapped to red, green, blue where they are and compressed
+            // as one buffer, then swapped back.
+            SwapRedBlue(bitmap);
+            try {
+                DeflateRows(bitmap, image.ImageStream);
+            } catch (...) {
+                SwapRedBlue(bitmap);
+                throw;
+            }
+            SwapRedBlue(bitmap);
             image.Compression = cfZIP;
             image.Indexed = false;
             break;

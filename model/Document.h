@@ -40,6 +40,10 @@ public:
     bool UnicodeText = false;
     // Embedded fonts hold only the glyphs the document uses.
     bool SubsetFonts = false;
+    // Threads that make the page content streams at a save: 0 lets the
+    // writer choose (VELLUMARK_THREADS, else one per processor), 1 keeps the
+    // save on the calling thread.
+    unsigned SaveThreads = 0;
 
 protected:
     // Empties the three lists (pages first, so that no placement outlives

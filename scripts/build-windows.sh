@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows control for 32 and 64-bit Windows with mingw-w64:
-# a static libjpeg-turbo from Debian's source package first (once per
-# folder), then the project into build-win32 and build-win64, giving
+# a static libjpeg-turbo and a static libdeflate from Debian's source packages
+# first (once per folder), then the project into build-win32 and build-win64, giving
 # build-win32/VellumarkX.dll and build-win64/VellumarkX.dll (and MakeTypeLib.exe,
 # which writes and dumps the type library).
 set -euo pipefail
@@ -17,6 +17,11 @@ if ! ls "$src_cache"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
   (cd "$src_cache" && apt-get source --download-only libjpeg-turbo >/dev/null)
 fi
 tarball="$(ls "$src_cache"/libjpeg-turbo_*.orig.tar.gz | head -1)"
+# libdeflate's source, fetched once.
+if ! ls "$src_cache"/libdeflate_*.orig.tar.gz >/dev/null 2>&1; then
+  (cd "$src_cache" && apt-get source --download-only libdeflate >/dev/null)
+fi
+deflate_tarball="$(ls "$src_cache"/libdeflate_*.orig.tar.gz | head -1)"
 
 # The system IDL files (oaidl.idl, ocidl.idl, ...) that widl imports when it
 # compiles control/VellumarkX.idl into the C++ header: Debian installs none,
@@ -47,6 +52,17 @@ for target in "i686 build-win32" "x86_64 build-win64"; do
       -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF >/dev/null
     cmake --build "$dir/libjpeg-build" -j "$jobs" >/dev/null
     cmake --install "$dir/libjpeg-build" >/dev/null
+  fi
+  if [ ! -f "$deps/lib/libdeflate.a" ]; then
+    # Its own Makefile names the static library libdeflatestatic.lib for
+    # mingw; it goes in as libdeflate.a beside libjpeg.a.
+    rm -rf "$dir/libdeflate-src"
+    mkdir -p "$dir/libdeflate-src" "$deps/lib" "$deps/include"
+    tar -xzf "$deflate_tarball" -C "$dir/libdeflate-src" --strip-components=1
+    make -C "$dir/libdeflate-src" -j "$jobs" CC="$arch-w64-mingw32-gcc-win32" AR="$arch-w64-mingw32-ar" \
+      libdeflatestatic.lib >/dev/null
+    cp "$dir/libdeflate-src/libdeflatestatic.lib" "$deps/lib/libdeflate.a"
+    cp "$dir/libdeflate-src/libdeflate.h" "$deps/include/"
   fi
   launcher=()
   if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi

@@ -18,7 +18,7 @@ done
 PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config
-  zlib1g-dev libjpeg62-turbo-dev
+  zlib1g-dev libjpeg62-turbo-dev libdeflate-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils mupdf-tools

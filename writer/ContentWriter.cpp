@@ -38,7 +38,7 @@ void WriteRotation(Out& out, double c, double s) {
 
 }  // namespace
 
-TContentWriter::TContentWriter(const TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links,
+TContentWriter::TContentWriter(const TPDFDocument& doc, std::string& out, std::vector<TLink>& links,
                                TTextLayout& layout, const std::vector<bool>& wideFonts)
     : doc_(doc), out_(out), links_(links), layout_(layout), wideFonts_(wideFonts) {}
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-#include "base/FlateWriter.h"
 #include "model/Document.h"
 #include "model/GraphicRes.h"
 #include "model/PDFImageRes.h"
@@ -21,7 +21,7 @@ public:
     // texts are laid out into `layout`, the writer's own storage. Text in the
     // fonts marked in wideFonts (by font number) is shown as two-byte glyph
     // ids, for a Type 0 font with Identity-H.
-    TContentWriter(const TPDFDocument& doc, TFlateWriter& out, std::vector<TLink>& links, TTextLayout& layout,
+    TContentWriter(const TPDFDocument& doc, std::string& out, std::vector<TLink>& links, TTextLayout& layout,
                    const std::vector<bool>& wideFonts);
 
     // Draws obj, whose resource is `res` (nullptr: nothing to draw).
@@ -34,7 +34,7 @@ private:
     void AddLink(TLink link);
 
     const TPDFDocument& doc_;
-    TFlateWriter& out_;
+    std::string& out_;  // the uncompressed content
     std::vector<TLink>& links_;
     TTextLayout& layout_;
     const std::vector<bool>& wideFonts_;

@@ -8,15 +8,14 @@
 #include <span>
 #include <string>
 
-#include <zlib.h>
-
-#include "base/FlateWriter.h"
+#include "base/Deflate.h"
 #include "base/FormatReal.h"
 #include "base/TextCodec.h"
 #include "model/TextLayout.h"
 #include "truetype/Subset.h"
 #include "writer/ContentWriter.h"
 #include "writer/Link.h"
+#include "writer/PageStreams.h"
 #include "writer/PDFString.h"
 
 namespace vellumark {
@@ -280,8 +279,16 @@ public:
         WriteCatalog();
         WritePageTree();
         counter_ = 3;
-        std::size_t index = 0;
-        for (const TPDFPage& page : doc_.Pages()) WritePageGroup(page, plan_.Page(index++));
+        std::vector<const TPDFPage*> pages;
+        pages.reserve(static_cast<std::size_t>(doc_.Pages().Count()));
+        for (const TPDFPage& page : doc_.Pages()) pages.push_back(&page);
+        TPageStreams streams(
+            pages.size(), SaveThreadCount(doc_), doc_.CompressContents ? TDeflater::kDefaultLevel : 0,
+            [&](std::size_t index, TPageScratch& scratch, TPageStream& out) {
+                MakeContents(*pages[index], plan_.Page(index), scratch, out);
+            });
+        for (std::size_t index = 0; index < pages.size(); ++index)
+            WritePageGroup(*pages[index], plan_.Page(index), streams.Next());
         WriteInfo();
         WriteXref();
     }
@@ -392,13 +399,13 @@ private:
         AppendText(out_, ">>\r");
     }
 
-    void WritePageGroup(const TPDFPage& page, const TPagePlan& plan) {
+    void WritePageGroup(const TPDFPage& page, const TPagePlan& plan, TPageStream contents) {
         ExpectObject(plan.ObjectNumber);
         WritePageObject(page, plan);
         ++counter_;
-        std::vector<TLink> links(static_cast<std::size_t>(plan.AnnotationCount) + 1);
+        const std::vector<TLink>& links = contents.Links;
         if (!page.Placements.Empty()) {
-            WriteContents(page, links);
+            WriteContents(contents.Data);
             counter_ += 2;
             for (const int32_t number : plan.Images) {
                 ExpectObject(plan_.ResourceObject(number));
@@ -415,21 +422,29 @@ private:
         }
     }
 
-    void WriteContents(const TPDFPage& page, std::vector<TLink>& links) {
+    // The page's content stream and its links; called on any thread, so it
+    // only reads the document and the plan.
+    void MakeContents(const TPDFPage& page, const TPagePlan& plan, TPageScratch& scratch, TPageStream& out) const {
+        out.Links.assign(static_cast<std::size_t>(plan.AnnotationCount) + 1, TLink{});
+        if (page.Placements.Empty()) return;
+        scratch.Content.clear();
+        TContentWriter content(doc_, scratch.Content, out.Links, scratch.Layout, plan_.WideFonts());
+        for (const TPDFObj& obj : page.Placements) content.WritePlacement(obj, plan_.Resource(obj.Resource));
+        content.WriteUnderlines();
+        scratch.Deflater.Compress(scratch.Content.data(), scratch.Content.size(), out.Data);
+    }
+
+    void WriteContents(const std::string& data) {
         const int32_t n = counter_;
         BeginObject(n);
         AppendText(out_, "<< /Length ");
         AppendInt(out_, n + 1);
         AppendText(out_, " 0 R /Filter /FlateDecode >>\rstream\r\n");
-        if (!flate_) flate_ = std::make_unique<TFlateWriter>(out_, doc_.CompressContents ? -1 : 0);
-        TContentWriter content(doc_, *flate_, links, layout_, plan_.WideFonts());
-        for (const TPDFObj& obj : page.Placements) content.WritePlacement(obj, plan_.Resource(obj.Resource));
-        content.WriteUnderlines();
-        const uint64_t length = flate_->Finish();
+        out_.append(data.data(), data.size());
         AppendText(out_, "endstream\r");
         EndObject();
         BeginObject(n + 1);
-        AppendInt(out_, static_cast<long long>(length));
+        AppendInt(out_, static_cast<long long>(data.size()));
         AppendText(out_, "\r");
         EndObject();
     }
@@ -762,9 +777,7 @@ private:
     // Bytes as one zlib stream at the default level.
     static std::string Compress(std::span<const uint8_t> bytes) {
         std::string out;
-        TFlateWriter flate(out, Z_DEFAULT_COMPRESSION);
-        flate.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        flate.Finish();
+        TDeflater().Compress(bytes.data(), bytes.size(), out);
         return out;
     }
 
@@ -867,7 +880,6 @@ private:
     TTextLayout layout_;  // the text layout's storage, reused for every text
     TWritePlan plan_;
     int32_t counter_ = 3;
-    std::unique_ptr<TFlateWriter> flate_;  // made with the first content stream
 };
 
 }  // namespace
