@@ -8,8 +8,8 @@
 #include <zlib.h>
 
 #include "base/ByteReader.h"
+#include "base/Deflate.h"
 #include "base/EPDFError.h"
-#include "base/FlateWriter.h"
 #include "base/InvalidGraphic.h"
 #include "decoders/GIFImage.h"
 #include "decoders/JPEGImage.h"
@@ -129,9 +129,7 @@ std::unique_ptr<TPDFImageRes> FromPNGData(TqzPNGImage& png, const TCompressionSe
             palette += static_cast<char>(e.Green);
             palette += static_cast<char>(e.Blue);
         }
-        TFlateWriter flate(image->PaletteStream, Z_DEFAULT_COMPRESSION);
-        flate.append(palette.data(), palette.size());
-        flate.Finish();
+        image->PaletteStream = DeflateBuffer(palette.data(), palette.size());
         image->Indexed = true;
         image->PredictorColors = 1;
     }
