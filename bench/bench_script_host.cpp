@@ -43,12 +43,15 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "bench/Process.h"
 #include "engine/Vellumark.h"
 #include "host/Interpreter.h"
 
-extern char** environ;
-
 namespace {
+
+using vellumark::bench::Self;
+using vellumark::bench::Spawn;
+using vellumark::bench::TChild;
 
 using vellumark::bench::CpuSeconds;
 using vellumark::bench::DefaultProgram;
@@ -117,45 +120,6 @@ double EngineSeconds(TKind kind, int n) {
     const double t0 = CpuSeconds();
     EngineCalls(engine, kind, n);
     return CpuSeconds() - t0;
-}
-
-struct TChild {
-    bool ok = false;
-    double cpu = 0;
-    long maxRssKiB = 0;
-};
-
-// Runs a program with its output in `outPath` (discarded when empty) and no
-// error output; its CPU time and peak resident size.
-TChild Spawn(const std::vector<std::string>& args, const std::string& outPath = {}) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (outPath.empty())
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    else
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    TChild r;
-    if (rc != 0) return r;
-    int status = 0;
-    rusage ru{};
-    if (::wait4(pid, &status, 0, &ru) != pid) return r;
-    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    r.cpu = TimevalSeconds(ru.ru_utime) + TimevalSeconds(ru.ru_stime);
-    r.maxRssKiB = ru.ru_maxrss;
-    return r;
-}
-
-std::string Self() {
-    char self[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    return n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string();
 }
 
 // Runs this program with `args` in a fresh process and reads the child it

@@ -163,6 +163,45 @@ std::string PackBitString(const std::string& bits) {
     return out;
 }
 
+std::vector<double> FontToolsAdvances(const std::string& font, const std::vector<uint32_t>& chars) {
+    std::string args;
+    for (const uint32_t c : chars) args.append(" ").append(std::to_string(c));
+    const CommandResult r = RunCommand(
+        "/usr/bin/python3 -c " +
+        ShellQuote("import sys\nfrom fontTools.ttLib import TTFont\n"
+                   "f = TTFont(sys.argv[1])\ncmap = f.getBestCmap()\n"
+                   "print(f['head'].unitsPerEm, *(f['hmtx'][cmap[int(c)]][0] for c in sys.argv[2:]))") +
+        " " + ShellQuote(font) + args);
+    std::vector<double> v;
+    EXPECT_EQ(r.status, 0) << r.output;
+    std::istringstream in(r.output);
+    for (double x; in >> x;) v.push_back(x);
+    EXPECT_EQ(v.size(), chars.size() + 1) << r.output;
+    return v;
+}
+
+std::vector<TWordBox> PdftotextWords(const std::filesystem::path& pdf) {
+    const CommandResult r = RunCommand("pdftotext -bbox " + ShellQuote(pdf.string()) + " -");
+    EXPECT_EQ(r.status, 0) << r.output;
+    std::vector<TWordBox> words;
+    std::size_t at = 0;
+    while ((at = r.output.find("<word ", at)) != std::string::npos) {
+        const auto attr = [&](const std::string& key) {
+            const std::size_t p = r.output.find(key + "=\"", at);
+            return std::stod(r.output.substr(p + key.size() + 2));
+        };
+        TWordBox w;
+        w.xMin = attr("xMin");
+        w.xMax = attr("xMax");
+        const std::size_t open = r.output.find('>', at) + 1;
+        const std::size_t close = r.output.find("</word>", open);
+        w.text = r.output.substr(open, close - open);
+        words.push_back(w);
+        at = close;
+    }
+    return words;
+}
+
 namespace {
 
 bool Remembered(std::map<std::string, bool>& cache, const std::string& key, const std::string& command) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vellumark::test {
 
@@ -102,5 +103,16 @@ std::string PillowRGB(const std::filesystem::path& file);
 // The same as ImageMagick decodes it, alpha dropped; the first image of a
 // file holding several.
 std::string MagickRGB(const std::filesystem::path& file);
+
+// fontTools' advance widths of the characters (code points) in font units,
+// after the font's unitsPerEm, which comes first.
+std::vector<double> FontToolsAdvances(const std::string& font, const std::vector<uint32_t>& chars);
+
+struct TWordBox {
+    std::string text;
+    double xMin = 0, xMax = 0;
+};
+// The words of page 1 as pdftotext -bbox finds them, in reading order.
+std::vector<TWordBox> PdftotextWords(const std::filesystem::path& pdf);
 
 }  // namespace vellumark::test

@@ -171,53 +171,6 @@ TEST(WriterFonts, RightAlignedLineEndsWhereTheLayoutSaysOnThePage) {
 
 namespace {
 
-// Advance widths of characters in a font file, in font units, as fontTools
-// reads them; the first value is unitsPerEm.
-std::vector<double> FontToolsAdvances(const std::string& font, const std::u16string& chars) {
-    std::string args;
-    for (const char16_t c : chars) args.append(" ").append(std::to_string(static_cast<unsigned>(c)));
-    const CommandResult r = RunCommand(
-        "/usr/bin/python3 -c " +
-        ShellQuote("import sys\nfrom fontTools.ttLib import TTFont\n"
-                   "f = TTFont(sys.argv[1])\ncmap = f.getBestCmap()\n"
-                   "print(f['head'].unitsPerEm, *(f['hmtx'][cmap[int(c)]][0] for c in sys.argv[2:]))") +
-        " " + ShellQuote(font) + args);
-    std::vector<double> v;
-    EXPECT_EQ(r.status, 0) << r.output;
-    std::istringstream in(r.output);
-    for (double x; in >> x;) v.push_back(x);
-    EXPECT_EQ(v.size(), chars.size() + 1) << r.output;
-    return v;
-}
-
-struct TWordBox {
-    std::string text;
-    double xMin = 0, xMax = 0;
-};
-
-// The words of page 1 as pdftotext -bbox finds them, in reading order.
-std::vector<TWordBox> PdftotextWords(const fs::path& pdf) {
-    const CommandResult r = RunCommand("pdftotext -bbox " + ShellQuote(pdf.string()) + " -");
-    EXPECT_EQ(r.status, 0) << r.output;
-    std::vector<TWordBox> words;
-    std::size_t at = 0;
-    while ((at = r.output.find("<word ", at)) != std::string::npos) {
-        const auto attr = [&](const std::string& key) {
-            const std::size_t p = r.output.find(key + "=\"", at);
-            return std::stod(r.output.substr(p + key.size() + 2));
-        };
-        TWordBox w;
-        w.xMin = attr("xMin");
-        w.xMax = attr("xMax");
-        const std::size_t open = r.output.find('>', at) + 1;
-        const std::size_t close = r.output.find("</word>", open);
-        w.text = r.output.substr(open, close - open);
-        words.push_back(w);
-        at = close;
-    }
-    return words;
-}
-
 }  // namespace
 
 // Quotes, dashes and the other characters Windows-1252 keeps at 0x80-0x9F,
@@ -239,7 +192,7 @@ TEST(WriterFonts, Windows1252PunctuationTakesTheWidthsOfItsGlyphs) {
         secondText.append(w);
     }
     const std::u16string all = firstText + secondText;
-    const std::vector<double> advances = FontToolsAdvances(kSans, all);
+    const std::vector<double> advances = FontToolsAdvances(kSans, std::vector<uint32_t>(all.begin(), all.end()));
     ASSERT_EQ(advances.size(), all.size() + 1);
     const double unitsPerEm = advances[0];
     auto advanceOf = [&](char16_t c) { return advances[all.find(c) + 1] / unitsPerEm; };  // in ems
