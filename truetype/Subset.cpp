@@ -280,7 +280,9 @@ std::vector<uint8_t> Subset(const TvkFont& font, std::span<const uint16_t> wante
     for (const char* tag : {"cvt ", "fpgm", "prep", "OS/2"})
         if (font.FindTable(tag)) tables[tag] = copy(tag);
     tables["name"] = MakeName(font.PostScriptName());
-    if (const auto post = font.FindTable("post"); post && post->Length >= 32) {
+    // Always a post table, which a reader may require: a short one's missing
+    // fields become 0.
+    if (font.FindTable("post")) {
         std::vector<uint8_t> p = copy("post");
         p.resize(32);
         Set32(p, 0, 0x00030000);  // no glyph names
