@@ -23,9 +23,11 @@ struct TChild {
     long maxRssKiB = 0;
 };
 
-// Runs a program with its output in `outPath` (discarded when empty) and no
-// error output, and waits for it.
-inline TChild Spawn(const std::vector<std::string>& args, const std::string& outPath = {}) {
+// Runs a program (found on PATH when its name has no slash) with its output
+// in `outPath` and its errors in `errPath` (each discarded when empty), and
+// waits for it.
+inline TChild Spawn(const std::vector<std::string>& args, const std::string& outPath = {},
+                    const std::string& errPath = {}) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -35,11 +37,14 @@ inline TChild Spawn(const std::vector<std::string>& args, const std::string& out
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     else
         posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (errPath.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     TChild r;
     const double w0 = Seconds();
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) return r;
     int status = 0;

@@ -45,11 +45,10 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "bench/Process.h"
 #include "bench/Pictures.h"
 #include "decoders/BMPImage.h"
 #include "decoders/JPEGImage.h"
-
-extern char** environ;
 
 namespace {
 
@@ -256,27 +255,8 @@ struct TRun {
 };
 
 TRun Run(const std::vector<std::string>& args, const std::string& errPath) {
-    TRun r;
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const double w0 = Seconds();
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return r;
-    int status = 0;
-    rusage ru{};
-    if (::wait4(pid, &status, 0, &ru) != pid) return r;
-    r.wall = Seconds() - w0;
-    r.cpu = TimevalSeconds(ru.ru_utime) + TimevalSeconds(ru.ru_stime);
-    r.maxrssMiB = static_cast<double>(ru.ru_maxrss) / 1024.0;
-    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return r;
+    const vellumark::bench::TChild c = vellumark::bench::Spawn(args, {}, errPath);
+    return {c.ok, c.wall, c.cpu, static_cast<double>(c.maxRssKiB) / 1024.0};
 }
 
 struct TSide {

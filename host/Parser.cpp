@@ -1380,6 +1380,12 @@ private:
         }
         EndList(bounds);
         ExpectStatementEnd();
+        ParseForBody(index, slot, bounds.first).small = static_cast<uint8_t>(bounds.count);
+    }
+
+    // The body of a For or For Each loop through its Next; fills in the loop
+    // statement: its variable, where the loop ends, and its operand.
+    TStmtNode& ParseForBody(uint32_t index, uint32_t slot, uint32_t operand) {
         ++forDepth_;
         ParseBlock(TBlockKind::For);
         --forDepth_;
@@ -1387,8 +1393,8 @@ private:
         TStmtNode& s = prog_->statements[index];
         s.a = slot;
         s.b = StmtCount();
-        s.c = bounds.first;
-        s.small = static_cast<uint8_t>(bounds.count);
+        s.c = operand;
+        return s;
     }
 
     // For Each NAME In ARRAY ... Next
@@ -1399,14 +1405,7 @@ private:
         ExpectKeyword(TKeyword::In, "Expected 'In'");
         const uint32_t collection = ParseExpr().node;
         ExpectStatementEnd();
-        ++forDepth_;
-        ParseBlock(TBlockKind::For);
-        --forDepth_;
-        Take();  // Next
-        TStmtNode& s = prog_->statements[index];
-        s.a = slot;
-        s.b = StmtCount();
-        s.c = collection;
+        ParseForBody(index, slot, collection);
     }
 
     // ---- expressions ----

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "HostTestUtil.h"
 #include "TestUtil.h"
 #include "base/TextCodec.h"
 #include "host/Interpreter.h"
@@ -27,20 +28,8 @@ struct TCase {
     std::string output;  // what it echoes; for an error, the error's message line
 };
 
-struct TOutcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-TOutcome RunText(const std::string& script, const TRunOptions& options = {}) {
-    std::ostringstream out, err;
-    TOutcome r;
-    r.status = RunScript(Utf8ToUtf16(script), "t.vbs", out, err, options);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+using test::RunText;
+using test::TOutcome;
 
 void ExpectOutputs(const std::vector<TCase>& cases) {
     for (const TCase& c : cases) {

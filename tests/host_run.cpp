@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "HostTestUtil.h"
 #include "TestUtil.h"
 #include "base/TextCodec.h"
 #include "control/MemberReference.h"
@@ -26,20 +27,8 @@ using test::ShellQuote;
 using test::TempDir;
 using test::WriteFile;
 
-struct TOutcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-TOutcome RunText(const std::string& script, const TRunOptions& options = {}) {
-    std::ostringstream out, err;
-    TOutcome r;
-    r.status = RunScript(Utf8ToUtf16(script), "t.vbs", out, err, options);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+using test::RunText;
+using test::TOutcome;
 
 // Runs a script that must end normally and returns what it echoed.
 std::string Output(const std::string& script) {
