@@ -1,5 +1,6 @@
 #include "base/FormatReal.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,14 +10,83 @@ namespace vellumark {
 
 namespace {
 
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-// 10^(i - 4): the decades from 0.0001 to 10^15.
-constexpr double kDecade[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
-                              1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-constexpr uint64_t kLow15 = 100000000000000ULL;   // 10^14
-constexpr uint64_t kHigh15 = 1000000000000000ULL; // 10^15
+constexpr uint64_t kPow10[] = {1ULL,
+                               10ULL,
+                               100ULL,
+                               1000ULL,
+                               10000ULL,
+                               100000ULL,
+                               1000000ULL,
+                               10000000ULL,
+                               100000000ULL,
+                               1000000000ULL,
+                               10000000000ULL,
+                               100000000000ULL,
+                               1000000000000ULL,
+                               10000000000000ULL,
+                               100000000000000ULL,
+                               1000000000000000ULL,
+                               10000000000000000ULL,
+                               100000000000000000ULL,
+                               1000000000000000000ULL,
+                               10000000000000000000ULL};
+// 10^-i for i in 1..4.
+constexpr double kFraction[] = {1, 1e-1, 1e-2, 1e-3, 1e-4};
+constexpr uint64_t kLow15 = kPow10[14];
+constexpr uint64_t kHigh15 = kPow10[15];
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes exactly `count` digits of u (u < 10^count, leading zeros written);
+// answers the end.
+char* WriteDigits(char* p, uint64_t u, int count) noexcept {
+    char* const end = p + count;
+    char* q = end;
+    for (; count >= 2; count -= 2) {
+        const auto pair = static_cast<std::size_t>(u % 100) * 2;
+        u /= 100;
+        q -= 2;
+        q[0] = kDigitPairs[pair];
+        q[1] = kDigitPairs[pair + 1];
+    }
+    if (count == 1) q[-1] = static_cast<char>('0' + u);
+    return end;
+}
+
+// Number of decimal digits of u (u < 10^19).
+int DigitCount(uint64_t u) noexcept {
+    // 1233 / 4096 is just above log10(2): a first guess from the bit length
+    // that is at most one too low.
+    const int n = ((64 - std::countl_zero(u)) * 1233) >> 12;
+    if (n == 0) return 1;
+    return n + (u >= kPow10[n] ? 1 : 0);
+}
+
+// Writes u (u < 10^19) without leading zeros; answers the end.
+char* WriteWhole(char* p, uint64_t u) noexcept { return WriteDigits(p, u, DigitCount(u)); }
+
+// Removes the trailing zeros of f (not 0), `count` its number of digits.
+void TrimZeros(uint64_t& f, int& count) noexcept {
+    if (f % 100000000 == 0) {
+        f /= 100000000;
+        count -= 8;
+    }
+    if (f % 10000 == 0) {
+        f /= 10000;
+        count -= 4;
+    }
+    if (f % 100 == 0) {
+        f /= 100;
+        count -= 2;
+    }
+    if (f % 10 == 0) {
+        f /= 10;
+        count -= 1;
+    }
+}
 
 // Writes the significant digits `digits` (count n, no leading zero) scaled by
 // 10^(exp10 - n + 1), i.e. the first digit has weight 10^exp10, in plain
@@ -72,49 +142,116 @@ std::size_t SlowPath(double value, char* buf) noexcept {
     return WritePlain(negative, digits, n, exp10, buf);
 }
 
-// Rounds a * 10^k (a > 0, exact product) half to even; k in 0..22.
-uint64_t RoundScaled(double a, int k) noexcept {
-    const double p = kPow10[k];
-    const double hi = a * p;
-    const double lo = std::fma(a, p, -hi);  // a * p == hi + lo exactly
-    const double r = std::nearbyint(hi);    // ties to even
-    const double t = hi - r;                // exact
-    auto n = static_cast<uint64_t>(r);
-    if (t == 0.5) {
-        if (lo > 0 || (lo == 0 && (n & 1))) ++n;
-    } else if (t == -0.5) {
-        if (lo < 0 || (lo == 0 && (n & 1))) --n;
-    } else if (t == 0) {
-        // hi was whole: lo may still carry the value across an integer or a half.
-        if (lo >= 0.5 && !(lo == 0.5 && !(n & 1))) ++n;
-        else if (lo <= -0.5 && !(lo == -0.5 && !(n & 1))) --n;
+// The 128-bit product of a and b as hi:lo.
+void Multiply(uint64_t a, uint64_t b, uint64_t& hi, uint64_t& lo) noexcept {
+#if defined(__SIZEOF_INT128__)
+    __extension__ using TUint128 = unsigned __int128;
+    const TUint128 p = static_cast<TUint128>(a) * b;
+    hi = static_cast<uint64_t>(p >> 64);
+    lo = static_cast<uint64_t>(p);
+#else
+    const uint64_t a0 = a & 0xFFFFFFFF, a1 = a >> 32;
+    const uint64_t b0 = b & 0xFFFFFFFF, b1 = b >> 32;
+    const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+    const uint64_t mid = (p00 >> 32) + (p01 & 0xFFFFFFFF) + (p10 & 0xFFFFFFFF);
+    lo = (mid << 32) | (p00 & 0xFFFFFFFF);
+    hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
+#endif
+}
+
+// m * 2^-shift * 10^k rounded to a whole number, half to even; m < 2^53,
+// shift in 1..127, k in 0..19, and the result below 2^64.
+uint64_t RoundScaled(uint64_t m, int shift, int k) noexcept {
+    uint64_t hi, lo;
+    Multiply(m, kPow10[k], hi, lo);
+    uint64_t n;
+    bool above, half;  // the dropped bits: more than one half, exactly one half
+    if (shift < 64) {
+        n = (hi << (64 - shift)) | (lo >> shift);
+        const uint64_t rest = lo & ((uint64_t{1} << shift) - 1);
+        const uint64_t mid = uint64_t{1} << (shift - 1);
+        above = rest > mid;
+        half = rest == mid;
+    } else if (shift == 64) {
+        n = hi;
+        above = lo > (uint64_t{1} << 63);
+        half = lo == (uint64_t{1} << 63);
+    } else {
+        const int s = shift - 64;
+        n = hi >> s;
+        const uint64_t rest = hi & ((uint64_t{1} << s) - 1);
+        const uint64_t mid = uint64_t{1} << (s - 1);
+        above = rest > mid || (rest == mid && lo != 0);
+        half = rest == mid && lo == 0;
     }
+    if (above || (half && (n & 1))) ++n;
     return n;
 }
 
+// Magnitudes from 0.0001 to below 10^15. Whole numbers are written as they
+// are; any other value is m * 2^-shift exactly, so its 15 significant digits
+// are the product m * 10^k shifted right and rounded, in integers.
 std::size_t FastPath(double value, char* buf) noexcept {
-    const bool negative = value < 0;
-    const double a = negative ? -value : value;
-    // Decimal exponent of a; a double comparison may place a value just below
-    // a power of ten one decade too high, which the digit count catches.
-    int e = -4;
-    while (e < 14 && a >= kDecade[e + 5]) ++e;
-    uint64_t n = RoundScaled(a, 14 - e);
+    char* p = buf;
+    double a = value;
+    if (a < 0) {
+        *p++ = '-';
+        a = -a;
+    }
+    const auto whole = static_cast<uint64_t>(static_cast<int64_t>(a));
+    if (static_cast<double>(whole) == a) return static_cast<std::size_t>(WriteWhole(p, whole) - buf);
+
+    // a = m * 2^-shift exactly; a < 2^50 and a >= 2^-14 keep shift in 3..66.
+    uint64_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    const int shift = 1075 - static_cast<int>(bits >> 52);
+
+    if (whole != 0) {
+        // e + 1 whole digits, 14 - e of fraction.
+        int frac = 15 - DigitCount(whole);
+        uint64_t n = RoundScaled(m, shift, frac);
+        // n = whole * 10^frac + f, f <= 10^frac (a carry into the whole part).
+        uint64_t w = whole;
+        uint64_t f = n - whole * kPow10[frac];
+        if (f == kPow10[frac]) {
+            ++w;
+            f = 0;
+        }
+        p = WriteWhole(p, w);
+        if (f != 0) {
+            TrimZeros(f, frac);
+            *p++ = '.';
+            p = WriteDigits(p, f, frac);
+        }
+        return static_cast<std::size_t>(p - buf);
+    }
+
+    // Below 1: the first significant digit has weight 10^e, e in -4..-1.
+    int e = -1;
+    while (e > -4 && a < kFraction[-e]) --e;
+    uint64_t n = RoundScaled(m, shift, 14 - e);
     if (n < kLow15) {
         if (e == -4) return SlowPath(value, buf);
         --e;
-        n = RoundScaled(a, 14 - e);
+        n = RoundScaled(m, shift, 14 - e);
     }
-    if (n >= kHigh15) {  // rounded up to the next decade
-        n /= 10;
+    if (n >= kHigh15) {
+        if (n > kHigh15) return SlowPath(value, buf);
+        n = kLow15;  // rounded up to the next decade
         ++e;
     }
-    char digits[16];
-    for (int i = 14; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + n % 10);
-        n /= 10;
+    if (e == 0) {
+        *p++ = '1';
+        return static_cast<std::size_t>(p - buf);
     }
-    return WritePlain(negative, digits, 15, e, buf);
+    *p++ = '0';
+    *p++ = '.';
+    for (int i = -1; i > e; --i) *p++ = '0';
+    int count = 15;
+    TrimZeros(n, count);
+    p = WriteDigits(p, n, count);
+    return static_cast<std::size_t>(p - buf);
 }
 
 }  // namespace

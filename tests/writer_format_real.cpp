@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "base/ColorWriter.h"
 #include "base/FormatReal.h"
@@ -84,6 +85,44 @@ TEST(WriterFormatReal, MatchesExactRoundingOnManyValues) {
         EXPECT_EQ(FormatReal(v), Reference(v)) << std::hexfloat << v;
     }
     EXPECT_EQ(checked, 300000);
+}
+
+TEST(WriterFormatReal, MatchesExactRoundingAtTheEdges) {
+    std::vector<double> values = {0.0001, std::nextafter(0.0001, 0.0), std::nextafter(0.0001, 1.0),
+                                  0.00010000000000000049, 0.99999999999999994, 0.99999999999999950,
+                                  0.9999999999999995, 9.999999999999995, 99.99999999999995,
+                                  999999999999999.5, 999999999999999.9, std::nextafter(1e15, 0.0),
+                                  123456789012345.5, 123456789012346.5, 0.1000000000000005,
+                                  0.0001000000000000005, 1e-4 * 1.5, 4503599627370495.5};
+    for (int k = -5; k <= 16; ++k) {
+        const double p = std::pow(10.0, k);
+        for (double f : {1.0, 1.5, 2.5, 1 - 1e-15, 1 + 1e-15, 1 - 5e-16, 1 + 5e-16, 1.000000000000005})
+            values.push_back(p * f);
+        values.push_back(std::nextafter(p, 0.0));
+        values.push_back(std::nextafter(p, 1e300));
+    }
+    // A 5 in the 16th significant digit: exact halves where the binary value
+    // allows, and values just either side of one.
+    for (int e = -4; e <= 14; ++e) {
+        const double scale = std::pow(10.0, e - 14);
+        for (double digits : {100000000000000.5, 123456789012345.5, 999999999999999.5, 500000000000000.5}) {
+            const double v = digits * scale;
+            values.push_back(v);
+            values.push_back(std::nextafter(v, 0.0));
+            values.push_back(std::nextafter(v, 1e300));
+        }
+    }
+    // Few decimals, the common case in drawing.
+    std::mt19937_64 rng(777);
+    for (int i = 0; i < 20000; ++i) {
+        const double whole = static_cast<double>(rng() % 100000);
+        values.push_back(whole + static_cast<double>(rng() % 100) / 100);
+        values.push_back(whole / 1000 + static_cast<double>(rng() % 1000) / 1e7);
+    }
+    for (double v : values) {
+        EXPECT_EQ(FormatReal(v), Reference(v)) << std::hexfloat << v;
+        EXPECT_EQ(FormatReal(-v), Reference(-v)) << std::hexfloat << -v;
+    }
 }
 
 TEST(WriterFormatReal, IgnoresTheProcessLocale) {
