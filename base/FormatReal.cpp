@@ -40,19 +40,32 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// Writes exactly `count` digits of u (u < 10^count, count <= 8, leading
+// zeros written) ending at `end`.
+void WriteDigitsBefore(char* end, uint32_t u, int count) noexcept {
+    for (; count >= 2; count -= 2) {
+        const uint32_t pair = (u % 100) * 2;
+        u /= 100;
+        end -= 2;
+        end[0] = kDigitPairs[pair];
+        end[1] = kDigitPairs[pair + 1];
+    }
+    if (count == 1) end[-1] = static_cast<char>('0' + u);
+}
+
 // Writes exactly `count` digits of u (u < 10^count, leading zeros written);
 // answers the end.
 char* WriteDigits(char* p, uint64_t u, int count) noexcept {
     char* const end = p + count;
     char* q = end;
-    for (; count >= 2; count -= 2) {
-        const auto pair = static_cast<std::size_t>(u % 100) * 2;
-        u /= 100;
-        q -= 2;
-        q[0] = kDigitPairs[pair];
-        q[1] = kDigitPairs[pair + 1];
+    // Eight digits at a time in 32-bit arithmetic.
+    while (count > 8) {
+        WriteDigitsBefore(q, static_cast<uint32_t>(u % 100000000), 8);
+        u /= 100000000;
+        q -= 8;
+        count -= 8;
     }
-    if (count == 1) q[-1] = static_cast<char>('0' + u);
+    WriteDigitsBefore(q, static_cast<uint32_t>(u), count);
     return end;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,19 @@ inline void AppendReal(Out& out, double value) {
     char buf[kMaxRealText];
     out.append(buf, FormatReal(value, buf));
 }
+
+// A byte sink writing into memory the caller has made room for: no checks,
+// no growing. `At` is where the next byte goes.
+struct TTextCursor {
+    char* At;
+    void append(const char* data, std::size_t size) noexcept {
+        std::memcpy(At, data, size);
+        At += size;
+    }
+};
+
+// Writes the text straight into the room (kMaxRealText at most).
+inline void AppendReal(TTextCursor& out, double value) noexcept { out.At += FormatReal(value, out.At); }
 
 // Appends a decimal integer.
 template <class Out>

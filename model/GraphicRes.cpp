@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <string_view>
 #include <utility>
 
 #include "base/ColorWriter.h"
@@ -29,18 +30,19 @@ enum TOp : uint8_t {
     opFillColor,      // uint32
 };
 
-// The text of one piece ends once it has this many bytes.
-constexpr std::size_t kPieceBytes = 16 * 1024;
+using TOut = TTextCursor;
 
-void Point(std::string& out, double x, double y) {
+void Text(TOut& out, std::string_view text) { out.append(text.data(), text.size()); }
+
+void Point(TOut& out, double x, double y) {
     AppendReal(out, x);
-    out += ' ';
+    *out.At++ = ' ';
     AppendReal(out, y);
 }
 
-void PaintOperator(std::string& out, bool fill) { out += fill ? "B\r" : "S\r"; }
+void PaintOperator(TOut& out, bool fill) { Text(out, fill ? "B\r" : "S\r"); }
 
-void WriteEllipse(std::string& out, double x, double y, double rx, double ry, double angleDegrees) {
+void WriteEllipse(TOut& out, double x, double y, double rx, double ry, double angleDegrees) {
     const double theta = angleDegrees * std::numbers::pi / 180;
     const double c = std::cos(theta);
     const double s = std::sin(theta);
@@ -51,15 +53,15 @@ void WriteEllipse(std::string& out, double x, double y, double rx, double ry, do
 
     auto curve = [&out](double ax, double ay, double bx, double by, double ex, double ey) {
         Point(out, ax, ay);
-        out += ' ';
+        *out.At++ = ' ';
         Point(out, bx, by);
-        out += ' ';
+        *out.At++ = ' ';
         Point(out, ex, ey);
-        out += " c\r";
+        Text(out, " c\r");
     };
 
     Point(out, x + rxc, y + rxs);
-    out += " m\r";
+    Text(out, " m\r");
     curve(x + rxc - krys, y + rxs + kryc, x - rys + krxc, y + ryc + krxs, x - rys, y + ryc);
     curve(x - rys - krxc, y + ryc - krxs, x - rxc - krys, y - rxs + kryc, x - rxc, y - rxs);
     curve(x - rxc + krys, y - rxs - kryc, x + rys - krxc, y - ryc - krxs, x + rys, y - ryc);
@@ -133,30 +135,31 @@ void TPDFGraphicRes::SetFillColor(uint32_t color) {
     Write(ops_, opFillColor, color);
 }
 
-std::size_t TPDFGraphicRes::FormatOps(std::size_t at, std::string& out) const {
-    out.clear();
+std::size_t TPDFGraphicRes::FormatOps(std::size_t at, char* piece, std::size_t& size) const {
+    TOut out{piece};
+    const char* const full = piece + kPieceBytes;
     double v[5];
     auto take = [&](std::size_t count) {
         std::memcpy(v, ops_.data() + at, count * sizeof(double));
         at += count * sizeof(double);
     };
-    while (at < ops_.size() && out.size() < kPieceBytes) {
+    while (at < ops_.size() && out.At < full) {
         const auto op = static_cast<uint8_t>(ops_[at++]);
         switch (op) {
             case opLine:
                 take(4);
                 Point(out, v[0], v[1]);
-                out += " m\r";
+                Text(out, " m\r");
                 Point(out, v[2], v[3]);
-                out += " l\rS\r";
+                Text(out, " l\rS\r");
                 break;
             case opRectStroke:
             case opRectFill:
                 take(4);
                 Point(out, v[0], v[1]);
-                out += ' ';
+                *out.At++ = ' ';
                 Point(out, v[2], v[3]);
-                out += " re\r";
+                Text(out, " re\r");
                 PaintOperator(out, op == opRectFill);
                 break;
             case opEllipseStroke:
@@ -173,12 +176,13 @@ std::size_t TPDFGraphicRes::FormatOps(std::size_t at, std::string& out) const {
                 break;
             case opLineWidth:
                 AppendInt(out, Read<int32_t>(ops_, at));
-                out += " w\r";
+                Text(out, " w\r");
                 break;
             case opStrokeColor: WriteStrokeColor(out, Read<uint32_t>(ops_, at)); break;
             default: WriteFillColor(out, Read<uint32_t>(ops_, at)); break;
         }
     }
+    size = static_cast<std::size_t>(out.At - piece);
     return at;
 }
 

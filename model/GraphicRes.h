@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/FormatReal.h"
 #include "model/Resource.h"
 
 namespace vellumark {
@@ -36,10 +37,11 @@ public:
     // size_t), a piece at a time.
     template <class Out>
     void WriteContent(Out& out) const {
-        std::string piece;
+        char piece[kPieceRoom];
         for (std::size_t at = 0; at < ops_.size();) {
-            at = FormatOps(at, piece);
-            out.append(piece.data(), piece.size());
+            std::size_t size = 0;
+            at = FormatOps(at, piece, size);
+            out.append(piece, size);
         }
     }
 
@@ -47,9 +49,16 @@ public:
     std::string Content() const;
 
 private:
-    // Replaces `piece` with the text of the operations from byte `at` of
-    // ops_ on, some kilobytes of it; answers where the next operation starts.
-    std::size_t FormatOps(std::size_t at, std::string& piece) const;
+    // A piece of text ends once it has this many bytes ...
+    static constexpr std::size_t kPieceBytes = 16 * 1024;
+    // ... and one operation adds at most this many (an ellipse: 26 numbers).
+    static constexpr std::size_t kMaxOperationText = 26 * (kMaxRealText + 1) + 64;
+    static constexpr std::size_t kPieceRoom = kPieceBytes + kMaxOperationText;
+
+    // Writes the text of the operations from byte `at` of ops_ on into
+    // piece (kPieceRoom bytes), some kilobytes of it, and its length into
+    // size; answers where the next operation starts.
+    std::size_t FormatOps(std::size_t at, char* piece, std::size_t& size) const;
 
     void Record(uint8_t op, const double* values, std::size_t count);
 
