@@ -25,10 +25,15 @@ public:
     std::size_t Compress(const void* data, std::size_t size, std::string& out);
 
 private:
+    // Compresses into room_ (grown as needed, never cleared); the length.
+    std::size_t CompressToRoom(const void* data, std::size_t size);
+
     struct TFree {
         void operator()(libdeflate_compressor* c) const noexcept;
     };
     std::unique_ptr<libdeflate_compressor, TFree> compressor_;
+    std::unique_ptr<char[]> room_;  // the worst case of the longest input so far
+    std::size_t roomSize_ = 0;
 };
 
 // One buffer as a zlib stream at the default level, in a string no longer

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <numbers>
+#include <string_view>
 
 #include "base/ColorWriter.h"
 #include "base/FormatReal.h"
+#include "base/TextCodec.h"
 #include "model/TextLayout.h"
 #include "writer/PDFString.h"
 
@@ -153,14 +155,23 @@ void TContentWriter::WriteText(const TPDFObj& obj, const TPDFTextRes& text) {
         if (font) {
             // Glyph ids, two bytes each; the second unit of a pair adds none.
             static const char* const hex = "0123456789ABCDEF";
-            const std::u16string wide = layout_.WideTextOf(text, run);
-            AppendText(out_, "<");
-            for (std::size_t i = 0; i < wide.size(); ++i) {
-                const TWideChar ch = WideCharAt(wide, i);
-                if (!ch.Starts) continue;
-                const uint16_t g = font->Reader.GlyphOf(ch.CodePoint);
+            auto glyph = [&](uint32_t codePoint) {
+                const uint16_t g = font->Reader.GlyphOf(codePoint);
                 const char digits[4] = {hex[g >> 12], hex[(g >> 8) & 15], hex[(g >> 4) & 15], hex[g & 15]};
                 out_.append(digits, 4);
+            };
+            AppendText(out_, "<");
+            if (run.Joined || line.IsWide) {
+                const std::u16string_view wide =
+                    run.Joined ? std::u16string_view(layout_.JoinedWideTexts[run.Start])
+                               : std::u16string_view(line.Wide).substr(run.Start, run.Length);
+                for (std::size_t i = 0; i < wide.size(); ++i) {
+                    const TWideChar ch = WideCharAt(wide, i);
+                    if (ch.Starts) glyph(ch.CodePoint);
+                }
+            } else {
+                // Code page text: every byte is one character of the BMP.
+                for (const char c : layout_.TextOf(text, run)) glyph(FromAnsiChar(static_cast<unsigned char>(c)));
             }
             AppendText(out_, ">Tj\r");
         } else {
