@@ -40,33 +40,59 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes exactly `count` digits of u (u < 10^count, count <= 8, leading
-// zeros written) ending at `end`.
-void WriteDigitsBefore(char* end, uint32_t u, int count) noexcept {
-    for (; count >= 2; count -= 2) {
-        const uint32_t pair = (u % 100) * 2;
-        u /= 100;
-        end -= 2;
-        end[0] = kDigitPairs[pair];
-        end[1] = kDigitPairs[pair + 1];
-    }
-    if (count == 1) end[-1] = static_cast<char>('0' + u);
+// Sixteen digit characters held in two words whose bytes, stored, are the
+// characters in order; kept in registers until they are written.
+struct TSixteen {
+    uint64_t First;   // characters 0..7
+    uint64_t Second;  // characters 8..15
+};
+
+constexpr bool kLittle = std::endian::native == std::endian::little;
+static_assert(kLittle || std::endian::native == std::endian::big);
+constexpr uint64_t kZeroChars = 0x3030303030303030ULL;
+
+// The eight digits of u (u < 10^8), leading zeros included.
+uint64_t EightDigits(uint32_t u) noexcept {
+    const uint32_t high = u / 10000, low = u % 10000;
+    auto pair = [](uint32_t v) {
+        uint16_t two;
+        std::memcpy(&two, kDigitPairs + v * 2, 2);
+        return uint64_t{two};
+    };
+    const uint64_t a = pair(high / 100), b = pair(high % 100), c = pair(low / 100), d = pair(low % 100);
+    if constexpr (kLittle) return a | b << 16 | c << 32 | d << 48;
+    return a << 48 | b << 32 | c << 16 | d;
 }
 
-// Writes exactly `count` digits of u (u < 10^count, leading zeros written);
-// answers the end.
-char* WriteDigits(char* p, uint64_t u, int count) noexcept {
-    char* const end = p + count;
-    char* q = end;
-    // Eight digits at a time in 32-bit arithmetic.
-    while (count > 8) {
-        WriteDigitsBefore(q, static_cast<uint32_t>(u % 100000000), 8);
-        u /= 100000000;
-        q -= 8;
-        count -= 8;
+// The sixteen digits of u (u < 10^16), leading zeros included.
+TSixteen SixteenDigits(uint64_t u) noexcept {
+    return {EightDigits(static_cast<uint32_t>(u / 100000000)), EightDigits(static_cast<uint32_t>(u % 100000000))};
+}
+
+// How many '0' characters end the sixteen (at least one is another digit).
+int TrailingZeroChars(TSixteen s) noexcept {
+    if constexpr (kLittle) {
+        if (s.Second != kZeroChars) return std::countl_zero(s.Second ^ kZeroChars) / 8;
+        return 8 + std::countl_zero(s.First ^ kZeroChars) / 8;
+    } else {
+        if (s.Second != kZeroChars) return std::countr_zero(s.Second ^ kZeroChars) / 8;
+        return 8 + std::countr_zero(s.First ^ kZeroChars) / 8;
     }
-    WriteDigitsBefore(q, static_cast<uint32_t>(u), count);
-    return end;
+}
+
+// Writes 16 bytes at p: the characters from `skip` (1..15) on, then filler.
+void WriteFrom(char* p, TSixteen s, int skip) noexcept {
+    uint64_t first, second;
+    const int bits = skip * 8;
+    if constexpr (kLittle) {
+        first = skip < 8 ? s.First >> bits | s.Second << (64 - bits) : s.Second >> (bits - 64);
+        second = skip < 8 ? s.Second >> bits : 0;
+    } else {
+        first = skip < 8 ? s.First << bits | s.Second >> (64 - bits) : s.Second << (bits - 64);
+        second = skip < 8 ? s.Second << bits : 0;
+    }
+    std::memcpy(p, &first, 8);
+    std::memcpy(p + 8, &second, 8);
 }
 
 // Number of decimal digits of u (u < 10^19).
@@ -78,27 +104,18 @@ int DigitCount(uint64_t u) noexcept {
     return n + (u >= kPow10[n] ? 1 : 0);
 }
 
-// Writes u (u < 10^19) without leading zeros; answers the end.
-char* WriteWhole(char* p, uint64_t u) noexcept { return WriteDigits(p, u, DigitCount(u)); }
-
-// Removes the trailing zeros of f (not 0), `count` its number of digits.
-void TrimZeros(uint64_t& f, int& count) noexcept {
-    if (f % 100000000 == 0) {
-        f /= 100000000;
-        count -= 8;
+// Writes u (1 <= u < 10^16) without leading zeros into p, which has room
+// for 16 bytes; answers the end.
+char* WriteWhole(char* p, uint64_t u) noexcept {
+    const int n = DigitCount(u);
+    if (n == 16) {
+        const TSixteen s = SixteenDigits(u);
+        std::memcpy(p, &s.First, 8);
+        std::memcpy(p + 8, &s.Second, 8);
+    } else {
+        WriteFrom(p, SixteenDigits(u), 16 - n);
     }
-    if (f % 10000 == 0) {
-        f /= 10000;
-        count -= 4;
-    }
-    if (f % 100 == 0) {
-        f /= 100;
-        count -= 2;
-    }
-    if (f % 10 == 0) {
-        f /= 10;
-        count -= 1;
-    }
+    return p + n;
 }
 
 // Writes the significant digits `digits` (count n, no leading zero) scaled by
@@ -222,20 +239,18 @@ std::size_t FastPath(double value, char* buf) noexcept {
 
     if (whole != 0) {
         // e + 1 whole digits, 14 - e of fraction.
-        int frac = 15 - DigitCount(whole);
-        uint64_t n = RoundScaled(m, shift, frac);
-        // n = whole * 10^frac + f, f <= 10^frac (a carry into the whole part).
-        uint64_t w = whole;
-        uint64_t f = n - whole * kPow10[frac];
-        if (f == kPow10[frac]) {
-            ++w;
-            f = 0;
-        }
-        p = WriteWhole(p, w);
-        if (f != 0) {
-            TrimZeros(f, frac);
+        const int digits = DigitCount(whole);
+        const int frac = 15 - digits;
+        const uint64_t n = RoundScaled(m, shift, frac);
+        if (n >= kHigh15) return static_cast<std::size_t>(WriteWhole(p, kPow10[digits]) - buf);  // carried
+        const TSixteen d = SixteenDigits(n);  // a leading '0', then 15 digits
+        WriteFrom(p, d, 1);
+        p += digits;
+        const int shown = frac - TrailingZeroChars(d);
+        if (shown > 0) {
             *p++ = '.';
-            p = WriteDigits(p, f, frac);
+            WriteFrom(p, d, 1 + digits);
+            p += shown;
         }
         return static_cast<std::size_t>(p - buf);
     }
@@ -261,9 +276,9 @@ std::size_t FastPath(double value, char* buf) noexcept {
     *p++ = '0';
     *p++ = '.';
     for (int i = -1; i > e; --i) *p++ = '0';
-    int count = 15;
-    TrimZeros(n, count);
-    p = WriteDigits(p, n, count);
+    const TSixteen d = SixteenDigits(n);
+    WriteFrom(p, d, 1);
+    p += 15 - TrailingZeroChars(d);
     return static_cast<std::size_t>(p - buf);
 }
 
