@@ -21,20 +21,25 @@ int32_t Trunc(double v) {
     return static_cast<int32_t>(t);
 }
 
-template <class Out>
-void AppendReals(Out& out, std::initializer_list<double> values) {
+// The numbers separated by spaces, made in place and appended at once.
+template <class Out, class... TReal>
+void AppendReals(Out& out, TReal... values) {
+    char text[sizeof...(values) * (kMaxRealText + 1)];
+    TTextCursor cursor{text};
     bool first = true;
-    for (double v : values) {
-        if (!first) out.append(" ", 1);
-        AppendReal(out, v);
+    auto one = [&](double v) {
+        if (!first) *cursor.At++ = ' ';
+        AppendReal(cursor, v);
         first = false;
-    }
+    };
+    (one(values), ...);
+    out.append(text, static_cast<std::size_t>(cursor.At - text));
 }
 
 // The rotation about the origin that turns a placement counterclockwise.
 template <class Out>
 void WriteRotation(Out& out, double c, double s) {
-    AppendReals(out, {c, s, -s, c});
+    AppendReals(out, c, s, -s, c);
     AppendText(out, " 0 0 cm\r");
 }
 
@@ -78,9 +83,9 @@ void TContentWriter::WriteImage(const TPDFObj& obj, const TPDFImageRes& image) {
         e = obj.X * c + obj.Y * s;
         f = obj.Y * c - obj.X * s - h;
     }
-    AppendReals(out_, {w});
+    AppendReals(out_, w);
     AppendText(out_, " 0 0 ");
-    AppendReals(out_, {h, e, f});
+    AppendReals(out_, h, e, f);
     AppendText(out_, " cm\r/Im");
     AppendInt(out_, obj.Resource);
     AppendText(out_, " Do\r\rQ\rQ\r");
@@ -143,7 +148,7 @@ void TContentWriter::WriteText(const TPDFObj& obj, const TPDFTextRes& text) {
             link.Bottom = Trunc(baseline - 0.25 * size + 0.5);
             AddLink(std::move(link));
         }
-        AppendReals(out_, {size, kx, ky, size, x, baseline});
+        AppendReals(out_, size, kx, ky, size, x, baseline);
         AppendText(out_, " Tm\r");
         if (line.Underline && !turned)
             underlines_.push_back({x, baseline - 0.15 * size, run.RunWidth, 0.05 * size, line.Color});
@@ -190,7 +195,7 @@ void TContentWriter::WriteUnderlines() {
             WriteFillColor(out_, u.Color);
             WriteStrokeColor(out_, u.Color);
         }
-        AppendReals(out_, {u.X, u.Y, u.Width, u.Height});
+        AppendReals(out_, u.X, u.Y, u.Width, u.Height);
         AppendText(out_, " re\rB\r");
     }
 }
