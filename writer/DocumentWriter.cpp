@@ -286,7 +286,8 @@ public:
             pages.size(), SaveThreadCount(doc_), doc_.CompressContents ? TDeflater::kDefaultLevel : 0,
             [&](std::size_t index, TPageScratch& scratch, TPageStream& out) {
                 MakeContents(*pages[index], plan_.Page(index), scratch, out);
-            });
+            },
+            SaveThreadThreshold(doc_));
         for (std::size_t index = 0; index < pages.size(); ++index)
             WritePageGroup(*pages[index], plan_.Page(index), streams.Next());
         WriteInfo();
