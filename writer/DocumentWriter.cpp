@@ -454,7 +454,7 @@ private:
         AppendText(out_, "/Length ");
         AppendInt(out_, static_cast<long long>(data.size()) + 1);
         AppendText(out_, " >>\rstream\r\n");
-        out_.append(data.data(), data.size());
+        out_.AppendKept(data);  // the document's, which outlives the save
         AppendText(out_, "\rendstream\r");
     }
 
