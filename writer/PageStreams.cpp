@@ -54,7 +54,7 @@ struct TPageStreams::TShared {
         : Pages(pages),
           Level(level),
           Make(std::move(make)),
-          Slots(std::size_t{threads} * kWindowPerThread),
+          Slots(std::size_t{std::max(threads, 1u)} * kWindowPerThread),
           Threads(threads),
           ThreadBytes(threadBytes) {}
 
@@ -108,7 +108,7 @@ struct TPageStreams::TShared {
     TMutex Mutex;
     TCondition Changed;
     bool Stop = false;
-    const unsigned Threads;                         // asked for, the calling thread included
+    unsigned Threads;                               // asked for, the calling thread included; 0 unknown
     const std::size_t ThreadBytes;                  // content made before the workers start
     std::size_t MadeBytes = 0;                      // content made so far
     bool Started = false;                           // the workers were started
@@ -123,6 +123,13 @@ struct TPageStreams::TShared {
             if (Started || MadeBytes < ThreadBytes) return;
             Started = true;
             left = Pages - Claimed;
+            if (Threads == 0) {
+                // The window grows with the threads; no page is in it now
+                // (the calling thread alone makes a page only when it is
+                // the one to take).
+                Threads = std::clamp(ProcessorCount(), 1u, kMaxSaveThreads);
+                Slots.resize(std::size_t{Threads} * kWindowPerThread);
+            }
         }
         const std::size_t workers = std::min<std::size_t>(Threads - 1, left > 0 ? left - 1 : 0);
         try {
@@ -134,7 +141,7 @@ struct TPageStreams::TShared {
 };
 
 TPageStreams::TPageStreams(std::size_t pages, unsigned threads, int level, TMake make, std::size_t threadBytes)
-    : shared_(std::make_unique<TShared>(pages, std::max(threads, 1u), level, std::move(make), threadBytes)) {
+    : shared_(std::make_unique<TShared>(pages, threads, level, std::move(make), threadBytes)) {
     shared_->Own.emplace(level);
     // The calling thread is one of them.
     shared_->StartWorkers();

@@ -60,6 +60,8 @@ public:
 
     // The workers (threads - 1 of them) start once the pages made hold
     // threadBytes bytes of content, and only while pages are left to make.
+    // threads 0: one per processor (at most kMaxSaveThreads), counted only
+    // when they start.
     TPageStreams(std::size_t pages, unsigned threads, int level, TMake make, std::size_t threadBytes = 0);
     ~TPageStreams();
     TPageStreams(const TPageStreams&) = delete;
