@@ -49,14 +49,16 @@ TTargetFile::TTargetFile(const std::string& name) : impl_(std::make_unique<TImpl
     f.name = name;
     f.target = name;
     // Write through a link to the file it names, as opening it would.
+    // A name that is no link was looked at once.
     struct stat st{};
-    if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    f.existed = ::lstat(name.c_str(), &st) == 0;
+    if (f.existed && S_ISLNK(st.st_mode)) {
         if (char* real = ::realpath(name.c_str(), nullptr)) {
             f.target = real;
             std::free(real);
         }
+        f.existed = ::stat(f.target.c_str(), &st) == 0;
     }
-    f.existed = ::stat(f.target.c_str(), &st) == 0;
     if (f.existed && S_ISDIR(st.st_mode)) CannotCreate(name, std::strerror(EISDIR));
     f.mode = st.st_mode & 07777;
 
