@@ -19,13 +19,40 @@ void TOutputBuffer::AppendSlow(const char* data, std::size_t size) {
     }
 }
 
+namespace {
+
+// Kept pieces shorter than this are copied all the same; more pieces than
+// this waiting are written.
+constexpr std::size_t kKeptMin = 2048;
+constexpr std::size_t kMaxPending = 128;
+
+}  // namespace
+
+void TOutputBuffer::AppendKept(std::string_view s) {
+    if (!sink_ || s.size() < kKeptMin || s.size() >= kDirectWrite) {
+        append(s.data(), s.size());
+        return;
+    }
+    EndRun();
+    pending_.push_back({s.data(), s.size()});
+    keptBytes_ += s.size();
+    if (pending_.size() >= kMaxPending) Flush();
+}
+
+void TOutputBuffer::EndRun() {
+    if (!blocks_.empty() && cur_ > runStart_) {
+        pending_.push_back({runStart_, static_cast<std::size_t>(cur_ - runStart_)});
+        runStart_ = cur_;
+    }
+}
+
 void TOutputBuffer::NewBlock() {
     if (sink_ && !blocks_.empty()) {
         Flush();
         return;
     }
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
-    cur_ = blocks_.back().get();
+    cur_ = runStart_ = blocks_.back().get();
     free_ = kBlockSize;
 }
 
@@ -35,10 +62,16 @@ void TOutputBuffer::WriteOut(const char* data, std::size_t size) {
 }
 
 bool TOutputBuffer::Flush() {
-    if (sink_ && !blocks_.empty()) {
-        const std::size_t used = kBlockSize - free_;
-        WriteOut(blocks_.front().get(), used);
-        cur_ = blocks_.front().get();
+    if (!sink_) return error_ == 0;
+    EndRun();
+    if (!pending_.empty()) {
+        for (const TOutputPiece& piece : pending_) written_ += piece.Size;
+        keptBytes_ = 0;
+        if (error_ == 0) error_ = sink_->WriteGather(pending_);
+        pending_.clear();
+    }
+    if (!blocks_.empty()) {
+        cur_ = runStart_ = blocks_.front().get();
         free_ = kBlockSize;
     }
     return error_ == 0;

@@ -613,8 +613,11 @@ TJPEGImageExtra::TEnd TJPEGImageExtra::FindEnd(std::span<const uint8_t> data) no
     for (;;) {
         // The next marker: 0xFF, any fill bytes 0xFF, then a code other than
         // 0 (0xFF 0x00 is a stuffed data byte of a scan).
-        const auto ff = std::find(data.begin() + static_cast<std::ptrdiff_t>(pos), data.end(), uint8_t{0xFF});
-        const std::size_t start = static_cast<std::size_t>(ff - data.begin());
+        // (memchr: the scans are most of the data, and a stuffed 0xFF comes
+        // only every few hundred bytes.)
+        const void* ff = pos < data.size() ? std::memchr(data.data() + pos, 0xFF, data.size() - pos) : nullptr;
+        const std::size_t start =
+            ff ? static_cast<std::size_t>(static_cast<const uint8_t*>(ff) - data.data()) : data.size();
         std::size_t at = start;
         while (at < data.size() && data[at] == 0xFF) ++at;
         if (at >= data.size()) return {false, data.size()};

@@ -244,9 +244,11 @@ bool Inflate(std::span<const uint8_t> in, std::span<uint8_t> out) {
 void TTIFImage::Reset() noexcept {
     const int32_t page = PageNumber;
     const uint64_t start = StartDirectory;
+    const bool borrow = BorrowStrips;
     *this = TTIFImage();
     PageNumber = page;
     StartDirectory = start;
+    BorrowStrips = borrow;
 }
 
 void TTIFImage::LoadFromStream(std::span<const uint8_t> data) {
@@ -645,6 +647,11 @@ void TTIFImage::ReadStrips(std::span<const uint8_t> data) {
         if (total > TBMPImage::kMaxBytes) TooLarge();
     }
     stripStarts_[count] = static_cast<std::size_t>(total);
+    borrowed_ = BorrowStrips && count == 1;
+    if (borrowed_) {
+        if (total > 0) borrowedStrip_ = r.Bytes(stripOffsets_[0], total);
+        return;
+    }
     strips_.resize(static_cast<std::size_t>(total));
     for (std::size_t s = 0; s < count; ++s) {
         const std::size_t n = stripStarts_[s + 1] - stripStarts_[s];
@@ -661,7 +668,7 @@ struct TTIFImage::TWork {
 };
 
 void TTIFImage::DecodeSegment(std::size_t index, const TSegment& seg, std::span<uint8_t> out, TWork& work) const {
-    std::span<const uint8_t> in(strips_.data() + stripStarts_[index], stripStarts_[index + 1] - stripStarts_[index]);
+    std::span<const uint8_t> in = Strips().subspan(stripStarts_[index], stripStarts_[index + 1] - stripStarts_[index]);
     if (IsCcitt(compression_)) {
         ccitt::TDecodeOptions options;
         options.Scheme = compression_ == kGroup4   ? ccitt::TScheme::Group4
@@ -1121,9 +1128,11 @@ void TTIFImage::DecodeOldJpeg(TBMPImage& bitmap) const {
         if (oldJpegRestarts_ && s > 0) stream.insert(stream.end(), {0xFF, static_cast<uint8_t>(0xD0 + (s - 1) % 8)});
         std::size_t end = stripStarts_[s + 1];
         // A strip's own end marker would end the stream there.
-        if (oldJpegRestarts_ && end - stripStarts_[s] >= 2 && strips_[end - 2] == 0xFF && strips_[end - 1] == 0xD9) end -= 2;
-        stream.insert(stream.end(), strips_.begin() + static_cast<std::ptrdiff_t>(stripStarts_[s]),
-                      strips_.begin() + static_cast<std::ptrdiff_t>(end));
+        const std::span<const uint8_t> strips = Strips();
+        if (oldJpegRestarts_ && end - stripStarts_[s] >= 2 && strips[end - 2] == 0xFF && strips[end - 1] == 0xD9)
+            end -= 2;
+        stream.insert(stream.end(), strips.begin() + static_cast<std::ptrdiff_t>(stripStarts_[s]),
+                      strips.begin() + static_cast<std::ptrdiff_t>(end));
     }
     if (!oldJpegHeader_.empty()) stream.insert(stream.end(), {0xFF, 0xD9});
 

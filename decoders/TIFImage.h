@@ -36,6 +36,10 @@ public:
     // The offset of the directory after the loaded page's, 0 when there is
     // none (or it cannot be read).
     uint64_t NextDirectory() const noexcept { return nextDirectory_; }
+    // When set, a page stored in one strip leaves it in the data given to
+    // LoadFromStream instead of copying it: the data must then stay while
+    // the page is used (Strips, AssignTo), and StripBytes is empty.
+    bool BorrowStrips = false;
 
     void LoadFromStream(std::span<const uint8_t> data);
 
@@ -59,8 +63,10 @@ public:
     uint32_t StripCount() const noexcept { return stripCount_; }
     // The page is made of tiles (TileWidth and TileLength given).
     bool Tiled() const noexcept { return tiled_; }
-    // The bytes of all strips (or tiles), in strip order.
+    // The bytes of all strips (or tiles), in strip order, as copied.
     const std::vector<uint8_t>& StripBytes() const noexcept { return strips_; }
+    // The same bytes, copied or borrowed.
+    std::span<const uint8_t> Strips() const noexcept { return borrowed_ ? borrowedStrip_ : std::span(strips_); }
     // Where each strip (or tile) begins in the data.
     const std::vector<uint64_t>& StripOffsets() const noexcept { return stripOffsets_; }
     // The BitsPerSample values (one value, 1, when the tag is absent).
@@ -105,6 +111,8 @@ private:
     bool Turned() const noexcept { return orientation_ >= 5; }
 
     std::vector<uint8_t> strips_;
+    bool borrowed_ = false;  // the one strip is borrowedStrip_, in the data
+    std::span<const uint8_t> borrowedStrip_;
     std::vector<std::size_t> stripStarts_;  // where each strip begins in strips_, and the end
     std::vector<uint64_t> stripOffsets_;
     std::vector<uint64_t> stripByteCounts_;

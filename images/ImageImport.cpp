@@ -176,6 +176,7 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
     TTIFImage tiff;
     tiff.PageNumber = settings.ImageReadNumber;
     tiff.StartDirectory = start;
+    tiff.BorrowStrips = true;  // data outlives tiff
     tiff.LoadFromStream(data);
     if (next) *next = tiff.NextDirectory();
     auto image = std::make_unique<TPDFImageRes>();
@@ -188,7 +189,7 @@ std::unique_ptr<TPDFImageRes> FromTIFF(std::span<const uint8_t> data, const TImp
                        (settings.Compression.BW == cfGroup4 || settings.UseSourceCompression) &&
                        !tiff.Tiled() && tiff.StripCount() == 1 && tiff.FillOrder() == 1 && tiff.Orientation() == 1;
     if (reuse) {
-        const auto& strip = tiff.StripBytes();
+        const std::span<const uint8_t> strip = tiff.Strips();
         if (shared && !strip.empty()) {
             image->SharedData = shared;
             image->SharedOffset = tiff.StripOffsets()[0];

@@ -75,16 +75,23 @@ void PrefaultPages(char* data, std::size_t size) {
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path, const std::string& notFound) {
+    // Opened first, and looked at only when it does not open: a file that
+    // is not there (or a folder) is not found, any other failure is one to
+    // open it.
     struct stat st{};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) throw EPDFError(notFound);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    if (fd < 0) {
+        const int error = errno;
+        if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) throw EPDFError(notFound);
+        throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(error));
+    }
     struct TClose {
         int fd;
         ~TClose() { ::close(fd); }
     } closer{fd};
     std::string bytes;
     if (::fstat(fd, &st) != 0) throw EReadError();
+    if (S_ISDIR(st.st_mode)) throw EPDFError(notFound);
     if (st.st_size > 0) {
         const auto size = static_cast<std::size_t>(st.st_size);
         bytes.reserve(size);

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "TestUtil.h"
 #include "base/Deflate.h"
@@ -157,14 +158,19 @@ TEST(WriterCompression, ExamplesAreTheSameOnOneThreadAndFour) {
 
 // A page whose making fails raises its error when the writer takes it, after
 // the pages before it; the pages made ahead are dropped and the workers
-// joined when the save ends there.
+// joined when the save ends there. So also with workers that start once
+// some pages were made (a processor's worth of them: threads 0).
 TEST(WriterCompression, AnErrorComesOutWithItsPage) {
-    for (const unsigned threads : {1u, 4u}) {
-        TPageStreams streams(200, threads, 6, [](std::size_t index, TPageScratch& scratch, TPageStream& out) {
-            if (index == 17) throw EPDFError("page 17");
-            scratch.Content.assign(5000, static_cast<char>('a' + index % 26));
-            scratch.Deflater.Compress(scratch.Content.data(), scratch.Content.size(), out.Data);
-        });
+    const std::pair<unsigned, std::size_t> cases[] = {{1u, 0}, {4u, 0}, {0u, 20000}};
+    for (const auto& [threads, threadBytes] : cases) {
+        TPageStreams streams(
+            200, threads, 6,
+            [](std::size_t index, TPageScratch& scratch, TPageStream& out) {
+                if (index == 17) throw EPDFError("page 17");
+                scratch.Content.assign(5000, static_cast<char>('a' + index % 26));
+                scratch.Deflater.Compress(scratch.Content.data(), scratch.Content.size(), out.Data);
+            },
+            threadBytes);
         for (std::size_t i = 0; i < 17; ++i)
             EXPECT_EQ(Inflate(streams.Next().Data), std::string(5000, static_cast<char>('a' + i % 26)));
         EXPECT_THROW(streams.Next(), EPDFError);

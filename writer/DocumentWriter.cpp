@@ -282,11 +282,16 @@ public:
         std::vector<const TPDFPage*> pages;
         pages.reserve(static_cast<std::size_t>(doc_.Pages().Count()));
         for (const TPDFPage& page : doc_.Pages()) pages.push_back(&page);
+        // Unless the number of threads is set, the processors are counted
+        // only if the workers start.
+        const std::size_t threadBytes = SaveThreadThreshold(doc_);
         TPageStreams streams(
-            pages.size(), SaveThreadCount(doc_), doc_.CompressContents ? TDeflater::kDefaultLevel : 0,
+            pages.size(), threadBytes > 0 ? 0 : SaveThreadCount(doc_),
+            doc_.CompressContents ? TDeflater::kDefaultLevel : 0,
             [&](std::size_t index, TPageScratch& scratch, TPageStream& out) {
                 MakeContents(*pages[index], plan_.Page(index), scratch, out);
-            });
+            },
+            threadBytes);
         for (std::size_t index = 0; index < pages.size(); ++index)
             WritePageGroup(*pages[index], plan_.Page(index), streams.Next());
         WriteInfo();
@@ -453,7 +458,7 @@ private:
         AppendText(out_, "/Length ");
         AppendInt(out_, static_cast<long long>(data.size()) + 1);
         AppendText(out_, " >>\rstream\r\n");
-        out_.append(data.data(), data.size());
+        out_.AppendKept(data);  // the document's, which outlives the save
         AppendText(out_, "\rendstream\r");
     }
 

@@ -10,7 +10,10 @@
 
 namespace vellumark {
 
-unsigned SaveThreadCount(const TPDFDocument& doc) {
+namespace {
+
+// The number doc's SaveThreads or VELLUMARK_THREADS gives; 0 when neither does.
+unsigned ChosenThreads(const TPDFDocument& doc) {
     unsigned n = doc.SaveThreads;
     if (n == 0) {
         if (const char* env = std::getenv("VELLUMARK_THREADS")) {
@@ -20,9 +23,18 @@ unsigned SaveThreadCount(const TPDFDocument& doc) {
                 n = static_cast<unsigned>(std::min<unsigned long>(value, kMaxSaveThreads));
         }
     }
+    return n;
+}
+
+}  // namespace
+
+unsigned SaveThreadCount(const TPDFDocument& doc) {
+    unsigned n = ChosenThreads(doc);
     if (n == 0) n = ProcessorCount();
     return std::clamp(n, 1u, kMaxSaveThreads);
 }
+
+std::size_t SaveThreadThreshold(const TPDFDocument& doc) { return ChosenThreads(doc) == 0 ? kSaveThreadBytes : 0; }
 
 namespace {
 
@@ -38,8 +50,13 @@ struct TSlot {
 }  // namespace
 
 struct TPageStreams::TShared {
-    TShared(std::size_t pages, unsigned threads, int level, TMake make)
-        : Pages(pages), Level(level), Make(std::move(make)), Slots(std::size_t{threads} * kWindowPerThread) {}
+    TShared(std::size_t pages, unsigned threads, int level, TMake make, std::size_t threadBytes)
+        : Pages(pages),
+          Level(level),
+          Make(std::move(make)),
+          Slots(std::size_t{std::max(threads, 1u)} * kWindowPerThread),
+          Threads(threads),
+          ThreadBytes(threadBytes) {}
 
     bool CanClaim() const noexcept { return Claimed < Pages && Claimed < Taken + Slots.size(); }
 
@@ -66,12 +83,14 @@ struct TPageStreams::TShared {
         Mutex.Unlock();
         TPageStream stream;
         std::exception_ptr error;
+        scratch.Content.clear();
         try {
             Make(index, scratch, stream);
         } catch (...) {
             error = std::current_exception();
         }
         Mutex.Lock();
+        MadeBytes += scratch.Content.size();
         TSlot& slot = Slots[index % Slots.size()];
         slot.Stream = std::move(stream);
         slot.Error = error;
@@ -89,20 +108,43 @@ struct TPageStreams::TShared {
     TMutex Mutex;
     TCondition Changed;
     bool Stop = false;
+    unsigned Threads;                               // asked for, the calling thread included; 0 unknown
+    const std::size_t ThreadBytes;                  // content made before the workers start
+    std::size_t MadeBytes = 0;                      // content made so far
+    bool Started = false;                           // the workers were started
     std::vector<std::unique_ptr<TThread>> Workers;  // last: joined before the rest goes
+
+    // Starts the workers once the content made calls for them. Called
+    // without the mutex, on the calling thread only.
+    void StartWorkers() {
+        std::size_t left = 0;
+        {
+            TLockGuard lock(Mutex);
+            if (Started || MadeBytes < ThreadBytes) return;
+            Started = true;
+            left = Pages - Claimed;
+            if (Threads == 0) {
+                // The window grows with the threads; no page is in it now
+                // (the calling thread alone makes a page only when it is
+                // the one to take).
+                Threads = std::clamp(ProcessorCount(), 1u, kMaxSaveThreads);
+                Slots.resize(std::size_t{Threads} * kWindowPerThread);
+            }
+        }
+        const std::size_t workers = std::min<std::size_t>(Threads - 1, left > 0 ? left - 1 : 0);
+        try {
+            for (std::size_t i = 0; i < workers; ++i) Workers.push_back(std::make_unique<TThread>([this] { Work(); }));
+        } catch (...) {
+            // Fewer threads than asked for (or none) still make every page.
+        }
+    }
 };
 
-TPageStreams::TPageStreams(std::size_t pages, unsigned threads, int level, TMake make)
-    : shared_(std::make_unique<TShared>(pages, std::max(threads, 1u), level, std::move(make))) {
+TPageStreams::TPageStreams(std::size_t pages, unsigned threads, int level, TMake make, std::size_t threadBytes)
+    : shared_(std::make_unique<TShared>(pages, threads, level, std::move(make), threadBytes)) {
     shared_->Own.emplace(level);
     // The calling thread is one of them.
-    const std::size_t workers = std::min<std::size_t>(std::max(threads, 1u) - 1, pages > 0 ? pages - 1 : 0);
-    try {
-        for (std::size_t i = 0; i < workers; ++i)
-            shared_->Workers.push_back(std::make_unique<TThread>([s = shared_.get()] { s->Work(); }));
-    } catch (...) {
-        // Fewer threads than asked for (or none) still make every page.
-    }
+    shared_->StartWorkers();
 }
 
 TPageStreams::~TPageStreams() {
@@ -135,6 +177,7 @@ TPageStream TPageStreams::Next() {
         ++s.Taken;
     }
     s.Changed.NotifyAll();
+    if (!s.Started) s.StartWorkers();
     if (error) std::rethrow_exception(error);
     return stream;
 }

@@ -43,13 +43,26 @@ struct TPageStream {
 unsigned SaveThreadCount(const TPDFDocument& doc);
 inline constexpr unsigned kMaxSaveThreads = 8;
 
+// The content (before compression) the calling thread makes alone before a
+// save starts its workers, unless doc's SaveThreads or VELLUMARK_THREADS set
+// the number (0 then: they start at once). Below it, starting and feeding
+// threads costs more than they save; a document whose pages are a few
+// image placements never starts one.
+std::size_t SaveThreadThreshold(const TPDFDocument& doc);
+inline constexpr std::size_t kSaveThreadBytes = 64 * 1024;
+
 class TPageStreams {
 public:
-    // make(index, scratch, out) fills out for page index; it may run on any
+    // make(index, scratch, out) fills out for page index, leaving the page's
+    // content before compression in scratch.Content; it may run on any
     // thread, for several pages at once.
     using TMake = std::function<void(std::size_t, TPageScratch&, TPageStream&)>;
 
-    TPageStreams(std::size_t pages, unsigned threads, int level, TMake make);
+    // The workers (threads - 1 of them) start once the pages made hold
+    // threadBytes bytes of content, and only while pages are left to make.
+    // threads 0: one per processor (at most kMaxSaveThreads), counted only
+    // when they start.
+    TPageStreams(std::size_t pages, unsigned threads, int level, TMake make, std::size_t threadBytes = 0);
     ~TPageStreams();
     TPageStreams(const TPageStreams&) = delete;
     TPageStreams& operator=(const TPageStreams&) = delete;

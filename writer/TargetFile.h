@@ -25,6 +25,7 @@ public:
     TTargetFile& operator=(const TTargetFile&) = delete;
 
     int Write(const char* data, std::size_t size) override;
+    int WriteGather(std::span<const TOutputPiece> pieces) override;
     // Closes the temporary file and renames it over the target.
     void Commit();
 

@@ -76,6 +76,8 @@ TTargetFile::TTargetFile(const std::string& name) : impl_(std::make_unique<TImpl
 
 TTargetFile::~TTargetFile() = default;
 
+int TTargetFile::WriteGather(std::span<const TOutputPiece> pieces) { return TOutputSink::WriteGather(pieces); }
+
 int TTargetFile::Write(const char* data, std::size_t size) {
     while (size > 0) {
         const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
