@@ -117,6 +117,10 @@ private:
     struct TChunks;
     static TChunks ReadChunks(std::span<const uint8_t> data);
     void Keep(TChunks& chunks);
+    // All IDAT data in one string.
+    static void Join(const TChunks& chunks, std::string& joined);
+    // All IDAT data in one span: the one chunk's, or joined in `storage`.
+    static std::span<const uint8_t> JoinedImageData(const TChunks& chunks, std::string& storage);
 
     TBMPImage bitmap_;
     std::string imageData_;
