@@ -139,15 +139,41 @@ void Unfilter(uint8_t filter, uint8_t* cur, const uint8_t* prev, std::size_t n, 
     switch (filter) {
         case 0: break;
         case 1:
-            for (std::size_t i = bpp; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + cur[i - bpp]);
+            if (bpp == 3) {
+                // The three channels of a pixel are independent chains, kept
+                // in registers rather than read back from the line.
+                uint8_t a0 = cur[0], a1 = cur[1], a2 = cur[2];
+                for (std::size_t i = 3; i + 2 < n; i += 3) {
+                    a0 = static_cast<uint8_t>(cur[i] + a0);
+                    a1 = static_cast<uint8_t>(cur[i + 1] + a1);
+                    a2 = static_cast<uint8_t>(cur[i + 2] + a2);
+                    cur[i] = a0;
+                    cur[i + 1] = a1;
+                    cur[i + 2] = a2;
+                }
+            } else {
+                for (std::size_t i = bpp; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + cur[i - bpp]);
+            }
             break;
         case 2:
             for (std::size_t i = 0; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + prev[i]);
             break;
         case 3:
             for (std::size_t i = 0; i < lead; ++i) cur[i] = static_cast<uint8_t>(cur[i] + (prev[i] >> 1));
-            for (std::size_t i = bpp; i < n; ++i)
-                cur[i] = static_cast<uint8_t>(cur[i] + ((cur[i - bpp] + prev[i]) >> 1));
+            if (bpp == 3) {
+                uint32_t a0 = cur[0], a1 = cur[1], a2 = cur[2];
+                for (std::size_t i = 3; i + 2 < n; i += 3) {
+                    a0 = (cur[i] + ((a0 + prev[i]) >> 1)) & 0xFF;
+                    a1 = (cur[i + 1] + ((a1 + prev[i + 1]) >> 1)) & 0xFF;
+                    a2 = (cur[i + 2] + ((a2 + prev[i + 2]) >> 1)) & 0xFF;
+                    cur[i] = static_cast<uint8_t>(a0);
+                    cur[i + 1] = static_cast<uint8_t>(a1);
+                    cur[i + 2] = static_cast<uint8_t>(a2);
+                }
+            } else {
+                for (std::size_t i = bpp; i < n; ++i)
+                    cur[i] = static_cast<uint8_t>(cur[i] + ((cur[i - bpp] + prev[i]) >> 1));
+            }
             break;
         case 4:
             for (std::size_t i = 0; i < lead; ++i) cur[i] = static_cast<uint8_t>(cur[i] + prev[i]);

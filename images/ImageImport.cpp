@@ -30,14 +30,20 @@ std::span<const uint8_t> Bytes(const std::string& s) {
     return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
-std::unique_ptr<TPDFImageRes> FromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
+// `keepPixels`: the caller uses the bitmap again; otherwise its pixels may be
+// left changed.
+std::unique_ptr<TPDFImageRes> FromBitmap(TBMPImage& bitmap, const TImportSettings& settings,
+                                         bool keepPixels = false) {
     auto image = std::make_unique<TPDFImageRes>();
     image->Width = bitmap.Width();
     image->Height = bitmap.Height();
     image->XResolution = DotsPerInch(bitmap.XPelsPerMeter);
     image->YResolution = DotsPerInch(bitmap.YPelsPerMeter);
     ApplyDefaultResolution(*image);
-    ConvertBitmapToImage(settings.Compression, bitmap, *image);
+    if (keepPixels)
+        ConvertBitmapToImage(settings.Compression, bitmap, *image);
+    else
+        ConvertBitmapToImage(settings.Compression, std::move(bitmap), *image);
     return image;
 }
 
@@ -292,7 +298,7 @@ std::unique_ptr<TPDFImageRes> TImageFileReader::Next(const TImportSettings& sett
 }
 
 std::unique_ptr<TPDFImageRes> ImageFromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
-    return FromBitmap(bitmap, settings);
+    return FromBitmap(bitmap, settings, true);
 }
 
 int32_t CountImages(std::span<const uint8_t> data) {
