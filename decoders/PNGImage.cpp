@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <utility>
@@ -547,6 +548,13 @@ std::span<const uint8_t> TqzPNGImage::JoinedImageData(const TChunks& c, std::str
 
 void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
     TChunks c = ReadChunks(data);
+    // The parts are joined (when there are several) so that zlib runs its
+    // fast loop over all of them at once.
+    std::string joined;
+    Decode(c, JoinedImageData(c, joined));
+}
+
+void TqzPNGImage::Decode(TChunks& c, std::span<const uint8_t> idat) {
     const THeader& h = c.h;
     TBMPImage bitmap;
     bitmap.SetSize(h.width, h.height, h.bitmapBits);
@@ -560,10 +568,7 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
         c.alpha.Height = h.height;
         c.alpha.Mask.assign(std::size_t{h.width} * h.height, 0);
     }
-    // The parts are joined (when there are several) so that zlib runs its
-    // fast loop over all of them at once.
-    std::string joined;
-    DecodeImageData(h, JoinedImageData(c, joined), bitmap, c.alpha);
+    DecodeImageData(h, idat, bitmap, c.alpha);
 
     bitmap_ = std::move(bitmap);
     palette_.clear();
@@ -571,17 +576,59 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
     Keep(c);
 }
 
+bool TqzPNGImage::Keepable(const TChunks& c) {
+    const THeader& h = c.h;
+    return !h.interlaced && h.depth <= 8 && (h.colorType == 0 || h.colorType == 2 || h.colorType == 3);
+}
+
 bool TqzPNGImage::LoadCompressed(std::span<const uint8_t> data) {
     TChunks c = ReadChunks(data);
-    const THeader& h = c.h;
-    if (h.interlaced || h.depth > 8 || (h.colorType != 0 && h.colorType != 2 && h.colorType != 3)) return false;
+    if (!Keepable(c)) return false;
     // Joined first: the kept stream needs them joined, and the check runs
     // faster over one span.
     std::string joined;
     Join(c, joined);
-    if (!InflatesExactly(h, {reinterpret_cast<const uint8_t*>(joined.data()), joined.size()})) return false;
+    if (!InflatesExactly(c.h, {reinterpret_cast<const uint8_t*>(joined.data()), joined.size()})) return false;
     bitmap_ = TBMPImage();
     imageData_ = std::move(joined);
+    palette_ = std::move(c.palette);
+    Keep(c);
+    return true;
+}
+
+bool TqzPNGImage::LoadKeepingData(std::string& bytes, const std::function<bool(const TqzPNGImage&)>& wanted) {
+    const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    TChunks c = ReadChunks(data);
+    bool keep = Keepable(c);
+    if (keep) {
+        // What the caller decides by: the chunks' information, no pixels.
+        TqzPNGImage preview;
+        TChunks copy = c;
+        preview.palette_ = std::move(copy.palette);
+        preview.Keep(copy);
+        keep = wanted(preview);
+    }
+    if (!keep) {
+        std::string joined;
+        Decode(c, JoinedImageData(c, joined));
+        return false;
+    }
+    // The parts are joined at the front of the file's bytes, each moving
+    // down over what is before it and never over a part still to move.
+    uint8_t* base = reinterpret_cast<uint8_t*>(bytes.data());
+    std::size_t size = 0;
+    for (const auto& part : c.idat) {
+        std::memmove(base + size, part.data(), part.size());
+        size += part.size();
+    }
+    const std::span<const uint8_t> joined(base, size);
+    if (!InflatesExactly(c.h, joined)) {
+        Decode(c, joined);
+        return false;
+    }
+    bytes.resize(size);
+    bitmap_ = TBMPImage();
+    imageData_ = std::move(bytes);
     palette_ = std::move(c.palette);
     Keep(c);
     return true;
