@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -25,6 +27,10 @@ constexpr std::array<uint8_t, 8> kSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0
 constexpr uint64_t kMaxInflateRatio = 1032;
 // Scan lines are inflated this many bytes at a time (at least one line).
 constexpr std::size_t kBlockBytes = 128 * 1024;
+// The check of kept image data inflates into a buffer of this size.
+constexpr std::size_t kCheckBytes = 1024 * 1024;
+// zlib takes at most this much input in one piece (its counts are 32-bit).
+constexpr std::size_t kMaxPiece = std::size_t{1} << 30;
 
 bool IsType(const uint8_t* type, const char (&name)[5]) { return std::memcmp(type, name, 4) == 0; }
 
@@ -73,11 +79,10 @@ uint32_t PassSize(uint32_t size, uint32_t start, uint32_t step) {
     return size > start ? (size - start + step - 1) / step : 0;
 }
 
-// Inflates the concatenated IDAT data into caller buffers, one span of
-// IDAT data after another without joining them.
+// Inflates the image data (all IDAT data, joined) into caller buffers.
 class TInflater {
 public:
-    explicit TInflater(const std::vector<std::span<const uint8_t>>& input) : input_(input) {
+    explicit TInflater(std::span<const uint8_t> input) : input_(input) {
         if (inflateInit(&stream_) != Z_OK) throw std::bad_alloc();
     }
     ~TInflater() { inflateEnd(&stream_); }
@@ -91,10 +96,11 @@ public:
         while (stream_.avail_out > 0) {
             if (ended_) Invalid();
             if (stream_.avail_in == 0) {
-                if (next_ == input_.size()) Invalid();
-                const auto& part = input_[next_++];
-                stream_.next_in = const_cast<Bytef*>(part.data());
-                stream_.avail_in = static_cast<uInt>(part.size());
+                if (input_.empty()) Invalid();
+                const std::size_t piece = std::min<std::size_t>(input_.size(), kMaxPiece);
+                stream_.next_in = const_cast<Bytef*>(input_.data());
+                stream_.avail_in = static_cast<uInt>(piece);
+                input_ = input_.subspan(piece);
                 continue;
             }
             const int rc = inflate(&stream_, Z_NO_FLUSH);
@@ -111,8 +117,7 @@ public:
     }
 
 private:
-    const std::vector<std::span<const uint8_t>>& input_;
-    std::size_t next_ = 0;
+    std::span<const uint8_t> input_;  // what zlib has not been given yet
     bool ended_ = false;
     z_stream stream_{};
 };
@@ -135,15 +140,41 @@ void Unfilter(uint8_t filter, uint8_t* cur, const uint8_t* prev, std::size_t n, 
     switch (filter) {
         case 0: break;
         case 1:
-            for (std::size_t i = bpp; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + cur[i - bpp]);
+            if (bpp == 3) {
+                // The three channels of a pixel are independent chains, kept
+                // in registers rather than read back from the line.
+                uint8_t a0 = cur[0], a1 = cur[1], a2 = cur[2];
+                for (std::size_t i = 3; i + 2 < n; i += 3) {
+                    a0 = static_cast<uint8_t>(cur[i] + a0);
+                    a1 = static_cast<uint8_t>(cur[i + 1] + a1);
+                    a2 = static_cast<uint8_t>(cur[i + 2] + a2);
+                    cur[i] = a0;
+                    cur[i + 1] = a1;
+                    cur[i + 2] = a2;
+                }
+            } else {
+                for (std::size_t i = bpp; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + cur[i - bpp]);
+            }
             break;
         case 2:
             for (std::size_t i = 0; i < n; ++i) cur[i] = static_cast<uint8_t>(cur[i] + prev[i]);
             break;
         case 3:
             for (std::size_t i = 0; i < lead; ++i) cur[i] = static_cast<uint8_t>(cur[i] + (prev[i] >> 1));
-            for (std::size_t i = bpp; i < n; ++i)
-                cur[i] = static_cast<uint8_t>(cur[i] + ((cur[i - bpp] + prev[i]) >> 1));
+            if (bpp == 3) {
+                uint32_t a0 = cur[0], a1 = cur[1], a2 = cur[2];
+                for (std::size_t i = 3; i + 2 < n; i += 3) {
+                    a0 = (cur[i] + ((a0 + prev[i]) >> 1)) & 0xFF;
+                    a1 = (cur[i + 1] + ((a1 + prev[i + 1]) >> 1)) & 0xFF;
+                    a2 = (cur[i + 2] + ((a2 + prev[i + 2]) >> 1)) & 0xFF;
+                    cur[i] = static_cast<uint8_t>(a0);
+                    cur[i + 1] = static_cast<uint8_t>(a1);
+                    cur[i + 2] = static_cast<uint8_t>(a2);
+                }
+            } else {
+                for (std::size_t i = bpp; i < n; ++i)
+                    cur[i] = static_cast<uint8_t>(cur[i] + ((cur[i - bpp] + prev[i]) >> 1));
+            }
             break;
         case 4:
             for (std::size_t i = 0; i < lead; ++i) cur[i] = static_cast<uint8_t>(cur[i] + prev[i]);
@@ -279,7 +310,7 @@ void Emit(const THeader& h, const uint8_t* raw, uint32_t count, uint32_t y, uint
 
 // Inflates, unfilters and stores the image data. `bitmap` is sized and
 // `alpha.Mask` allocated by the caller.
-void DecodeImageData(const THeader& h, const std::vector<std::span<const uint8_t>>& idat, TBMPImage& bitmap,
+void DecodeImageData(const THeader& h, std::span<const uint8_t> idat, TBMPImage& bitmap,
                      TAlpha& alpha) {
     TInflater inflater(idat);
     const uint64_t pixelBits = uint64_t{Channels(h.colorType)} * h.depth;
@@ -355,11 +386,14 @@ void SetGreyPalette(TBMPImage& bitmap, uint8_t depth) {
     }
 }
 
-// Whether the IDAT data inflate to exactly the filtered scan lines of a
-// non-interlaced image, every line with a known filter type, the zlib stream
-// ending (its checksum right) with the last line and no data after it. The
-// lines go through a small buffer and are not kept.
-bool InflatesExactly(const THeader& h, const std::vector<std::span<const uint8_t>>& idat) {
+// Whether the image data (all IDAT data, joined) inflate to exactly the
+// filtered scan lines of a non-interlaced image, every line with a known
+// filter type, the zlib stream ending (zlib checks its checksum) with the
+// last line and no data after it. The input is one span, so that zlib runs
+// its fast loop over it without stopping at chunk ends, and the output goes
+// through a buffer large enough that the window is rarely refilled; the
+// lines are not kept.
+bool InflatesExactly(const THeader& h, std::span<const uint8_t> input) {
     const uint64_t expected = FilteredSize(h);
     const uint64_t stride = expected / h.height;  // filter byte and line
     z_stream stream{};
@@ -368,28 +402,29 @@ bool InflatesExactly(const THeader& h, const std::vector<std::span<const uint8_t
         z_stream& s;
         ~TEnd() { inflateEnd(&s); }
     } end{stream};
-    std::vector<uint8_t> buffer(kBlockBytes);
-    uint64_t total = 0;      // bytes inflated so far
+    const std::size_t bufferBytes = static_cast<std::size_t>(std::min<uint64_t>(expected, kCheckBytes));
+    const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(bufferBytes);  // not zeroed: only written
+    uint64_t total = 0;       // bytes inflated so far
     uint64_t nextFilter = 0;  // where the next line's filter byte is
-    std::size_t part = 0;
     for (;;) {
         if (stream.avail_in == 0) {
-            if (part == idat.size()) return false;  // ends before the stream's end
-            stream.next_in = const_cast<Bytef*>(idat[part].data());
-            stream.avail_in = static_cast<uInt>(idat[part].size());
-            ++part;
+            if (input.empty()) return false;  // ends before the stream's end
+            const std::size_t piece = std::min<std::size_t>(input.size(), kMaxPiece);
+            stream.next_in = const_cast<Bytef*>(input.data());
+            stream.avail_in = static_cast<uInt>(piece);
+            input = input.subspan(piece);
         }
-        stream.next_out = buffer.data();
-        stream.avail_out = static_cast<uInt>(buffer.size());
+        stream.next_out = buffer.get();
+        stream.avail_out = static_cast<uInt>(bufferBytes);
         const int rc = inflate(&stream, Z_NO_FLUSH);
         if (rc == Z_MEM_ERROR) throw std::bad_alloc();
         if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) return false;
-        const uint64_t got = buffer.size() - stream.avail_out;
+        const uint64_t got = bufferBytes - stream.avail_out;
         if (total + got > expected) return false;
         for (; nextFilter < total + got; nextFilter += stride)
             if (buffer[static_cast<std::size_t>(nextFilter - total)] > 4) return false;
         total += got;
-        if (rc == Z_STREAM_END) return total == expected && stream.avail_in == 0 && part == idat.size();
+        if (rc == Z_STREAM_END) return total == expected && stream.avail_in == 0 && input.empty();
         if (rc == Z_BUF_ERROR && stream.avail_in != 0) return false;  // no progress possible
     }
 }
@@ -499,8 +534,27 @@ TqzPNGImage::TChunks TqzPNGImage::ReadChunks(std::span<const uint8_t> data) {
     return c;
 }
 
+void TqzPNGImage::Join(const TChunks& c, std::string& joined) {
+    joined.clear();
+    joined.reserve(static_cast<std::size_t>(c.idatBytes));
+    for (const auto& part : c.idat) joined.append(reinterpret_cast<const char*>(part.data()), part.size());
+}
+
+std::span<const uint8_t> TqzPNGImage::JoinedImageData(const TChunks& c, std::string& storage) {
+    if (c.idat.size() == 1) return c.idat.front();
+    Join(c, storage);
+    return {reinterpret_cast<const uint8_t*>(storage.data()), storage.size()};
+}
+
 void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
     TChunks c = ReadChunks(data);
+    // The parts are joined (when there are several) so that zlib runs its
+    // fast loop over all of them at once.
+    std::string joined;
+    Decode(c, JoinedImageData(c, joined));
+}
+
+void TqzPNGImage::Decode(TChunks& c, std::span<const uint8_t> idat) {
     const THeader& h = c.h;
     TBMPImage bitmap;
     bitmap.SetSize(h.width, h.height, h.bitmapBits);
@@ -514,7 +568,7 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
         c.alpha.Height = h.height;
         c.alpha.Mask.assign(std::size_t{h.width} * h.height, 0);
     }
-    DecodeImageData(h, c.idat, bitmap, c.alpha);
+    DecodeImageData(h, idat, bitmap, c.alpha);
 
     bitmap_ = std::move(bitmap);
     palette_.clear();
@@ -522,16 +576,59 @@ void TqzPNGImage::LoadFromStream(std::span<const uint8_t> data) {
     Keep(c);
 }
 
+bool TqzPNGImage::Keepable(const TChunks& c) {
+    const THeader& h = c.h;
+    return !h.interlaced && h.depth <= 8 && (h.colorType == 0 || h.colorType == 2 || h.colorType == 3);
+}
+
 bool TqzPNGImage::LoadCompressed(std::span<const uint8_t> data) {
     TChunks c = ReadChunks(data);
-    const THeader& h = c.h;
-    if (h.interlaced || h.depth > 8 || (h.colorType != 0 && h.colorType != 2 && h.colorType != 3)) return false;
-    if (!InflatesExactly(h, c.idat)) return false;
+    if (!Keepable(c)) return false;
+    // Joined first: the kept stream needs them joined, and the check runs
+    // faster over one span.
     std::string joined;
-    joined.reserve(static_cast<std::size_t>(c.idatBytes));
-    for (const auto& part : c.idat) joined.append(reinterpret_cast<const char*>(part.data()), part.size());
+    Join(c, joined);
+    if (!InflatesExactly(c.h, {reinterpret_cast<const uint8_t*>(joined.data()), joined.size()})) return false;
     bitmap_ = TBMPImage();
     imageData_ = std::move(joined);
+    palette_ = std::move(c.palette);
+    Keep(c);
+    return true;
+}
+
+bool TqzPNGImage::LoadKeepingData(std::string& bytes, const std::function<bool(const TqzPNGImage&)>& wanted) {
+    const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    TChunks c = ReadChunks(data);
+    bool keep = Keepable(c);
+    if (keep) {
+        // What the caller decides by: the chunks' information, no pixels.
+        TqzPNGImage preview;
+        TChunks copy = c;
+        preview.palette_ = std::move(copy.palette);
+        preview.Keep(copy);
+        keep = wanted(preview);
+    }
+    if (!keep) {
+        std::string joined;
+        Decode(c, JoinedImageData(c, joined));
+        return false;
+    }
+    // The parts are joined at the front of the file's bytes, each moving
+    // down over what is before it and never over a part still to move.
+    uint8_t* base = reinterpret_cast<uint8_t*>(bytes.data());
+    std::size_t size = 0;
+    for (const auto& part : c.idat) {
+        std::memmove(base + size, part.data(), part.size());
+        size += part.size();
+    }
+    const std::span<const uint8_t> joined(base, size);
+    if (!InflatesExactly(c.h, joined)) {
+        Decode(c, joined);
+        return false;
+    }
+    bytes.resize(size);
+    bitmap_ = TBMPImage();
+    imageData_ = std::move(bytes);
     palette_ = std::move(c.palette);
     Keep(c);
     return true;

@@ -35,6 +35,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <utility>
@@ -92,6 +93,17 @@ public:
     // empty. Otherwise answers false: LoadFromStream decodes such an image
     // and reports what is wrong with it.
     bool LoadCompressed(std::span<const uint8_t> data);
+    // The same for a file's bytes that the image may take over, with the
+    // choice of the caller: once the chunks are read and checked, `wanted`
+    // is shown an image with their information (size, bit depth, colour
+    // type, palette, alpha descriptor; no pixels) and answers whether data
+    // that can be kept would be. If so, the IDAT data are joined in place
+    // at the front of `bytes` and checked as LoadCompressed checks them:
+    // when they pass, the answer is true and ImageData holds them, taken
+    // over from `bytes`. Otherwise the image is decoded as LoadFromStream
+    // decodes it (from the joined data, `bytes` then no longer being the
+    // file), with its errors, and the answer is false.
+    bool LoadKeepingData(std::string& bytes, const std::function<bool(const TqzPNGImage&)>& wanted);
     const std::string& ImageData() const noexcept { return imageData_; }
     std::string TakeImageData() noexcept { return std::move(imageData_); }
     // Of a palette image, at most as many entries as its bit depth indexes.
@@ -117,6 +129,14 @@ private:
     struct TChunks;
     static TChunks ReadChunks(std::span<const uint8_t> data);
     void Keep(TChunks& chunks);
+    // Decodes the image data `idat` (all IDAT data, joined) of the chunks.
+    void Decode(TChunks& chunks, std::span<const uint8_t> idat);
+    // Whether the image data can stand as they are (before they are checked).
+    static bool Keepable(const TChunks& chunks);
+    // All IDAT data in one string.
+    static void Join(const TChunks& chunks, std::string& joined);
+    // All IDAT data in one span: the one chunk's, or joined in `storage`.
+    static std::span<const uint8_t> JoinedImageData(const TChunks& chunks, std::string& storage);
 
     TBMPImage bitmap_;
     std::string imageData_;

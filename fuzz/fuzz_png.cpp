@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <string>
 #include <vector>
 
 #include <zlib.h>
@@ -55,13 +56,30 @@ void Decode(std::span<const uint8_t> bytes) {
     }
 }
 
-// Whatever LoadCompressed keeps for a PDF stream, LoadFromStream decodes.
+// Whatever LoadCompressed keeps for a PDF stream, LoadFromStream decodes;
+// over the file's own bytes (joined in place) LoadKeepingData keeps the
+// same data, or raises the same error.
 void Keep(std::span<const uint8_t> bytes) {
+    std::string inPlace(bytes.begin(), bytes.end());
+    bool keptInPlace = false;
+    std::string dataInPlace;
+    bool failedInPlace = false;
     try {
         vellumark::TqzPNGImage png;
-        if (!png.LoadCompressed(bytes)) return;
+        keptInPlace = png.LoadKeepingData(inPlace, [](const vellumark::TqzPNGImage&) { return true; });
+        dataInPlace = png.ImageData();
+    } catch (const vellumark::EInvalidGraphic&) {
+        failedInPlace = true;
+    }
+    try {
+        vellumark::TqzPNGImage png;
+        const bool kept = png.LoadCompressed(bytes);
+        // Data not kept is decoded in place, which may fail.
+        if (kept ? failedInPlace || !keptInPlace || png.ImageData() != dataInPlace : keptInPlace) std::abort();
+        if (!kept) return;
         if (png.ImageData().empty() || png.Interlaced() || png.BitDepth() > 8) std::abort();
     } catch (const vellumark::EInvalidGraphic&) {
+        if (!failedInPlace) std::abort();  // the chunks' errors are the same
         return;
     }
     try {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,8 +19,10 @@
 #include "base/NoCase.h"
 #include "base/OutputSink.h"
 #include "base/TextCodec.h"
+#include "base/Threads.h"
 #include "engine/Vellumark.h"
 #include "images/ImageImport.h"
+#include "writer/PageStreams.h"
 #include "writer/SaveToFile.h"
 
 namespace vellumark::host {
@@ -365,6 +368,116 @@ std::vector<TOption> Options() {
     };
 }
 
+// The image resources of one file, or what stopped its reading.
+struct TFileImages {
+    std::vector<std::unique_ptr<TPDFImageRes>> images;
+    bool tiff = false;
+    std::exception_ptr error;  // raised reading image number images.size() + 1
+};
+
+// Reads every image of a file: each file is read once, and a TIFF file gives
+// one image per page, its directories walked once.
+TFileImages ReadFileImages(const std::string& name, const TImportSettings& settings) {
+    TFileImages result;
+    try {
+        TImageFileReader file(ReadWholeFile(name, "File not found"));
+        result.tiff = file.IsTiff();
+        const int32_t count = file.Count();
+        for (int32_t image = 1; image <= count; ++image) result.images.push_back(file.Next(settings));
+    } catch (...) {
+        result.error = std::current_exception();
+    }
+    return result;
+}
+
+// Reads the files in order, on the calling thread and, when there is more
+// than one file and threads are allowed, on one more thread: while the
+// caller adds the images of one file, the next is read, decoded and
+// compressed. At most kWindow files are read and not yet taken, so memory
+// stays bounded; the thread is stopped and joined when this goes. Each file's
+// images depend only on the file and the settings, so the document is the
+// same whichever thread read them.
+class TFileReadAhead {
+public:
+    static constexpr std::size_t kWindow = 2;
+
+    TFileReadAhead(const std::vector<std::string>& names, const TImportSettings& settings, bool threaded)
+        : names_(names), settings_(settings), results_(names.size()) {
+        if (threaded && names.size() > 1) {
+            try {
+                worker_.emplace([this] { Work(); });
+            } catch (const std::exception&) {
+                // No thread to be had: every file is read by the caller.
+            }
+        }
+    }
+    ~TFileReadAhead() {
+        {
+            TLockGuard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.NotifyAll();
+        worker_.reset();  // joined here, before the members it uses go
+    }
+    TFileReadAhead(const TFileReadAhead&) = delete;
+    TFileReadAhead& operator=(const TFileReadAhead&) = delete;
+
+    // The images of file n; files are taken in order, each once.
+    TFileImages Take(std::size_t n) {
+        for (;;) {
+            std::size_t claimed = 0;
+            {
+                TLockGuard lock(mutex_);
+                for (;;) {
+                    if (results_[n]) {
+                        TFileImages result = std::move(*results_[n]);
+                        results_[n].reset();
+                        taken_ = n + 1;
+                        changed_.NotifyAll();
+                        return result;
+                    }
+                    // While the other thread reads file n, the caller
+                    // reads the next one, within the window.
+                    if (claimed_ < names_.size() && claimed_ < taken_ + kWindow) break;
+                    changed_.Wait(mutex_);
+                }
+                claimed = claimed_++;
+            }
+            Read(claimed);
+        }
+    }
+
+private:
+    void Work() {
+        for (;;) {
+            std::size_t n = 0;
+            {
+                TLockGuard lock(mutex_);
+                while (!stop_ && claimed_ < names_.size() && claimed_ >= taken_ + kWindow) changed_.Wait(mutex_);
+                if (stop_ || claimed_ == names_.size()) return;
+                n = claimed_++;
+            }
+            Read(n);
+        }
+    }
+    void Read(std::size_t n) {
+        TFileImages result = ReadFileImages(names_[n], settings_);
+        TLockGuard lock(mutex_);
+        results_[n] = std::move(result);
+        changed_.NotifyAll();
+    }
+
+    const std::vector<std::string>& names_;
+    const TImportSettings settings_;
+    TMutex mutex_;
+    TCondition changed_;
+    std::vector<std::optional<TFileImages>> results_;  // read and not yet taken
+    std::size_t claimed_ = 0;  // files a thread has begun to read
+    std::size_t taken_ = 0;    // files taken
+    bool stop_ = false;
+    std::optional<TThread> worker_;  // last: it goes first
+};
+
 }  // namespace
 
 int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err, bool progress) {
@@ -423,26 +536,24 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
     // background colour as the image is read.
     engine.MergeAlpha = true;
     engine.MergeAlphaColor = s.background;
-    const TImportSettings settings = engine.ImportSettings();
+    // Threads as the save would use them: VELLUMARK_THREADS=1 keeps the
+    // reading on this thread too.
+    TFileReadAhead files(s.inputs, engine.ImportSettings(), SaveThreadCount(engine) > 1);
     for (std::size_t n = 0; n < s.inputs.size(); ++n) {
         const std::string& name = s.inputs[n];
         if (progress) err << "\r[" << n + 1 << "/" << s.inputs.size() << "] " << name << "\x1b[K" << std::flush;
-        // Each file is read once; a TIFF file gives one page per image in it,
-        // its directories walked once.
-        std::optional<TImageFileReader> file;
-        int32_t images = 1;
-        for (int32_t image = 1; image <= images; ++image) {
+        TFileImages file = files.Take(n);
+        const std::size_t images = file.images.size() + (file.error ? 1 : 0);
+        for (std::size_t i = 0; i < images; ++i) {
+            const std::size_t image = i + 1;
             int32_t resource = 0;
             try {
-                if (!file) {
-                    file.emplace(ReadWholeFile(name, "File not found"));
-                    images = file->Count();
-                }
-                resource = engine.AddResource(file->Next(settings));
+                if (i == file.images.size()) std::rethrow_exception(file.error);
+                resource = engine.AddResource(std::move(file.images[i]));
             } catch (const std::exception& ex) {
                 if (progress) err << "\n";
                 err << "vellumark images: " << name;
-                if (file && file->IsTiff()) err << " (page " << image << ")";
+                if (file.tiff) err << " (page " << image << ")";
                 err << ": " << ex.what() << "\n";
                 err << "vellumark images: nothing written\n";
                 return kExitInput;
@@ -452,7 +563,7 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
                 const int32_t page = engine.Pages().Count();
                 if (progress) err << "\r\x1b[K";
                 err << name;
-                if (file->IsTiff()) err << " (page " << image << ")";
+                if (file.tiff) err << " (page " << image << ")";
                 err << ": " << Describe(dynamic_cast<const TPDFImageRes&>(*engine.Resource(resource))) << "; page "
                     << page << ", " << engine.GetPageWidth(page) << "x" << engine.GetPageHeight(page) << " pt\n";
                 if (progress) err << "[" << n + 1 << "/" << s.inputs.size() << "] " << name << "\x1b[K" << std::flush;

@@ -78,7 +78,8 @@ void SwapRedBlue(TBMPImage& bitmap) {
     for (std::size_t i = 0; i + 2 < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
 }
 
-void ConvertRGB(TxCompressFormat compression, TBMPImage& bitmap, TPDFImageRes& image) {
+// `restore`: the bitmap's pixels are to be as they were afterwards.
+void ConvertRGB(TxCompressFormat compression, TBMPImage& bitmap, TPDFImageRes& image, bool restore) {
     image.BitsPerComponent = 8;
     switch (compression) {
         case cfNone:
@@ -91,15 +92,15 @@ void ConvertRGB(TxCompressFormat compression, TBMPImage& bitmap, TPDFImageRes& i
         case cfZIP: {
             // The pixels are blue, green, red in rows of exactly three bytes a
             // pixel: swapped to red, green, blue where they are and compressed
-            // as one buffer, then swapped back.
+            // as one buffer, then swapped back unless the bitmap is used up.
             SwapRedBlue(bitmap);
             try {
                 DeflateRows(bitmap, image.ImageStream);
             } catch (...) {
-                SwapRedBlue(bitmap);
+                if (restore) SwapRedBlue(bitmap);
                 throw;
             }
-            SwapRedBlue(bitmap);
+            if (restore) SwapRedBlue(bitmap);
             image.Compression = cfZIP;
             image.Indexed = false;
             break;
@@ -160,13 +161,15 @@ TImageClass ClassOf(const TBMPImage& bitmap) noexcept {
     return gray ? TImageClass::Grayscale : TImageClass::Indexed;
 }
 
-void ConvertBitmapToImage(const TCompressionSettings& settings, TBMPImage& bitmap, TPDFImageRes& image) {
+namespace {
+
+void Convert(const TCompressionSettings& settings, TBMPImage& bitmap, TPDFImageRes& image, bool restore) {
     const uint8_t bpp = bitmap.BitsPerPixel();
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24) bitmap.ConvertTo24Bit();
 
     const TImageClass cls = ClassOf(bitmap);
     if (cls == TImageClass::RGB) {
-        ConvertRGB(settings.RGB, bitmap, image);
+        ConvertRGB(settings.RGB, bitmap, image, restore);
         return;
     }
     image.BitsPerComponent = bitmap.BitsPerPixel();
@@ -180,6 +183,16 @@ void ConvertBitmapToImage(const TCompressionSettings& settings, TBMPImage& bitma
     }
     const bool gray = cls == TImageClass::Grayscale;
     ConvertPalette(gray ? settings.Gray : settings.Indexed, gray, bitmap, image);
+}
+
+}  // namespace
+
+void ConvertBitmapToImage(const TCompressionSettings& settings, TBMPImage& bitmap, TPDFImageRes& image) {
+    Convert(settings, bitmap, image, true);
+}
+
+void ConvertBitmapToImage(const TCompressionSettings& settings, TBMPImage&& bitmap, TPDFImageRes& image) {
+    Convert(settings, bitmap, image, false);
 }
 
 }  // namespace vellumark

@@ -28,5 +28,7 @@ TImageClass ClassOf(const TBMPImage& bitmap) noexcept;
 // ImageStream and PaletteStream of `image` (whose Width, Height and
 // resolutions are already set). The bitmap may be converted to 24 bits.
 void ConvertBitmapToImage(const TCompressionSettings& settings, TBMPImage& bitmap, TPDFImageRes& image);
+// The same for a bitmap that is used up: its pixels may be left changed.
+void ConvertBitmapToImage(const TCompressionSettings& settings, TBMPImage&& bitmap, TPDFImageRes& image);
 
 }  // namespace vellumark

@@ -30,14 +30,20 @@ std::span<const uint8_t> Bytes(const std::string& s) {
     return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
-std::unique_ptr<TPDFImageRes> FromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
+// `keepPixels`: the caller uses the bitmap again; otherwise its pixels may be
+// left changed.
+std::unique_ptr<TPDFImageRes> FromBitmap(TBMPImage& bitmap, const TImportSettings& settings,
+                                         bool keepPixels = false) {
     auto image = std::make_unique<TPDFImageRes>();
     image->Width = bitmap.Width();
     image->Height = bitmap.Height();
     image->XResolution = DotsPerInch(bitmap.XPelsPerMeter);
     image->YResolution = DotsPerInch(bitmap.YPelsPerMeter);
     ApplyDefaultResolution(*image);
-    ConvertBitmapToImage(settings.Compression, bitmap, *image);
+    if (keepPixels)
+        ConvertBitmapToImage(settings.Compression, bitmap, *image);
+    else
+        ConvertBitmapToImage(settings.Compression, std::move(bitmap), *image);
     return image;
 }
 
@@ -88,12 +94,12 @@ std::unique_ptr<TPDFImageRes> FromDecoder(std::span<const uint8_t> data, const T
     return FromBitmap(bitmap, settings);
 }
 
-// A PNG whose image data LoadCompressed kept: stored as that data when the
-// image's class (that of the bitmap decoding would give) is stored with
-// Flate; otherwise null. Grey and palette images keep their bit depth and
-// are drawn through a palette of as many entries: the grey levels, or PLTE
-// with missing entries black.
-std::unique_ptr<TPDFImageRes> FromPNGData(TqzPNGImage& png, const TCompressionSettings& c) {
+// The image resource of a PNG whose image data would be kept (everything
+// but the stream): when the image's class (that of the bitmap decoding
+// would give) is stored with Flate; otherwise null. Grey and palette images
+// keep their bit depth and are drawn through a palette of as many entries:
+// the grey levels, or PLTE with missing entries black.
+std::unique_ptr<TPDFImageRes> KeptPNG(const TqzPNGImage& png, const TCompressionSettings& c) {
     const uint8_t depth = png.BitDepth();
     auto image = std::make_unique<TPDFImageRes>();
     if (png.ColorType() == 2) {
@@ -138,19 +144,36 @@ std::unique_ptr<TPDFImageRes> FromPNGData(TqzPNGImage& png, const TCompressionSe
     ApplyDefaultResolution(*image);
     image->Compression = cfZIP;
     image->BitsPerComponent = depth;
-    image->ImageStream = png.TakeImageData();
     return image;
 }
 
-std::unique_ptr<TPDFImageRes> FromPNG(std::span<const uint8_t> data, const TImportSettings& settings) {
+// `owned`, when given, holds the same bytes as `data`; image data kept are
+// joined in place there and taken over.
+std::unique_ptr<TPDFImageRes> FromPNG(std::span<const uint8_t> data, const TImportSettings& settings,
+                                      std::string* owned) {
     TqzPNGImage png;
     const TCompressionSettings& c = settings.Compression;
     const bool anyFlate = c.BW == cfZIP || c.Gray == cfZIP || c.Indexed == cfZIP || c.RGB == cfZIP;
-    // Transparency to merge needs the pixels.
-    if (settings.PassPNGData && anyFlate && png.LoadCompressed(data) &&
-        (!settings.MergeAlpha || png.Alpha().Kind == TAlpha::kNone))
-        if (auto image = FromPNGData(png, c)) return image;
-    png.LoadFromStream(data);
+    std::unique_ptr<TPDFImageRes> kept;
+    const auto wanted = [&](const TqzPNGImage& p) {
+        // Transparency to merge needs the pixels.
+        if (settings.MergeAlpha && p.Alpha().Kind != TAlpha::kNone) return false;
+        kept = KeptPNG(p, c);
+        return kept != nullptr;
+    };
+    const bool pass = settings.PassPNGData && anyFlate;
+    if (pass && owned) {
+        if (png.LoadKeepingData(*owned, wanted)) {
+            kept->ImageStream = png.TakeImageData();
+            return kept;
+        }
+    } else {
+        if (pass && png.LoadCompressed(data) && wanted(png)) {
+            kept->ImageStream = png.TakeImageData();
+            return kept;
+        }
+        png.LoadFromStream(data);
+    }
     TBMPImage bitmap;
     png.AssignTo(bitmap);
     if (settings.MergeAlpha) MergeTransparency(bitmap, png.Alpha(), settings.MergeAlphaColor);
@@ -256,7 +279,7 @@ std::unique_ptr<TPDFImageRes> LoadImage(std::span<const uint8_t> data, const TIm
         case 0x4947:  // "GI"
             return FromGIF(data, settings);
         case 0x5089:
-            return FromPNG(data, settings);
+            return FromPNG(data, settings, owned);
         case 0x4949:  // "II"
         case 0x4D4D:  // "MM"
             return FromTIFF(data, settings);
@@ -293,7 +316,7 @@ std::unique_ptr<TPDFImageRes> TImageFileReader::Next(const TImportSettings& sett
 }
 
 std::unique_ptr<TPDFImageRes> ImageFromBitmap(TBMPImage& bitmap, const TImportSettings& settings) {
-    return FromBitmap(bitmap, settings);
+    return FromBitmap(bitmap, settings, true);
 }
 
 int32_t CountImages(std::span<const uint8_t> data) {

@@ -95,6 +95,48 @@ TEST(HostImages, AFailingInputWritesNothing) {
     EXPECT_FALSE(fs::exists(dir / "new.pdf"));
 }
 
+// Files are read two at a time on two threads: the PDF is the one a single
+// thread makes, and of several failing files the first in order is named,
+// alone.
+TEST(HostImages, FilesReadOnTwoThreadsMakeTheSameDocument) {
+    TempDir dir;
+    std::string names;
+    for (uint32_t i = 0; i < 7; ++i) {
+        const char name[] = {' ', 'f', static_cast<char>('0' + i), '.', 'b', 'm', 'p', '\0'};
+        WriteFile(dir / (name + 1), Bitmap(40 + 31 * i, 20 + 17 * i, 2835 + 1000 * i));
+        names += name;
+    }
+    WriteFile(dir / "bad1.bmp", "BM not really");
+    WriteFile(dir / "bad2.bmp", "BM nor this");
+    const struct {
+        std::string args;
+        int status;
+    } runs[] = {{names, 0}, {" --rgb jpeg" + names, 0}, {names + " bad1.bmp f1.bmp bad2.bmp", 1}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.args);
+        std::string saved[2];
+        std::string messages[2];
+        for (int i = 0; i < 2; ++i) {
+            CommandResult r = RunCommand("cd " + ShellQuote(dir.Path().string()) + " && VELLUMARK_THREADS=" +
+                                         (i == 0 ? "1 " : "2 ") + ShellQuote(VELLUMARK_BIN) + " images -o out.pdf" +
+                                         run.args);
+            ASSERT_EQ(r.status, run.status) << r.output;
+            messages[i] = r.output;
+            if (run.status != 0) continue;
+            ASSERT_TRUE(QpdfCheck(dir / "out.pdf"));
+            saved[i] = MaskCreationDate(ReadFile(dir / "out.pdf"));
+            fs::remove(dir / "out.pdf");
+        }
+        EXPECT_EQ(saved[0], saved[1]);
+        EXPECT_EQ(messages[0], messages[1]);
+        if (run.status != 0) {
+            EXPECT_NE(messages[1].find("bad1.bmp"), std::string::npos) << messages[1];
+            EXPECT_EQ(messages[1].find("bad2.bmp"), std::string::npos) << messages[1];
+            EXPECT_FALSE(fs::exists(dir / "out.pdf"));
+        }
+    }
+}
+
 TEST(HostImages, ScriptsReachBitmapAndMemoryHandles) {
     TempDir dir;
     WriteFile(dir / "a.bmp", Bitmap(8, 4, 2835));

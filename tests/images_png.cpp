@@ -70,9 +70,9 @@ std::string Header(uint32_t w, uint32_t h, int depth, int colorType, int interla
 
 const std::string kSignature("\x89PNG\r\n\x1A\n", 8);
 
-// A PNG file: signature, IHDR, the chunks in `before`, one IDAT holding
-// `lines` (scan lines with their filter bytes) compressed, the chunks in
-// `after`, IEND.
+// A PNG file: signature, IHDR, the chunks in `before`, IDAT holding `lines`
+// (scan lines with their filter bytes) compressed, in `pieces` chunks, the
+// chunks in `after`, IEND.
 struct TPng {
     TPng(uint32_t w, uint32_t h, int bitDepth, int type, std::string scanLines, int interlaceMethod = 0)
         : width(w), height(h), depth(bitDepth), colorType(type), interlace(interlaceMethod),
@@ -81,10 +81,13 @@ struct TPng {
     int depth, colorType, interlace;
     std::string lines;
     std::vector<std::string> before, after;
+    std::size_t pieces = 1;
     std::string Build() const {
         std::string f = kSignature + Chunk("IHDR", Header(width, height, depth, colorType, interlace));
         for (const auto& c : before) f += c;
-        f += Chunk("IDAT", Zlib(lines));
+        const std::string z = Zlib(lines);
+        const std::size_t step = (z.size() + pieces - 1) / pieces;
+        for (std::size_t at = 0; at < z.size(); at += step) f += Chunk("IDAT", z.substr(at, step));
         for (const auto& c : after) f += c;
         return f + Chunk("IEND", "");
     }
@@ -112,6 +115,33 @@ std::string LoadError(const std::string& file) {
     } catch (const EInvalidGraphic& e) {
         return e.what();
     }
+}
+
+// What LoadKeepingData makes of a file, `wanted` answering `want`: "kept",
+// the error it raises, or "decoded" when its bitmap is the one
+// LoadFromStream decodes. `kept` receives the data kept.
+std::string KeepingData(const std::string& file, bool want, std::string* kept = nullptr) {
+    std::string bytes = file;
+    TqzPNGImage png;
+    try {
+        if (png.LoadKeepingData(bytes, [want](const TqzPNGImage&) { return want; })) {
+            if (kept) *kept = png.ImageData();
+            return "kept";
+        }
+    } catch (const EInvalidGraphic& e) {
+        return e.what();
+    }
+    if (!want && bytes != file) return "bytes changed";
+    TBMPImage ours, theirs;
+    png.AssignTo(ours);
+    TqzPNGImage reference;
+    reference.LoadFromStream(Span(file));
+    reference.AssignTo(theirs);
+    const bool same = ours.Width() == theirs.Width() && ours.BitsPerPixel() == theirs.BitsPerPixel() &&
+                      ours.Palette() == theirs.Palette() &&
+                      std::equal(ours.Pixels().begin(), ours.Pixels().end(), theirs.Pixels().begin(),
+                                 theirs.Pixels().end());
+    return same ? "decoded" : "decoded differently";
 }
 
 TBMPImage Decode(const std::string& file, TAlpha* alpha = nullptr) {
@@ -727,6 +757,19 @@ TEST(ImagesPng, CompressedDataIsKeptOnlyWhenItStandsAsItIs) {
             EXPECT_EQ(reader.ImageData(), Zlib(lines));
             EXPECT_EQ(reader.PaletteEntries().size(), c.colorType == 3 ? 2u : 0u);
         }
+        // Over the file's own bytes, the data in one IDAT chunk or in
+        // several, which are joined in place.
+        for (std::size_t pieces : {1, 3}) {
+            png.pieces = pieces;
+            std::string data;
+            const std::string error = LoadError(png.Build());
+            const std::string decoded = error.empty() ? "decoded" : error;
+            EXPECT_EQ(KeepingData(png.Build(), true, &data), c.kept ? "kept" : decoded);
+            if (c.kept) {
+                EXPECT_EQ(data, Zlib(lines));
+            }
+            EXPECT_EQ(KeepingData(png.Build(), false), decoded);
+        }
     }
 
     // Damaged data is not kept: what LoadFromStream says of it stands.
@@ -762,6 +805,9 @@ TEST(ImagesPng, CompressedDataIsKeptOnlyWhenItStandsAsItIs) {
         if (d.error) {
             EXPECT_EQ(LoadError(d.file), d.error);
         }
+        // Decoded from the data joined in place, as from the file.
+        const std::string error = LoadError(d.file);
+        EXPECT_EQ(KeepingData(d.file, true), error.empty() ? "decoded" : error);
     }
     // Errors of the chunks are raised as LoadFromStream raises them.
     std::string badCrc = good.Build();
@@ -773,6 +819,7 @@ TEST(ImagesPng, CompressedDataIsKeptOnlyWhenItStandsAsItIs) {
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Invalid CRC in PNG image.");
     }
+    EXPECT_EQ(KeepingData(badCrc, true), "Invalid CRC in PNG image.");
 }
 
 // ---------------------------------------------------------------------------
