@@ -57,9 +57,14 @@ bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 }  // namespace
 
 std::string ToAnsi(std::u16string_view text) {
-    std::string out;
+    // ASCII as it stands, up to the first unit past it.
+    std::size_t ascii = 0;
+    while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
+    std::string out(ascii, '\0');
+    for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(text[i]);
+    if (ascii == text.size()) return out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = ascii; i < text.size(); ++i) {
         char16_t c = text[i];
         if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) ++i;
         out += ToAnsiChar(c);

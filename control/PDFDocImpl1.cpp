@@ -49,6 +49,20 @@ HRESULT TranslateError(const char* message, HRESULT code) noexcept {
     }
 }
 
+// Whether an argument is already what conversion to `type` would make of it
+// (as far as a handler reads it).
+bool HasDeclaredType(const TVariant& value, TParamType type) {
+    switch (type) {
+        case TParamType::Long:
+        case TParamType::Color: return value.vt == TVarType::I4;
+        case TParamType::Double: return value.vt == TVarType::R8;
+        case TParamType::Bool: return value.vt == TVarType::Bool;
+        case TParamType::BStr: return value.vt == TVarType::BStr;
+        case TParamType::Variant: return true;
+        default: return false;
+    }
+}
+
 // Why a call did not reach the member's handler, or how it ended.
 struct TCallOutcome {
     HRESULT hr = hr::kOk;
@@ -68,22 +82,31 @@ TCallOutcome CallMember(TPDFDoc& doc, const TMemberInfo& member, std::span<const
         return out;
     }
 
-    // The converted arguments are the call's own copies, released on return
-    // whatever happens; the caller's values are never touched.
-    std::array<TVariant, std::extent_v<decltype(TMemberInfo::params)>> converted;
-    uint32_t index = 0;
-    try {
-        for (; index < member.paramCount; ++index)
-            converted[index] = CoerceArgument(args[index], member.params[index].type);
-    } catch (const ECoerceError& e) {
-        out.hr = e.HResult();
-        out.badArg = index;
-        return out;
-    } catch (...) {
-        out.hr = hr::kUnexpected;
-        out.badArg = index;
-        return out;
+    // Arguments that already have their declared types are read where they
+    // are; otherwise the converted arguments are the call's own copies,
+    // released on return whatever happens. The caller's values are never
+    // touched.
+    bool asTheyAre = true;
+    for (uint32_t i = 0; i < member.paramCount && asTheyAre; ++i)
+        asTheyAre = HasDeclaredType(args[i], member.params[i].type);
+    std::optional<std::array<TVariant, std::extent_v<decltype(TMemberInfo::params)>>> converted;
+    if (!asTheyAre) {
+        uint32_t index = 0;
+        try {
+            converted.emplace();
+            for (; index < member.paramCount; ++index)
+                (*converted)[index] = CoerceArgument(args[index], member.params[index].type);
+        } catch (const ECoerceError& e) {
+            out.hr = e.HResult();
+            out.badArg = index;
+            return out;
+        } catch (...) {
+            out.hr = hr::kUnexpected;
+            out.badArg = index;
+            return out;
+        }
     }
+    const TVariant* const values = asTheyAre ? args.data() : converted->data();
 
     // A string result reads as null while the call runs, and stays so if it
     // fails.
@@ -91,7 +114,7 @@ TCallOutcome CallMember(TPDFDoc& doc, const TMemberInfo& member, std::span<const
 
     try {
         if (!member.handler) throw EPDFError(std::string("Not implemented: ") + member.name);
-        TVariant value = member.handler(doc, converted.data());
+        TVariant value = member.handler(doc, values);
         if (result && member.result != TParamType::None) *result = std::move(value);
         return out;
     } catch (const EOleSysError& e) {

@@ -409,7 +409,7 @@ namespace {
 
 // Adds Text to a text resource as written lines in its present formatting:
 // CR, LF and CR LF each start a new line.
-void AddText(TPDFTextRes& res, const std::string& text, std::string link, bool border, bool continues) {
+void AddText(TPDFTextRes& res, std::string text, std::string link, bool border, bool continues) {
     const bool added = res.FontNumber > kStandardFontCount;
     if (!added) link.clear();
     TTextLine line;
@@ -425,17 +425,29 @@ void AddText(TPDFTextRes& res, const std::string& text, std::string link, bool b
     line.Continues = continues;
     line.Underline = added && res.Underline;
     if (!line.Link.empty() && (res.Lines.empty() || res.Lines.back().Link != line.Link)) ++res.LinkCount;
+    if (!added && !text.empty()) res.Align = taLeft;
+    const std::size_t firstBreak = text.find_first_of("\r\n");
+    if (firstBreak == std::string::npos) {
+        line.Text = std::move(text);
+        res.Lines.push_back(std::move(line));
+        return;
+    }
     res.Lines.push_back(line);
+    // Each piece between breaks goes to the line it belongs to.
+    std::size_t start = 0;
     char previous = 0;
-    for (char c : text) {
-        if (c == '\r' || (c == '\n' && previous != '\r')) {
-            res.Lines.push_back(line);
-        } else if (c != '\n') {
-            res.Lines.back().Text += c;
+    for (std::size_t i = firstBreak; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            previous = c;
+            continue;
         }
+        res.Lines.back().Text.append(text, start, i - start);
+        if (c == '\r' || previous != '\r') res.Lines.push_back(line);
+        start = i + 1;
         previous = c;
     }
-    if (!added && !text.empty()) res.Align = taLeft;
+    res.Lines.back().Text.append(text, start, std::string::npos);
 }
 
 // The same for wide text: the lines keep their UTF-16 units, and each unit

@@ -764,7 +764,11 @@ private:
         for (uint32_t i = first; i < first + count; ++i) {
             const TExprNode& e = Expr(i);
             switch (e.kind) {
-                case TExprKind::LongLiteral: arguments_.push_back(TVariant::Long(static_cast<int32_t>(e.a))); break;
+                case TExprKind::LongLiteral:
+                case TExprKind::DoubleLiteral:
+                case TExprKind::BoolLiteral:
+                case TExprKind::EmptyLiteral:
+                case TExprKind::StringLiteral: arguments_.push_back(program_.Literal(e)); break;
                 case TExprKind::Variable: {
                     const TValue& v = ReadVar(static_cast<int>(e.a));
                     if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 namespace vellumark::host {
 
@@ -315,6 +316,36 @@ TToken<Char> TLexer<Char>::LexNumber() {
         return t;
     }
 
+    // A decimal of at most 15 significant digits and no exponent is their
+    // whole value divided by a power of ten: both are exact doubles, so the
+    // one division rounds as reading the text would.
+    if (!exponentFollows) {
+        std::size_t j = i_ + (point ? 1 : 0);
+        const std::size_t fractionBegin = j;
+        while (j < src_.size() && IsDigit(src_[j])) ++j;
+        const std::size_t fractionDigits = j - fractionBegin;
+        if (fractionDigits <= 22) {
+            uint64_t mantissa = 0;
+            std::size_t significant = 0;
+            for (std::size_t k = begin; k < j; ++k) {
+                if (k == i_ && point) continue;
+                const auto digit = static_cast<uint64_t>(src_[k] - Char('0'));
+                if (significant > 0 || digit != 0) ++significant;
+                mantissa = mantissa * 10 + digit;
+                if (significant > 15) break;
+            }
+            if (significant <= 15) {
+                static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+                i_ = j;
+                t.real = true;
+                t.dval = static_cast<double>(mantissa) / kPowers[fractionDigits];
+                return t;
+            }
+        }
+    }
+
     // Otherwise the number is read as a Double from its digits.
     std::string ascii;
     for (std::size_t j = begin; j < i_; ++j) ascii += static_cast<char>(src_[j]);
@@ -385,19 +416,32 @@ template <typename Char>
 TToken<Char> TLexer<Char>::LexString() {
     TToken<Char> t = Start(TTokenKind::String);
     const std::size_t begin = ++i_;
+    const Char* const data = src_.data();
+    const std::size_t size = src_.size();
+    std::size_t i = i_;
+    unsigned units = 0;  // the code units seen, or'ed: past ASCII when >= 0x80
     for (;;) {
-        if (i_ >= src_.size() || IsLineBreak(src_[i_])) Fail(t.pos, "Unterminated string constant");
-        const Char c = src_[i_++];
-        if (c == u'"') {
-            if (i_ < src_.size() && src_[i_] == u'"') {
-                ++i_;
-                continue;
-            }
-            break;
+        // The quote, or the line's end, runs in plain characters.
+        while (i < size) {
+            const Char c = data[i];
+            if (c == Char('"') || c == Char('\r') || c == Char('\n')) break;
+            units |= static_cast<std::make_unsigned_t<Char>>(c);
+            ++i;
         }
+        if (i >= size || IsLineBreak(data[i])) {
+            i_ = i;
+            Fail(t.pos, "Unterminated string constant");
+        }
+        ++i;
+        if (i < size && data[i] == Char('"')) {
+            ++i;
+            continue;
+        }
+        break;
     }
+    i_ = i;
     t.text = src_.substr(begin, i_ - 1 - begin);
-    Passed(begin);
+    if (units >= 0x80) Passed(begin);
     return t;
 }
 
