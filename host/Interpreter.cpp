@@ -327,15 +327,17 @@ private:
             case TStmtKind::PropertyPut: {
                 // A put's value is the last of its arguments.
                 const TCallSite& site = program_.sites[s.a];
-                const TValue object = ObjectValue(site.slot);
+                const TValue& object = ObjectValue(site.slot);
                 if (object.host) {
                     if (site.put) throw ERuntimeError::Host(rt::kNoSuchMember, program_.names[site.name]);
-                    CallHost(*object.host, site, s.b, s.c);
+                    const std::shared_ptr<THostObject> held = object.host;
+                    CallHost(*held, site, s.b, s.c);
                     return TFlow::Normal;
                 }
+                const THeldDoc doc(*this, object, s.b, s.c);
                 TArguments args(*this);
                 PushArguments(s.b, s.c);
-                Invoke(*object.object, site, args.Values());
+                Invoke(doc.Get(), site, args.Values());
                 return TFlow::Normal;
             }
             case TStmtKind::CallProc:
@@ -753,6 +755,28 @@ private:
         std::size_t base_;
     };
 
+    // The control object of a call while its arguments are evaluated: held
+    // when evaluating them may run script code (which may assign the
+    // variable that refers to it), else read where it is.
+    class THeldDoc {
+    public:
+        THeldDoc(const TInterpreter& interpreter, const TValue& object, uint32_t first, uint32_t count)
+            : doc_(object.object.get()) {
+            for (uint32_t i = first; i < first + count; ++i) {
+                const TExprKind kind = interpreter.Expr(i).kind;
+                if (!TProgram::IsLiteral(interpreter.Expr(i)) && kind != TExprKind::Variable) {
+                    held_ = object.object;
+                    break;
+                }
+            }
+        }
+        TPDFDoc& Get() const { return *doc_; }
+
+    private:
+        TPDFDoc* doc_;
+        std::shared_ptr<TPDFDoc> held_;
+    };
+
     // An argument for the control: plain data only.
     TVariant Argument(const TValue& v) {
         if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
@@ -857,11 +881,15 @@ private:
                 break;
             case TExprKind::Member: {
                 const TCallSite& site = program_.sites[e.a];
-                const TValue object = ObjectValue(site.slot);
-                if (object.host) return CallHost(*object.host, site, e.b, program_.ArgCount(e));
+                const TValue& object = ObjectValue(site.slot);
+                if (object.host) {
+                    const std::shared_ptr<THostObject> held = object.host;
+                    return CallHost(*held, site, e.b, program_.ArgCount(e));
+                }
+                const THeldDoc doc(*this, object, e.b, program_.ArgCount(e));
                 TArguments args(*this);
                 PushArguments(e.b, program_.ArgCount(e));
-                return TValue::Data(Invoke(*object.object, site, args.Values()));
+                return TValue::Data(Invoke(doc.Get(), site, args.Values()));
             }
             case TExprKind::Index: {
                 const TValue& v = ReadVar(e.a);

@@ -292,58 +292,52 @@ template <typename Char>
 TToken<Char> TLexer<Char>::LexNumber() {
     TToken<Char> t = Start(TTokenKind::Number);
     const std::size_t begin = i_;
-    std::size_t intDigits = 0;  // integer digits after leading zeros
-    int64_t whole = 0;          // their value while there are at most 10
-    while (i_ < src_.size() && IsDigit(src_[i_])) {
-        if (intDigits > 0 || src_[i_] != u'0') ++intDigits;
-        if (intDigits <= 10) whole = whole * 10 + (src_[i_] - u'0');
-        ++i_;
+    const Char* const data = src_.data();
+    const std::size_t size = src_.size();
+    // One pass over the digits: the integer digits after leading zeros, and
+    // the value of every digit while at most 15 of them are significant.
+    std::size_t intDigits = 0;
+    uint64_t mantissa = 0;
+    std::size_t significant = 0;
+    std::size_t at = i_;
+    for (; at < size && IsDigit(data[at]); ++at) {
+        const auto digit = static_cast<uint64_t>(data[at] - Char('0'));
+        if (significant > 0 || digit != 0) ++significant;
+        if (significant <= 15) mantissa = mantissa * 10 + digit;
     }
-    const bool point = i_ < src_.size() && src_[i_] == u'.';
+    intDigits = significant;
+    i_ = at;
+    const bool point = at < size && data[at] == Char('.');
+    std::size_t fractionDigits = 0;
+    if (point) {
+        for (++at; at < size && IsDigit(data[at]); ++at, ++fractionDigits) {
+            const auto digit = static_cast<uint64_t>(data[at] - Char('0'));
+            if (significant > 0 || digit != 0) ++significant;
+            if (significant <= 15) mantissa = mantissa * 10 + digit;
+        }
+    }
     const bool exponentFollows = [&] {
-        std::size_t j = i_;
-        if (point)
-            for (++j; j < src_.size() && IsDigit(src_[j]); ++j) {
-            }
-        if (j >= src_.size() || (src_[j] != u'e' && src_[j] != u'E')) return false;
-        ++j;
-        if (j < src_.size() && (src_[j] == u'+' || src_[j] == u'-')) ++j;
-        return j < src_.size() && IsDigit(src_[j]);
+        std::size_t k = at;
+        if (k >= size || (data[k] != Char('e') && data[k] != Char('E'))) return false;
+        ++k;
+        if (k < size && (data[k] == Char('+') || data[k] == Char('-'))) ++k;
+        return k < size && IsDigit(data[k]);
     }();
     // A plain integer that fits 32 bits is a Long.
-    if (!point && !exponentFollows && intDigits <= 10 && whole <= std::numeric_limits<int32_t>::max()) {
-        t.lval = static_cast<int32_t>(whole);
+    if (!point && !exponentFollows && intDigits <= 10 && mantissa <= std::numeric_limits<int32_t>::max()) {
+        t.lval = static_cast<int32_t>(mantissa);
         return t;
     }
-
     // A decimal of at most 15 significant digits and no exponent is their
     // whole value divided by a power of ten: both are exact doubles, so the
     // one division rounds as reading the text would.
-    if (!exponentFollows) {
-        std::size_t j = i_ + (point ? 1 : 0);
-        const std::size_t fractionBegin = j;
-        while (j < src_.size() && IsDigit(src_[j])) ++j;
-        const std::size_t fractionDigits = j - fractionBegin;
-        if (fractionDigits <= 22) {
-            uint64_t mantissa = 0;
-            std::size_t significant = 0;
-            for (std::size_t k = begin; k < j; ++k) {
-                if (k == i_ && point) continue;
-                const auto digit = static_cast<uint64_t>(src_[k] - Char('0'));
-                if (significant > 0 || digit != 0) ++significant;
-                mantissa = mantissa * 10 + digit;
-                if (significant > 15) break;
-            }
-            if (significant <= 15) {
-                static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-                i_ = j;
-                t.real = true;
-                t.dval = static_cast<double>(mantissa) / kPowers[fractionDigits];
-                return t;
-            }
-        }
+    if (!exponentFollows && significant <= 15 && fractionDigits <= 22) {
+        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        i_ = at;
+        t.real = true;
+        t.dval = static_cast<double>(mantissa) / kPowers[fractionDigits];
+        return t;
     }
 
     // Otherwise the number is read as a Double from its digits.
