@@ -167,19 +167,9 @@ bool IsReservedWord(TKeyword word) { return (FlagsOf(word) & kReserved) != 0; }
 bool IsUnsupportedWord(TKeyword word) { return (FlagsOf(word) & kUnsupported) != 0; }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::Start(TTokenKind kind) const {
-    TToken<Char> t;
+void TLexer<Char>::Start(TToken<Char>& t, TTokenKind kind) const {
     t.kind = kind;
     t.pos = Pos();
-    return t;
-}
-
-template <typename Char>
-TToken<Char> TLexer<Char>::Emit(TToken<Char> t) {
-    any_ = true;
-    lastKind_ = t.kind;
-    lastKeyword_ = t.keyword;
-    return t;
 }
 
 template <typename Char>
@@ -240,17 +230,29 @@ bool TLexer<Char>::AtStatementStart() const {
            (lastKind_ == TTokenKind::Name && (lastKeyword_ == TKeyword::Then || lastKeyword_ == TKeyword::Else));
 }
 
+// The token is made in place: the one returned, filled by the function that
+// reads its kind.
 template <typename Char>
 TToken<Char> TLexer<Char>::Next() {
+    TToken<Char> t;
+    Scan(t);
+    any_ = true;
+    lastKind_ = t.kind;
+    lastKeyword_ = t.keyword;
+    return t;
+}
+
+template <typename Char>
+void TLexer<Char>::Scan(TToken<Char>& t) {
     while (i_ < src_.size()) {
         const Char c = src_[i_];
         if (IsBlank(c)) {
             ++i_;
         } else if (IsLineBreak(c)) {
             if (NewlineDue()) {
-                TToken<Char> t = Start(TTokenKind::Newline);
+                Start(t, TTokenKind::Newline);
                 SkipLineBreak();
-                return Emit(t);
+                return;
             }
             SkipLineBreak();
         } else if (c == u'\'') {
@@ -260,37 +262,41 @@ TToken<Char> TLexer<Char>::Next() {
             SkipToLineEnd();
             if (i_ < src_.size()) SkipLineBreak();
         } else if (IsLetter(c)) {
-            TToken<Char> t = Start(TTokenKind::Name);
+            Start(t, TTokenKind::Name);
             const std::size_t begin = i_;
             while (i_ < src_.size() && IsNameChar(src_[i_])) ++i_;
             t.text = src_.substr(begin, i_ - begin);
             if (const TKeywordInfo* k = FindKeyword(t.text)) t.keyword = k->keyword;
             if (t.keyword == TKeyword::Rem && AtStatementStart()) {
+                t = TToken<Char>();
                 SkipToLineEnd();
                 continue;
             }
-            return Emit(t);
+            return;
         } else if (IsDigit(c) || (c == u'.' && i_ + 1 < src_.size() && IsDigit(src_[i_ + 1]))) {
-            return Emit(LexNumber());
+            LexNumber(t);
+            return;
         } else if (c == u'"') {
-            return Emit(LexString());
+            LexString(t);
+            return;
         } else if (c == u'&' && i_ + 1 < src_.size() && (src_[i_ + 1] == u'H' || src_[i_ + 1] == u'h')) {
-            return Emit(LexHex());
+            LexHex(t);
+            return;
         } else if (c == u':') {
-            TToken<Char> t = Start(TTokenKind::Colon);
+            Start(t, TTokenKind::Colon);
             ++i_;
-            return Emit(t);
+            return;
         } else {
-            return Emit(LexSymbol());
+            LexSymbol(t);
+            return;
         }
     }
-    if (NewlineDue()) return Emit(Start(TTokenKind::Newline));
-    return Emit(Start(TTokenKind::End));
+    Start(t, NewlineDue() ? TTokenKind::Newline : TTokenKind::End);
 }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::LexNumber() {
-    TToken<Char> t = Start(TTokenKind::Number);
+void TLexer<Char>::LexNumber(TToken<Char>& t) {
+    Start(t, TTokenKind::Number);
     const std::size_t begin = i_;
     const Char* const data = src_.data();
     const std::size_t size = src_.size();
@@ -326,7 +332,7 @@ TToken<Char> TLexer<Char>::LexNumber() {
     // A plain integer that fits 32 bits is a Long.
     if (!point && !exponentFollows && intDigits <= 10 && mantissa <= std::numeric_limits<int32_t>::max()) {
         t.lval = static_cast<int32_t>(mantissa);
-        return t;
+        return;
     }
     // A decimal of at most 15 significant digits and no exponent is their
     // whole value divided by a power of ten: both are exact doubles, so the
@@ -337,7 +343,7 @@ TToken<Char> TLexer<Char>::LexNumber() {
         i_ = at;
         t.real = true;
         t.dval = static_cast<double>(mantissa) / kPowers[fractionDigits];
-        return t;
+        return;
     }
 
     // Otherwise the number is read as a Double from its digits.
@@ -385,12 +391,12 @@ TToken<Char> TLexer<Char>::LexNumber() {
     }
     t.real = true;
     t.dval = value;
-    return t;
+    return;
 }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::LexHex() {
-    TToken<Char> t = Start(TTokenKind::Number);
+void TLexer<Char>::LexHex(TToken<Char>& t) {
+    Start(t, TTokenKind::Number);
     i_ += 2;  // &H
     uint64_t v = 0;
     std::size_t digits = 0;
@@ -403,12 +409,12 @@ TToken<Char> TLexer<Char>::LexHex() {
     if (digits == 0) Fail(t.pos, "Expected hexadecimal digits");
     // 32-bit two's complement: &HFFFFFFFF is -1.
     t.lval = static_cast<int32_t>(static_cast<uint32_t>(v));
-    return t;
+    return;
 }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::LexString() {
-    TToken<Char> t = Start(TTokenKind::String);
+void TLexer<Char>::LexString(TToken<Char>& t) {
+    Start(t, TTokenKind::String);
     const std::size_t begin = ++i_;
     const Char* const data = src_.data();
     const std::size_t size = src_.size();
@@ -436,12 +442,12 @@ TToken<Char> TLexer<Char>::LexString() {
     i_ = i;
     t.text = src_.substr(begin, i_ - 1 - begin);
     if (units >= 0x80) Passed(begin);
-    return t;
+    return;
 }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::LexSymbol() {
-    TToken<Char> t = Start(TTokenKind::Symbol);
+void TLexer<Char>::LexSymbol(TToken<Char>& t) {
+    Start(t, TTokenKind::Symbol);
     const Char c = src_[i_];
     const Char next = i_ + 1 < src_.size() ? src_[i_ + 1] : Char(0);
     if (c == u'<' && next == u'>') {
@@ -470,11 +476,11 @@ TToken<Char> TLexer<Char>::LexSymbol() {
         }
         t.text = src_.substr(i_, 1);
         ++i_;
-        return t;
+        return;
     }
     t.text = src_.substr(i_, 2);
     i_ += 2;
-    return t;
+    return;
 }
 
 std::u16string LowerName(std::u16string_view name) { return LowerAscii(name); }
