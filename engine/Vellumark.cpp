@@ -426,8 +426,9 @@ void AddText(TPDFTextRes& res, std::string text, std::string link, bool border, 
     line.Underline = added && res.Underline;
     if (!line.Link.empty() && (res.Lines.empty() || res.Lines.back().Link != line.Link)) ++res.LinkCount;
     if (!added && !text.empty()) res.Align = taLeft;
-    const std::size_t firstBreak = text.find_first_of("\r\n");
-    if (firstBreak == std::string::npos) {
+    std::size_t firstBreak = 0;
+    while (firstBreak < text.size() && text[firstBreak] != '\r' && text[firstBreak] != '\n') ++firstBreak;
+    if (firstBreak == text.size()) {
         line.Text = std::move(text);
         res.Lines.push_back(std::move(line));
         return;

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <type_traits>
@@ -420,8 +421,25 @@ void TLexer<Char>::LexString(TToken<Char>& t) {
     const std::size_t size = src_.size();
     std::size_t i = i_;
     unsigned units = 0;  // the code units seen, or'ed: past ASCII when >= 0x80
+    bool doubled = false;
     for (;;) {
-        // The quote, or the line's end, runs in plain characters.
+        // The quote, or the line's end, runs in plain characters; UTF-8 text
+        // goes by eight bytes while they are plain ASCII.
+        if constexpr (sizeof(Char) == 1) {
+            constexpr uint64_t kOnes = 0x0101010101010101ULL;
+            constexpr uint64_t kHigh = 0x8080808080808080ULL;
+            while (size - i >= 8) {
+                uint64_t word;
+                std::memcpy(&word, data + i, sizeof word);
+                // A byte that is '"', CR or LF becomes zero in one of these.
+                const uint64_t quote = word ^ (kOnes * '"');
+                const uint64_t cr = word ^ (kOnes * '\r');
+                const uint64_t lf = word ^ (kOnes * '\n');
+                const uint64_t zero = ((quote - kOnes) & ~quote) | ((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf);
+                if (((zero | word) & kHigh) != 0) break;
+                i += 8;
+            }
+        }
         while (i < size) {
             const Char c = data[i];
             if (c == Char('"') || c == Char('\r') || c == Char('\n')) break;
@@ -435,12 +453,14 @@ void TLexer<Char>::LexString(TToken<Char>& t) {
         ++i;
         if (i < size && data[i] == Char('"')) {
             ++i;
+            doubled = true;
             continue;
         }
         break;
     }
     i_ = i;
     t.text = src_.substr(begin, i_ - 1 - begin);
+    t.plain = units < 0x80 && !doubled;
     if (units >= 0x80) Passed(begin);
     return;
 }

@@ -53,6 +53,7 @@ struct TToken {
     TSymbol symbol = TSymbol::None;
     TKeyword keyword = TKeyword::None;
     bool real = false;  // a Number that is a Double
+    bool plain = false;  // a String of ASCII characters without doubled quotes
     TSourcePos pos;
     std::basic_string_view<Char> text;
     int32_t lval = 0;

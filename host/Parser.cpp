@@ -1710,6 +1710,11 @@ private:
     TExprRef StringToken(const TTok& t) {
         std::u16string_view value;
         if constexpr (sizeof(Char) == 1) {
+            if (t.plain) {
+                // ASCII text goes to the pool as it stands.
+                const TTextPool::TRef ref = prog_->text.AddLatin1(t.text);
+                return {AddExpr(TExprKind::StringLiteral, 0, ref.block, ref.offset)};
+            }
             if (std::all_of(t.text.begin(), t.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
                 text_.assign(t.text.begin(), t.text.end());
             else
