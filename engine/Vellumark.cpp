@@ -1,6 +1,8 @@
 #include "engine/Vellumark.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <typeinfo>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -339,21 +341,27 @@ int32_t TVellumark::CreateText() {
     return CurrentText;
 }
 
+namespace {
+
+// A resource of a final class, else null: its type compared, which costs less
+// than a cast that searches the class tree.
+template <class T, class R>
+T* ResourceAs(R* resource) {
+    static_assert(std::is_final_v<std::remove_const_t<T>>);
+    return resource && typeid(*resource) == typeid(T) ? static_cast<T*>(resource) : nullptr;
+}
+
+}  // namespace
+
 const TPDFGraphicRes* TVellumark::CurrentGraphicRes() const {
-    return dynamic_cast<const TPDFGraphicRes*>(Resource(CurrentGraphic));
+    return ResourceAs<const TPDFGraphicRes>(Resource(CurrentGraphic));
 }
 
-TPDFGraphicRes* TVellumark::CurrentGraphicRes() {
-    return dynamic_cast<TPDFGraphicRes*>(Resource(CurrentGraphic));
-}
+TPDFGraphicRes* TVellumark::CurrentGraphicRes() { return ResourceAs<TPDFGraphicRes>(Resource(CurrentGraphic)); }
 
-const TPDFTextRes* TVellumark::CurrentTextRes() const {
-    return dynamic_cast<const TPDFTextRes*>(Resource(CurrentText));
-}
+const TPDFTextRes* TVellumark::CurrentTextRes() const { return ResourceAs<const TPDFTextRes>(Resource(CurrentText)); }
 
-TPDFTextRes* TVellumark::CurrentTextRes() {
-    return dynamic_cast<TPDFTextRes*>(Resource(CurrentText));
-}
+TPDFTextRes* TVellumark::CurrentTextRes() { return ResourceAs<TPDFTextRes>(Resource(CurrentText)); }
 
 void TVellumark::DrawLine(double x1, double y1, double x2, double y2) {
     if (auto* g = Graphic()) g->DrawLine(ToPoints(x1), ToPoints(y1), ToPoints(x2), ToPoints(y2));

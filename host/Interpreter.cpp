@@ -1,6 +1,7 @@
 #include "host/Interpreter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -788,8 +789,18 @@ private:
         for (uint32_t i = first; i < first + count; ++i) {
             const TExprNode& e = Expr(i);
             switch (e.kind) {
-                case TExprKind::LongLiteral:
-                case TExprKind::DoubleLiteral:
+                case TExprKind::LongLiteral: {
+                    TVariant& v = arguments_.emplace_back();
+                    v.vt = TVarType::I4;
+                    v.lVal = static_cast<int32_t>(e.a);
+                    break;
+                }
+                case TExprKind::DoubleLiteral: {
+                    TVariant& v = arguments_.emplace_back();
+                    v.vt = TVarType::R8;
+                    v.dblVal = std::bit_cast<double>(uint64_t{e.a} | (uint64_t{e.b} << 32));
+                    break;
+                }
                 case TExprKind::BoolLiteral:
                 case TExprKind::EmptyLiteral:
                 case TExprKind::StringLiteral: arguments_.push_back(program_.Literal(e)); break;

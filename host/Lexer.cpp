@@ -236,11 +236,17 @@ bool TLexer<Char>::AtStatementStart() const {
 template <typename Char>
 TToken<Char> TLexer<Char>::Next() {
     TToken<Char> t;
+    Next(t);
+    return t;
+}
+
+template <typename Char>
+void TLexer<Char>::Next(TToken<Char>& t) {
+    t = TToken<Char>();
     Scan(t);
     any_ = true;
     lastKind_ = t.kind;
     lastKeyword_ = t.keyword;
-    return t;
 }
 
 template <typename Char>

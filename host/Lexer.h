@@ -95,6 +95,8 @@ public:
     explicit TLexer(TText source) : src_(source) {}
 
     TToken<Char> Next();
+    // The same into `t`.
+    void Next(TToken<Char>& t);
 
 private:
     TText src_;

@@ -409,6 +409,13 @@ private:
         uint32_t put = UINT32_MAX;
     };
     static constexpr std::size_t kSiteMemos = 16;
+    // Names are short: compared in line.
+    static bool SameText(TText a, TText b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
     std::array<TSiteMemo, kSiteMemos> siteMemo_{};
 
     int nesting_ = 0;
@@ -451,7 +458,7 @@ private:
 
     const TTok& Peek(std::size_t ahead = 0) {
         while (count_ <= ahead) {
-            ahead_[(head_ + count_) % kAhead] = lexer_.Next();
+            lexer_.Next(ahead_[(head_ + count_) % kAhead]);
             ++count_;
         }
         return ahead_[(head_ + ahead) % kAhead];
@@ -1324,7 +1331,7 @@ private:
         TSiteMemo* memo = nullptr;
         if (!scope_) {
             memo = &siteMemo_[(member.text.size() * 7 + static_cast<std::size_t>(member.text[0])) % kSiteMemos];
-            if (memo->object != object.text || memo->member != member.text) memo = nullptr;
+            if (!SameText(memo->object, object.text) || !SameText(memo->member, member.text)) memo = nullptr;
         }
         if (memo && !withCall) {
             if (Peek().IsSymbol(TSymbol::Equal) && memo->put != UINT32_MAX) {
@@ -1348,7 +1355,7 @@ private:
         auto remember = [&](uint32_t site, bool put) {
             if (scope_) return;
             TSiteMemo& m = siteMemo_[(member.text.size() * 7 + static_cast<std::size_t>(member.text[0])) % kSiteMemos];
-            if (m.object != object.text || m.member != member.text) m = TSiteMemo{object.text, member.text};
+            if (!SameText(m.object, object.text) || !SameText(m.member, member.text)) m = TSiteMemo{object.text, member.text};
             (put ? m.put : m.call) = site;
         };
 

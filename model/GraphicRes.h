@@ -13,7 +13,7 @@
 
 namespace vellumark {
 
-class TPDFGraphicRes : public TPDFResource {
+class TPDFGraphicRes final : public TPDFResource {
 public:
     TPDFGraphicRes();
 
