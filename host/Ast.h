@@ -156,17 +156,22 @@ private:
 
 public:
     std::u16string Text(uint32_t block, uint32_t offset) const {
+        std::u16string text;
+        TextInto(block, offset, text);
+        return text;
+    }
+    // The same into `text`, in the room it has.
+    void TextInto(uint32_t block, uint32_t offset, std::u16string& text) const {
         const unsigned char* at = blocks_[block].get() + offset;
         uint32_t header;
         std::memcpy(&header, at, kHeader);
         at += kHeader;
         const uint32_t length = header & (kWide - 1);
-        std::u16string text(length, u'\0');
+        text.resize(length);
         if (header & kWide)
             std::memcpy(text.data(), at, std::size_t{length} * 2);
         else
             std::copy(at, at + length, text.begin());
-        return text;
     }
 
 private:

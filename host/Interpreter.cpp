@@ -124,6 +124,7 @@ private:
     TRunOptions options_;
     std::vector<TValue> vars_;
     std::vector<TVariant> arguments_;  // see TArguments
+    std::size_t argumentsUsed_ = 0;
     const int32_t saveToFile_;
     const int32_t readsFiles_[5];
 
@@ -742,19 +743,46 @@ private:
 
     // The arguments of one call, on a stack shared by all calls: the values
     // pushed while the frame lives are its arguments, and go when it ends.
+    // The stack's places stay, empty, with their strings' room for the next
+    // calls (see NextArgument).
     class TArguments {
     public:
         explicit TArguments(TInterpreter& interpreter)
-            : stack_(interpreter.arguments_), base_(interpreter.arguments_.size()) {}
-        ~TArguments() { stack_.resize(base_); }
+            : interpreter_(interpreter), base_(interpreter.argumentsUsed_) {}
+        ~TArguments() {
+            for (std::size_t i = base_; i < interpreter_.argumentsUsed_; ++i) Empty(interpreter_.arguments_[i]);
+            interpreter_.argumentsUsed_ = base_;
+        }
         TArguments(const TArguments&) = delete;
         TArguments& operator=(const TArguments&) = delete;
-        std::span<const TVariant> Values() const { return std::span<const TVariant>(stack_).subspan(base_); }
+        std::span<const TVariant> Values() const {
+            return std::span<const TVariant>(interpreter_.arguments_.data() + base_, interpreter_.argumentsUsed_ - base_);
+        }
 
     private:
-        std::vector<TVariant>& stack_;
+        TInterpreter& interpreter_;
         std::size_t base_;
+
+        // An Empty value again; a string keeps its room unless it is large.
+        static void Empty(TVariant& v) noexcept {
+            v.vt = TVarType::Empty;
+            v.lVal = 0;
+            v.dblVal = 0;
+            v.boolVal = false;
+            if (v.bstrVal.capacity() > kKeptRoom)
+                std::u16string().swap(v.bstrVal);
+            else
+                v.bstrVal.clear();
+            if (v.bytes.capacity() != 0) std::vector<uint8_t>().swap(v.bytes);
+        }
+        static constexpr std::size_t kKeptRoom = 4096;
     };
+
+    // The next place on the argument stack, Empty.
+    TVariant& NextArgument() {
+        if (argumentsUsed_ == arguments_.size()) arguments_.emplace_back();
+        return arguments_[argumentsUsed_++];
+    }
 
     // The control object of a call while its arguments are evaluated: held
     // when evaluating them may run script code (which may assign the
@@ -790,30 +818,35 @@ private:
             const TExprNode& e = Expr(i);
             switch (e.kind) {
                 case TExprKind::LongLiteral: {
-                    TVariant& v = arguments_.emplace_back();
+                    TVariant& v = NextArgument();
                     v.vt = TVarType::I4;
                     v.lVal = static_cast<int32_t>(e.a);
                     break;
                 }
                 case TExprKind::DoubleLiteral: {
-                    TVariant& v = arguments_.emplace_back();
+                    TVariant& v = NextArgument();
                     v.vt = TVarType::R8;
                     v.dblVal = std::bit_cast<double>(uint64_t{e.a} | (uint64_t{e.b} << 32));
                     break;
                 }
+                case TExprKind::StringLiteral: {
+                    TVariant& v = NextArgument();
+                    v.vt = TVarType::BStr;
+                    program_.text.TextInto(e.a, e.b, v.bstrVal);
+                    break;
+                }
                 case TExprKind::BoolLiteral:
-                case TExprKind::EmptyLiteral:
-                case TExprKind::StringLiteral: arguments_.push_back(program_.Literal(e)); break;
+                case TExprKind::EmptyLiteral: NextArgument() = program_.Literal(e); break;
                 case TExprKind::Variable: {
                     const TValue& v = ReadVar(static_cast<int>(e.a));
                     if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
-                    arguments_.push_back(v.data);
+                    NextArgument() = v.data;
                     break;
                 }
                 default: {
                     TValue v = Eval(i);
                     if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
-                    arguments_.push_back(std::move(v.data));
+                    NextArgument() = std::move(v.data);
                 }
             }
         }
