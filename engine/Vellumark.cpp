@@ -1,13 +1,13 @@
 #include "engine/Vellumark.h"
 
 #include <algorithm>
-#include <type_traits>
-#include <typeinfo>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 #include "base/TextCodec.h"

@@ -12,8 +12,8 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <span>
 #include <ostream>
+#include <span>
 #include <system_error>
 #include <vector>
 
@@ -747,8 +747,7 @@ private:
     // calls (see NextArgument).
     class TArguments {
     public:
-        explicit TArguments(TInterpreter& interpreter)
-            : interpreter_(interpreter), base_(interpreter.argumentsUsed_) {}
+        explicit TArguments(TInterpreter& interpreter) : interpreter_(interpreter), base_(interpreter.argumentsUsed_) {}
         ~TArguments() {
             for (std::size_t i = base_; i < interpreter_.argumentsUsed_; ++i) Empty(interpreter_.arguments_[i]);
             interpreter_.argumentsUsed_ = base_;
@@ -756,7 +755,8 @@ private:
         TArguments(const TArguments&) = delete;
         TArguments& operator=(const TArguments&) = delete;
         std::span<const TVariant> Values() const {
-            return std::span<const TVariant>(interpreter_.arguments_.data() + base_, interpreter_.argumentsUsed_ - base_);
+            return std::span<const TVariant>(interpreter_.arguments_.data() + base_,
+                                             interpreter_.argumentsUsed_ - base_);
         }
 
     private:

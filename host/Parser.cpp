@@ -1355,7 +1355,8 @@ private:
         auto remember = [&](uint32_t site, bool put) {
             if (scope_) return;
             TSiteMemo& m = siteMemo_[(member.text.size() * 7 + static_cast<std::size_t>(member.text[0])) % kSiteMemos];
-            if (!SameText(m.object, object.text) || !SameText(m.member, member.text)) m = TSiteMemo{object.text, member.text};
+            if (!SameText(m.object, object.text) || !SameText(m.member, member.text))
+                m = TSiteMemo{object.text, member.text};
             (put ? m.put : m.call) = site;
         };
 
