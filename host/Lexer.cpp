@@ -308,26 +308,28 @@ void TLexer<Char>::LexNumber(TToken<Char>& t) {
     const Char* const data = src_.data();
     const std::size_t size = src_.size();
     // One pass over the digits: the integer digits after leading zeros, and
-    // the value of every digit while at most 15 of them are significant.
-    std::size_t intDigits = 0;
-    uint64_t mantissa = 0;
-    std::size_t significant = 0;
+    // the value of the significant digits (exact while there are at most 15
+    // of them; the value is used only then).
     std::size_t at = i_;
-    for (; at < size && IsDigit(data[at]); ++at) {
-        const auto digit = static_cast<uint64_t>(data[at] - Char('0'));
-        if (significant > 0 || digit != 0) ++significant;
-        if (significant <= 15) mantissa = mantissa * 10 + digit;
-    }
-    intDigits = significant;
+    while (at < size && data[at] == Char('0')) ++at;
+    const std::size_t intBegin = at;
+    uint64_t mantissa = 0;
+    for (; at < size && IsDigit(data[at]); ++at) mantissa = mantissa * 10 + static_cast<uint64_t>(data[at] - Char('0'));
+    const std::size_t intDigits = at - intBegin;
+    std::size_t significant = intDigits;
     i_ = at;
     const bool point = at < size && data[at] == Char('.');
     std::size_t fractionDigits = 0;
     if (point) {
-        for (++at; at < size && IsDigit(data[at]); ++at, ++fractionDigits) {
-            const auto digit = static_cast<uint64_t>(data[at] - Char('0'));
-            if (significant > 0 || digit != 0) ++significant;
-            if (significant <= 15) mantissa = mantissa * 10 + digit;
-        }
+        const std::size_t fractionBegin = ++at;
+        // Zeros before the first significant digit only scale the value.
+        if (significant == 0)
+            while (at < size && data[at] == Char('0')) ++at;
+        const std::size_t significantBegin = at;
+        for (; at < size && IsDigit(data[at]); ++at)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(data[at] - Char('0'));
+        significant += at - significantBegin;
+        fractionDigits = at - fractionBegin;
     }
     const bool exponentFollows = [&] {
         std::size_t k = at;
