@@ -434,8 +434,11 @@ void AddText(TPDFTextRes& res, std::string text, std::string link, bool border, 
     line.Underline = added && res.Underline;
     if (!line.Link.empty() && (res.Lines.empty() || res.Lines.back().Link != line.Link)) ++res.LinkCount;
     if (!added && !text.empty()) res.Align = taLeft;
-    std::size_t firstBreak = 0;
-    while (firstBreak < text.size() && text[firstBreak] != '\r' && text[firstBreak] != '\n') ++firstBreak;
+    // The first break, CR or LF, if any.
+    std::size_t firstBreak = text.size();
+    for (const char brk : {'\r', '\n'})
+        if (const void* at = std::memchr(text.data(), brk, firstBreak))
+            firstBreak = static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
     if (firstBreak == text.size()) {
         line.Text = std::move(text);
         res.Lines.push_back(std::move(line));
