@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace vellumark {
 
@@ -57,9 +58,22 @@ bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 }  // namespace
 
 std::string ToAnsi(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    // ASCII as it stands, eight units at a time, up to the first unit past
+    // it.
+    const std::size_t n = text.size();
+    std::string out(n, '\0');
+    std::size_t ascii = 0;
+    for (; n - ascii >= 8; ascii += 8) {
+        uint64_t low, high;
+        std::memcpy(&low, text.data() + ascii, sizeof low);
+        std::memcpy(&high, text.data() + ascii + 4, sizeof high);
+        if (((low | high) & 0xFF80FF80FF80FF80ULL) != 0) break;
+        for (std::size_t k = 0; k < 8; ++k) out[ascii + k] = static_cast<char>(text[ascii + k]);
+    }
+    for (; ascii < n && text[ascii] < 0x80; ++ascii) out[ascii] = static_cast<char>(text[ascii]);
+    if (ascii == n) return out;
+    out.resize(ascii);
+    for (std::size_t i = ascii; i < text.size(); ++i) {
         char16_t c = text[i];
         if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) ++i;
         out += ToAnsiChar(c);

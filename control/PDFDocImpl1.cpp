@@ -49,6 +49,20 @@ HRESULT TranslateError(const char* message, HRESULT code) noexcept {
     }
 }
 
+// Whether an argument is already what conversion to `type` would make of it
+// (as far as a handler reads it).
+bool HasDeclaredType(const TVariant& value, TParamType type) {
+    switch (type) {
+        case TParamType::Long:
+        case TParamType::Color: return value.vt == TVarType::I4;
+        case TParamType::Double: return value.vt == TVarType::R8;
+        case TParamType::Bool: return value.vt == TVarType::Bool;
+        case TParamType::BStr: return value.vt == TVarType::BStr;
+        case TParamType::Variant: return true;
+        default: return false;
+    }
+}
+
 // Why a call did not reach the member's handler, or how it ended.
 struct TCallOutcome {
     HRESULT hr = hr::kOk;
@@ -56,42 +70,18 @@ struct TCallOutcome {
     uint32_t badArg = 0;        // the argument whose conversion failed
 };
 
-// The frame every member runs: convert the arguments to their declared types,
-// perform the engine call inside a guard, then write the result (only on
-// success) or translate the error. `result` may be null when the caller
-// takes no result.
-TCallOutcome CallMember(TPDFDoc& doc, const TMemberInfo& member, std::span<const TVariant> args,
-                        TVariant* result) noexcept {
+// The engine call of a member on arguments of their declared types, inside
+// a guard: writes the result (only on success) or translates the error.
+// `result` may be null when the caller takes no result.
+TCallOutcome CallHandler(TPDFDoc& doc, const TMemberInfo& member, const TVariant* values, TVariant* result) noexcept {
     TCallOutcome out;
-    if (args.size() != member.paramCount) {
-        out.hr = hr::kBadParamCount;
-        return out;
-    }
-
-    // The converted arguments are the call's own copies, released on return
-    // whatever happens; the caller's values are never touched.
-    std::array<TVariant, std::extent_v<decltype(TMemberInfo::params)>> converted;
-    uint32_t index = 0;
-    try {
-        for (; index < member.paramCount; ++index)
-            converted[index] = CoerceArgument(args[index], member.params[index].type);
-    } catch (const ECoerceError& e) {
-        out.hr = e.HResult();
-        out.badArg = index;
-        return out;
-    } catch (...) {
-        out.hr = hr::kUnexpected;
-        out.badArg = index;
-        return out;
-    }
-
     // A string result reads as null while the call runs, and stays so if it
     // fails.
     if (result && member.result == TParamType::BStr) *result = TVariant::String({});
 
     try {
         if (!member.handler) throw EPDFError(std::string("Not implemented: ") + member.name);
-        TVariant value = member.handler(doc, converted.data());
+        TVariant value = member.handler(doc, values);
         if (result && member.result != TParamType::None) *result = std::move(value);
         return out;
     } catch (const EOleSysError& e) {
@@ -103,6 +93,45 @@ TCallOutcome CallMember(TPDFDoc& doc, const TMemberInfo& member, std::span<const
     }
     out.memberFailed = true;
     return out;
+}
+
+// The same on the arguments converted to their declared types: the call's own
+// copies, released on return whatever happens.
+[[gnu::noinline]] TCallOutcome CallConverted(TPDFDoc& doc, const TMemberInfo& member, std::span<const TVariant> args,
+                                             TVariant* result) noexcept {
+    std::array<TVariant, std::extent_v<decltype(TMemberInfo::params)>> converted;
+    uint32_t index = 0;
+    try {
+        for (; index < member.paramCount; ++index)
+            converted[index] = CoerceArgument(args[index], member.params[index].type);
+    } catch (const ECoerceError& e) {
+        TCallOutcome out;
+        out.hr = e.HResult();
+        out.badArg = index;
+        return out;
+    } catch (...) {
+        TCallOutcome out;
+        out.hr = hr::kUnexpected;
+        out.badArg = index;
+        return out;
+    }
+    return CallHandler(doc, member, converted.data(), result);
+}
+
+// The frame every member runs: convert the arguments to their declared types,
+// perform the engine call inside a guard, then write the result (only on
+// success) or translate the error. Arguments that already have their declared
+// types are read where they are. The caller's values are never touched.
+TCallOutcome CallMember(TPDFDoc& doc, const TMemberInfo& member, std::span<const TVariant> args,
+                        TVariant* result) noexcept {
+    if (args.size() != member.paramCount) {
+        TCallOutcome out;
+        out.hr = hr::kBadParamCount;
+        return out;
+    }
+    for (uint32_t i = 0; i < member.paramCount; ++i)
+        if (!HasDeclaredType(args[i], member.params[i].type)) return CallConverted(doc, member, args, result);
+    return CallHandler(doc, member, args.data(), result);
 }
 
 }  // namespace

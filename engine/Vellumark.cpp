@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 #include "base/TextCodec.h"
@@ -339,21 +341,27 @@ int32_t TVellumark::CreateText() {
     return CurrentText;
 }
 
+namespace {
+
+// A resource of a final class, else null: its type compared, which costs less
+// than a cast that searches the class tree.
+template <class T, class R>
+T* ResourceAs(R* resource) {
+    static_assert(std::is_final_v<std::remove_const_t<T>>);
+    return resource && typeid(*resource) == typeid(T) ? static_cast<T*>(resource) : nullptr;
+}
+
+}  // namespace
+
 const TPDFGraphicRes* TVellumark::CurrentGraphicRes() const {
-    return dynamic_cast<const TPDFGraphicRes*>(Resource(CurrentGraphic));
+    return ResourceAs<const TPDFGraphicRes>(Resource(CurrentGraphic));
 }
 
-TPDFGraphicRes* TVellumark::CurrentGraphicRes() {
-    return dynamic_cast<TPDFGraphicRes*>(Resource(CurrentGraphic));
-}
+TPDFGraphicRes* TVellumark::CurrentGraphicRes() { return ResourceAs<TPDFGraphicRes>(Resource(CurrentGraphic)); }
 
-const TPDFTextRes* TVellumark::CurrentTextRes() const {
-    return dynamic_cast<const TPDFTextRes*>(Resource(CurrentText));
-}
+const TPDFTextRes* TVellumark::CurrentTextRes() const { return ResourceAs<const TPDFTextRes>(Resource(CurrentText)); }
 
-TPDFTextRes* TVellumark::CurrentTextRes() {
-    return dynamic_cast<TPDFTextRes*>(Resource(CurrentText));
-}
+TPDFTextRes* TVellumark::CurrentTextRes() { return ResourceAs<TPDFTextRes>(Resource(CurrentText)); }
 
 void TVellumark::DrawLine(double x1, double y1, double x2, double y2) {
     if (auto* g = Graphic()) g->DrawLine(ToPoints(x1), ToPoints(y1), ToPoints(x2), ToPoints(y2));
@@ -409,7 +417,7 @@ namespace {
 
 // Adds Text to a text resource as written lines in its present formatting:
 // CR, LF and CR LF each start a new line.
-void AddText(TPDFTextRes& res, const std::string& text, std::string link, bool border, bool continues) {
+void AddText(TPDFTextRes& res, std::string text, std::string link, bool border, bool continues) {
     const bool added = res.FontNumber > kStandardFontCount;
     if (!added) link.clear();
     TTextLine line;
@@ -425,17 +433,33 @@ void AddText(TPDFTextRes& res, const std::string& text, std::string link, bool b
     line.Continues = continues;
     line.Underline = added && res.Underline;
     if (!line.Link.empty() && (res.Lines.empty() || res.Lines.back().Link != line.Link)) ++res.LinkCount;
+    if (!added && !text.empty()) res.Align = taLeft;
+    // The first break, CR or LF, if any.
+    std::size_t firstBreak = text.size();
+    for (const char brk : {'\r', '\n'})
+        if (const void* at = std::memchr(text.data(), brk, firstBreak))
+            firstBreak = static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
+    if (firstBreak == text.size()) {
+        line.Text = std::move(text);
+        res.Lines.push_back(std::move(line));
+        return;
+    }
     res.Lines.push_back(line);
+    // Each piece between breaks goes to the line it belongs to.
+    std::size_t start = 0;
     char previous = 0;
-    for (char c : text) {
-        if (c == '\r' || (c == '\n' && previous != '\r')) {
-            res.Lines.push_back(line);
-        } else if (c != '\n') {
-            res.Lines.back().Text += c;
+    for (std::size_t i = firstBreak; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            previous = c;
+            continue;
         }
+        res.Lines.back().Text.append(text, start, i - start);
+        if (c == '\r' || previous != '\r') res.Lines.push_back(line);
+        start = i + 1;
         previous = c;
     }
-    if (!added && !text.empty()) res.Align = taLeft;
+    res.Lines.back().Text.append(text, start, std::string::npos);
 }
 
 // The same for wide text: the lines keep their UTF-16 units, and each unit

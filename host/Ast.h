@@ -108,12 +108,32 @@ public:
     // Each piece is stored after a four-byte header: its length in units and,
     // in the top bit, whether it takes two bytes a unit.
     TRef Add(std::u16string_view text) {
-        if (text.size() > kWide - 1 || text.size() > (UINT32_MAX - kHeader) / 2) throw std::bad_alloc();
         bool wide = false;
         for (char16_t c : text) wide = wide || c > 0xFF;
-        const auto length = static_cast<uint32_t>(text.size());
-        const uint32_t size = kHeader + length * (wide ? 2 : 1);
         TRef ref;
+        unsigned char* at = Place(text.size(), wide, ref);
+        if (wide) {
+            std::memcpy(at, text.data(), text.size() * 2);
+        } else {
+            for (char16_t c : text) *at++ = static_cast<unsigned char>(c);
+        }
+        return ref;
+    }
+    // The same for text whose bytes are its units (Latin-1).
+    TRef AddLatin1(std::string_view text) {
+        TRef ref;
+        unsigned char* at = Place(text.size(), false, ref);
+        if (!text.empty()) std::memcpy(at, text.data(), text.size());
+        return ref;
+    }
+
+private:
+    // Room for a piece of `units` units after its header, set in place; where
+    // it is goes to `ref`.
+    unsigned char* Place(std::size_t units, bool wide, TRef& ref) {
+        if (units > kWide - 1 || units > (UINT32_MAX - kHeader) / 2) throw std::bad_alloc();
+        const auto length = static_cast<uint32_t>(units);
+        const uint32_t size = kHeader + length * (wide ? 2 : 1);
         if (size > kBlock / 4) {
             // A long piece gets a block of its own; small pieces go on filling
             // the current one.
@@ -131,26 +151,27 @@ public:
         unsigned char* at = blocks_[ref.block].get() + ref.offset;
         const uint32_t header = length | (wide ? kWide : 0);
         std::memcpy(at, &header, kHeader);
-        at += kHeader;
-        if (wide) {
-            std::memcpy(at, text.data(), std::size_t{length} * 2);
-        } else {
-            for (char16_t c : text) *at++ = static_cast<unsigned char>(c);
-        }
-        return ref;
+        return at + kHeader;
     }
+
+public:
     std::u16string Text(uint32_t block, uint32_t offset) const {
+        std::u16string text;
+        TextInto(block, offset, text);
+        return text;
+    }
+    // The same into `text`, in the room it has.
+    void TextInto(uint32_t block, uint32_t offset, std::u16string& text) const {
         const unsigned char* at = blocks_[block].get() + offset;
         uint32_t header;
         std::memcpy(&header, at, kHeader);
         at += kHeader;
         const uint32_t length = header & (kWide - 1);
-        std::u16string text(length, u'\0');
+        text.resize(length);
         if (header & kWide)
             std::memcpy(text.data(), at, std::size_t{length} * 2);
         else
             std::copy(at, at + length, text.begin());
-        return text;
     }
 
 private:

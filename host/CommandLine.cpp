@@ -14,6 +14,7 @@
 #include <system_error>
 #include <utility>
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -86,6 +87,23 @@ public:
         }
         std::memcpy(static_cast<char*>(data_) + size_, bytes, n);
         size_ += n;
+    }
+    // Reads what is left of the file straight into the room reserved; past
+    // it, through a buffer. False on a read error.
+    bool ReadAll(int fd) {
+        char buffer[1 << 16];
+        for (;;) {
+            const bool room = size_ < capacity_;
+            char* to = room ? static_cast<char*>(data_) + size_ : buffer;
+            const ssize_t n = ::read(fd, to, room ? capacity_ - size_ : sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            if (n == 0) return true;
+            if (room)
+                size_ += static_cast<std::size_t>(n);
+            else
+                Append(buffer, static_cast<std::size_t>(n));
+        }
     }
     std::string_view View() const { return {static_cast<const char*>(data_), size_}; }
     void Release() {
@@ -183,12 +201,14 @@ int RunCommandLine(std::span<const std::string_view> args, std::istream& in, std
         // Room for the file's size is made before reading.
         const std::uintmax_t size = std::filesystem::file_size(scriptName, ec);
         if (!ec && size > 0 && size < SIZE_MAX / 2) data.Reserve(static_cast<std::size_t>(size));
-        std::ifstream file(scriptName, std::ios::binary);
-        if (!file) {
+        const int fd = ::open(scriptName.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             err << "vellumark: cannot open '" << scriptName << "': " << std::strerror(errno) << "\n";
             return kExitUsage;
         }
-        if (!ReadAll(file, data)) {
+        const bool read = data.ReadAll(fd);
+        ::close(fd);
+        if (!read) {
             err << "vellumark: cannot read '" << scriptName << "'\n";
             return kExitUsage;
         }

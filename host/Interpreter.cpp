@@ -1,6 +1,7 @@
 #include "host/Interpreter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -11,8 +12,8 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <span>
 #include <ostream>
+#include <span>
 #include <system_error>
 #include <vector>
 
@@ -123,6 +124,7 @@ private:
     TRunOptions options_;
     std::vector<TValue> vars_;
     std::vector<TVariant> arguments_;  // see TArguments
+    std::size_t argumentsUsed_ = 0;
     const int32_t saveToFile_;
     const int32_t readsFiles_[5];
 
@@ -327,15 +329,17 @@ private:
             case TStmtKind::PropertyPut: {
                 // A put's value is the last of its arguments.
                 const TCallSite& site = program_.sites[s.a];
-                const TValue object = ObjectValue(site.slot);
+                const TValue& object = ObjectValue(site.slot);
                 if (object.host) {
                     if (site.put) throw ERuntimeError::Host(rt::kNoSuchMember, program_.names[site.name]);
-                    CallHost(*object.host, site, s.b, s.c);
+                    const std::shared_ptr<THostObject> held = object.host;
+                    CallHost(*held, site, s.b, s.c);
                     return TFlow::Normal;
                 }
+                const THeldDoc doc(*this, object, s.b, s.c);
                 TArguments args(*this);
                 PushArguments(s.b, s.c);
-                Invoke(*object.object, site, args.Values());
+                Invoke(doc.Get(), site, args.Values());
                 return TFlow::Normal;
             }
             case TStmtKind::CallProc:
@@ -739,18 +743,67 @@ private:
 
     // The arguments of one call, on a stack shared by all calls: the values
     // pushed while the frame lives are its arguments, and go when it ends.
+    // The stack's places stay, empty, with their strings' room for the next
+    // calls (see NextArgument).
     class TArguments {
     public:
-        explicit TArguments(TInterpreter& interpreter)
-            : stack_(interpreter.arguments_), base_(interpreter.arguments_.size()) {}
-        ~TArguments() { stack_.resize(base_); }
+        explicit TArguments(TInterpreter& interpreter) : interpreter_(interpreter), base_(interpreter.argumentsUsed_) {}
+        ~TArguments() {
+            for (std::size_t i = base_; i < interpreter_.argumentsUsed_; ++i) Empty(interpreter_.arguments_[i]);
+            interpreter_.argumentsUsed_ = base_;
+        }
         TArguments(const TArguments&) = delete;
         TArguments& operator=(const TArguments&) = delete;
-        std::span<const TVariant> Values() const { return std::span<const TVariant>(stack_).subspan(base_); }
+        std::span<const TVariant> Values() const {
+            return std::span<const TVariant>(interpreter_.arguments_.data() + base_,
+                                             interpreter_.argumentsUsed_ - base_);
+        }
 
     private:
-        std::vector<TVariant>& stack_;
+        TInterpreter& interpreter_;
         std::size_t base_;
+
+        // An Empty value again; a string keeps its room unless it is large.
+        static void Empty(TVariant& v) noexcept {
+            v.vt = TVarType::Empty;
+            v.lVal = 0;
+            v.dblVal = 0;
+            v.boolVal = false;
+            if (v.bstrVal.capacity() > kKeptRoom)
+                std::u16string().swap(v.bstrVal);
+            else
+                v.bstrVal.clear();
+            if (v.bytes.capacity() != 0) std::vector<uint8_t>().swap(v.bytes);
+        }
+        static constexpr std::size_t kKeptRoom = 4096;
+    };
+
+    // The next place on the argument stack, Empty.
+    TVariant& NextArgument() {
+        if (argumentsUsed_ == arguments_.size()) arguments_.emplace_back();
+        return arguments_[argumentsUsed_++];
+    }
+
+    // The control object of a call while its arguments are evaluated: held
+    // when evaluating them may run script code (which may assign the
+    // variable that refers to it), else read where it is.
+    class THeldDoc {
+    public:
+        THeldDoc(const TInterpreter& interpreter, const TValue& object, uint32_t first, uint32_t count)
+            : doc_(object.object.get()) {
+            for (uint32_t i = first; i < first + count; ++i) {
+                const TExprKind kind = interpreter.Expr(i).kind;
+                if (!TProgram::IsLiteral(interpreter.Expr(i)) && kind != TExprKind::Variable) {
+                    held_ = object.object;
+                    break;
+                }
+            }
+        }
+        TPDFDoc& Get() const { return *doc_; }
+
+    private:
+        TPDFDoc* doc_;
+        std::shared_ptr<TPDFDoc> held_;
     };
 
     // An argument for the control: plain data only.
@@ -764,17 +817,36 @@ private:
         for (uint32_t i = first; i < first + count; ++i) {
             const TExprNode& e = Expr(i);
             switch (e.kind) {
-                case TExprKind::LongLiteral: arguments_.push_back(TVariant::Long(static_cast<int32_t>(e.a))); break;
+                case TExprKind::LongLiteral: {
+                    TVariant& v = NextArgument();
+                    v.vt = TVarType::I4;
+                    v.lVal = static_cast<int32_t>(e.a);
+                    break;
+                }
+                case TExprKind::DoubleLiteral: {
+                    TVariant& v = NextArgument();
+                    v.vt = TVarType::R8;
+                    v.dblVal = std::bit_cast<double>(uint64_t{e.a} | (uint64_t{e.b} << 32));
+                    break;
+                }
+                case TExprKind::StringLiteral: {
+                    TVariant& v = NextArgument();
+                    v.vt = TVarType::BStr;
+                    program_.text.TextInto(e.a, e.b, v.bstrVal);
+                    break;
+                }
+                case TExprKind::BoolLiteral:
+                case TExprKind::EmptyLiteral: NextArgument() = program_.Literal(e); break;
                 case TExprKind::Variable: {
                     const TValue& v = ReadVar(static_cast<int>(e.a));
                     if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
-                    arguments_.push_back(v.data);
+                    NextArgument() = v.data;
                     break;
                 }
                 default: {
                     TValue v = Eval(i);
                     if (v.isObject) throw ERuntimeError::Host(rt::kTypeMismatch);
-                    arguments_.push_back(std::move(v.data));
+                    NextArgument() = std::move(v.data);
                 }
             }
         }
@@ -853,11 +925,15 @@ private:
                 break;
             case TExprKind::Member: {
                 const TCallSite& site = program_.sites[e.a];
-                const TValue object = ObjectValue(site.slot);
-                if (object.host) return CallHost(*object.host, site, e.b, program_.ArgCount(e));
+                const TValue& object = ObjectValue(site.slot);
+                if (object.host) {
+                    const std::shared_ptr<THostObject> held = object.host;
+                    return CallHost(*held, site, e.b, program_.ArgCount(e));
+                }
+                const THeldDoc doc(*this, object, e.b, program_.ArgCount(e));
                 TArguments args(*this);
                 PushArguments(e.b, program_.ArgCount(e));
-                return TValue::Data(Invoke(*object.object, site, args.Values()));
+                return TValue::Data(Invoke(doc.Get(), site, args.Values()));
             }
             case TExprKind::Index: {
                 const TValue& v = ReadVar(e.a);

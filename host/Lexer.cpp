@@ -7,8 +7,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 namespace vellumark::host {
 
@@ -166,19 +168,9 @@ bool IsReservedWord(TKeyword word) { return (FlagsOf(word) & kReserved) != 0; }
 bool IsUnsupportedWord(TKeyword word) { return (FlagsOf(word) & kUnsupported) != 0; }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::Start(TTokenKind kind) const {
-    TToken<Char> t;
+void TLexer<Char>::Start(TToken<Char>& t, TTokenKind kind) const {
     t.kind = kind;
     t.pos = Pos();
-    return t;
-}
-
-template <typename Char>
-TToken<Char> TLexer<Char>::Emit(TToken<Char> t) {
-    any_ = true;
-    lastKind_ = t.kind;
-    lastKeyword_ = t.keyword;
-    return t;
 }
 
 template <typename Char>
@@ -239,17 +231,35 @@ bool TLexer<Char>::AtStatementStart() const {
            (lastKind_ == TTokenKind::Name && (lastKeyword_ == TKeyword::Then || lastKeyword_ == TKeyword::Else));
 }
 
+// The token is made in place: the one returned, filled by the function that
+// reads its kind.
 template <typename Char>
 TToken<Char> TLexer<Char>::Next() {
+    TToken<Char> t;
+    Next(t);
+    return t;
+}
+
+template <typename Char>
+void TLexer<Char>::Next(TToken<Char>& t) {
+    t = TToken<Char>();
+    Scan(t);
+    any_ = true;
+    lastKind_ = t.kind;
+    lastKeyword_ = t.keyword;
+}
+
+template <typename Char>
+void TLexer<Char>::Scan(TToken<Char>& t) {
     while (i_ < src_.size()) {
         const Char c = src_[i_];
         if (IsBlank(c)) {
             ++i_;
         } else if (IsLineBreak(c)) {
             if (NewlineDue()) {
-                TToken<Char> t = Start(TTokenKind::Newline);
+                Start(t, TTokenKind::Newline);
                 SkipLineBreak();
-                return Emit(t);
+                return;
             }
             SkipLineBreak();
         } else if (c == u'\'') {
@@ -259,60 +269,90 @@ TToken<Char> TLexer<Char>::Next() {
             SkipToLineEnd();
             if (i_ < src_.size()) SkipLineBreak();
         } else if (IsLetter(c)) {
-            TToken<Char> t = Start(TTokenKind::Name);
+            Start(t, TTokenKind::Name);
             const std::size_t begin = i_;
             while (i_ < src_.size() && IsNameChar(src_[i_])) ++i_;
             t.text = src_.substr(begin, i_ - begin);
             if (const TKeywordInfo* k = FindKeyword(t.text)) t.keyword = k->keyword;
             if (t.keyword == TKeyword::Rem && AtStatementStart()) {
+                t = TToken<Char>();
                 SkipToLineEnd();
                 continue;
             }
-            return Emit(t);
+            return;
         } else if (IsDigit(c) || (c == u'.' && i_ + 1 < src_.size() && IsDigit(src_[i_ + 1]))) {
-            return Emit(LexNumber());
+            LexNumber(t);
+            return;
         } else if (c == u'"') {
-            return Emit(LexString());
+            LexString(t);
+            return;
         } else if (c == u'&' && i_ + 1 < src_.size() && (src_[i_ + 1] == u'H' || src_[i_ + 1] == u'h')) {
-            return Emit(LexHex());
+            LexHex(t);
+            return;
         } else if (c == u':') {
-            TToken<Char> t = Start(TTokenKind::Colon);
+            Start(t, TTokenKind::Colon);
             ++i_;
-            return Emit(t);
+            return;
         } else {
-            return Emit(LexSymbol());
+            LexSymbol(t);
+            return;
         }
     }
-    if (NewlineDue()) return Emit(Start(TTokenKind::Newline));
-    return Emit(Start(TTokenKind::End));
+    Start(t, NewlineDue() ? TTokenKind::Newline : TTokenKind::End);
 }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::LexNumber() {
-    TToken<Char> t = Start(TTokenKind::Number);
+void TLexer<Char>::LexNumber(TToken<Char>& t) {
+    Start(t, TTokenKind::Number);
     const std::size_t begin = i_;
-    std::size_t intDigits = 0;  // integer digits after leading zeros
-    int64_t whole = 0;          // their value while there are at most 10
-    while (i_ < src_.size() && IsDigit(src_[i_])) {
-        if (intDigits > 0 || src_[i_] != u'0') ++intDigits;
-        if (intDigits <= 10) whole = whole * 10 + (src_[i_] - u'0');
-        ++i_;
+    const Char* const data = src_.data();
+    const std::size_t size = src_.size();
+    // One pass over the digits: the integer digits after leading zeros, and
+    // the value of the significant digits (exact while there are at most 15
+    // of them; the value is used only then).
+    std::size_t at = i_;
+    while (at < size && data[at] == Char('0')) ++at;
+    const std::size_t intBegin = at;
+    uint64_t mantissa = 0;
+    for (; at < size && IsDigit(data[at]); ++at) mantissa = mantissa * 10 + static_cast<uint64_t>(data[at] - Char('0'));
+    const std::size_t intDigits = at - intBegin;
+    std::size_t significant = intDigits;
+    i_ = at;
+    const bool point = at < size && data[at] == Char('.');
+    std::size_t fractionDigits = 0;
+    if (point) {
+        const std::size_t fractionBegin = ++at;
+        // Zeros before the first significant digit only scale the value.
+        if (significant == 0)
+            while (at < size && data[at] == Char('0')) ++at;
+        const std::size_t significantBegin = at;
+        for (; at < size && IsDigit(data[at]); ++at)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(data[at] - Char('0'));
+        significant += at - significantBegin;
+        fractionDigits = at - fractionBegin;
     }
-    const bool point = i_ < src_.size() && src_[i_] == u'.';
     const bool exponentFollows = [&] {
-        std::size_t j = i_;
-        if (point)
-            for (++j; j < src_.size() && IsDigit(src_[j]); ++j) {
-            }
-        if (j >= src_.size() || (src_[j] != u'e' && src_[j] != u'E')) return false;
-        ++j;
-        if (j < src_.size() && (src_[j] == u'+' || src_[j] == u'-')) ++j;
-        return j < src_.size() && IsDigit(src_[j]);
+        std::size_t k = at;
+        if (k >= size || (data[k] != Char('e') && data[k] != Char('E'))) return false;
+        ++k;
+        if (k < size && (data[k] == Char('+') || data[k] == Char('-'))) ++k;
+        return k < size && IsDigit(data[k]);
     }();
     // A plain integer that fits 32 bits is a Long.
-    if (!point && !exponentFollows && intDigits <= 10 && whole <= std::numeric_limits<int32_t>::max()) {
-        t.lval = static_cast<int32_t>(whole);
-        return t;
+    if (!point && !exponentFollows && intDigits <= 10 && mantissa <= std::numeric_limits<int32_t>::max()) {
+        t.lval = static_cast<int32_t>(mantissa);
+        return;
+    }
+    // A decimal of at most 15 significant digits and no exponent is their
+    // whole value divided by a power of ten: both are exact doubles, so the
+    // one division rounds as reading the text would.
+    if (!exponentFollows && significant <= 15 && fractionDigits <= 22) {
+        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        i_ = at;
+        t.real = true;
+        t.dval = static_cast<double>(mantissa) / kPowers[fractionDigits];
+        return;
     }
 
     // Otherwise the number is read as a Double from its digits.
@@ -360,12 +400,12 @@ TToken<Char> TLexer<Char>::LexNumber() {
     }
     t.real = true;
     t.dval = value;
-    return t;
+    return;
 }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::LexHex() {
-    TToken<Char> t = Start(TTokenKind::Number);
+void TLexer<Char>::LexHex(TToken<Char>& t) {
+    Start(t, TTokenKind::Number);
     i_ += 2;  // &H
     uint64_t v = 0;
     std::size_t digits = 0;
@@ -378,32 +418,64 @@ TToken<Char> TLexer<Char>::LexHex() {
     if (digits == 0) Fail(t.pos, "Expected hexadecimal digits");
     // 32-bit two's complement: &HFFFFFFFF is -1.
     t.lval = static_cast<int32_t>(static_cast<uint32_t>(v));
-    return t;
+    return;
 }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::LexString() {
-    TToken<Char> t = Start(TTokenKind::String);
+void TLexer<Char>::LexString(TToken<Char>& t) {
+    Start(t, TTokenKind::String);
     const std::size_t begin = ++i_;
+    const Char* const data = src_.data();
+    const std::size_t size = src_.size();
+    std::size_t i = i_;
+    unsigned units = 0;  // the code units seen, or'ed: past ASCII when >= 0x80
+    bool doubled = false;
     for (;;) {
-        if (i_ >= src_.size() || IsLineBreak(src_[i_])) Fail(t.pos, "Unterminated string constant");
-        const Char c = src_[i_++];
-        if (c == u'"') {
-            if (i_ < src_.size() && src_[i_] == u'"') {
-                ++i_;
-                continue;
+        // The quote, or the line's end, runs in plain characters; UTF-8 text
+        // goes by eight bytes while they are plain ASCII.
+        if constexpr (sizeof(Char) == 1) {
+            constexpr uint64_t kOnes = 0x0101010101010101ULL;
+            constexpr uint64_t kHigh = 0x8080808080808080ULL;
+            while (size - i >= 8) {
+                uint64_t word;
+                std::memcpy(&word, data + i, sizeof word);
+                // A byte that is '"', CR or LF becomes zero in one of these.
+                const uint64_t quote = word ^ (kOnes * '"');
+                const uint64_t cr = word ^ (kOnes * '\r');
+                const uint64_t lf = word ^ (kOnes * '\n');
+                const uint64_t zero = ((quote - kOnes) & ~quote) | ((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf);
+                if (((zero | word) & kHigh) != 0) break;
+                i += 8;
             }
-            break;
         }
+        while (i < size) {
+            const Char c = data[i];
+            if (c == Char('"') || c == Char('\r') || c == Char('\n')) break;
+            units |= static_cast<std::make_unsigned_t<Char>>(c);
+            ++i;
+        }
+        if (i >= size || IsLineBreak(data[i])) {
+            i_ = i;
+            Fail(t.pos, "Unterminated string constant");
+        }
+        ++i;
+        if (i < size && data[i] == Char('"')) {
+            ++i;
+            doubled = true;
+            continue;
+        }
+        break;
     }
+    i_ = i;
     t.text = src_.substr(begin, i_ - 1 - begin);
-    Passed(begin);
-    return t;
+    t.plain = units < 0x80 && !doubled;
+    if (units >= 0x80) Passed(begin);
+    return;
 }
 
 template <typename Char>
-TToken<Char> TLexer<Char>::LexSymbol() {
-    TToken<Char> t = Start(TTokenKind::Symbol);
+void TLexer<Char>::LexSymbol(TToken<Char>& t) {
+    Start(t, TTokenKind::Symbol);
     const Char c = src_[i_];
     const Char next = i_ + 1 < src_.size() ? src_[i_ + 1] : Char(0);
     if (c == u'<' && next == u'>') {
@@ -432,11 +504,11 @@ TToken<Char> TLexer<Char>::LexSymbol() {
         }
         t.text = src_.substr(i_, 1);
         ++i_;
-        return t;
+        return;
     }
     t.text = src_.substr(i_, 2);
     i_ += 2;
-    return t;
+    return;
 }
 
 std::u16string LowerName(std::u16string_view name) { return LowerAscii(name); }

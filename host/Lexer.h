@@ -53,6 +53,7 @@ struct TToken {
     TSymbol symbol = TSymbol::None;
     TKeyword keyword = TKeyword::None;
     bool real = false;  // a Number that is a Double
+    bool plain = false;  // a String of ASCII characters without doubled quotes
     TSourcePos pos;
     std::basic_string_view<Char> text;
     int32_t lval = 0;
@@ -94,6 +95,8 @@ public:
     explicit TLexer(TText source) : src_(source) {}
 
     TToken<Char> Next();
+    // The same into `t`.
+    void Next(TToken<Char>& t);
 
 private:
     TText src_;
@@ -111,8 +114,8 @@ private:
     bool ended_ = false;
 
     TSourcePos Pos() const { return {line_, static_cast<int>(i_ - lineStart_ - extraUnits_) + 1}; }
-    TToken<Char> Start(TTokenKind kind) const;
-    TToken<Char> Emit(TToken<Char> t);
+    void Start(TToken<Char>& t, TTokenKind kind) const;
+    void Scan(TToken<Char>& t);
     [[noreturn]] void Fail(TSourcePos pos, const std::string& message) const;
     void Passed(std::size_t begin);
     void SkipLineBreak();
@@ -120,10 +123,10 @@ private:
     bool NewlineDue() const;
     bool IsContinuation() const;
     bool AtStatementStart() const;
-    TToken<Char> LexNumber();
-    TToken<Char> LexHex();
-    TToken<Char> LexString();
-    TToken<Char> LexSymbol();
+    void LexNumber(TToken<Char>& t);
+    void LexHex(TToken<Char>& t);
+    void LexString(TToken<Char>& t);
+    void LexSymbol(TToken<Char>& t);
 };
 
 extern template class TLexer<char16_t>;

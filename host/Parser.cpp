@@ -400,6 +400,23 @@ private:
     TNameTable<TMemberName, false> members_;
     std::vector<TExprNode> roots_;  // roots of the argument lists being parsed
     std::u16string text_;           // a string literal's value
+    // Call sites of the main program by the spelling of object and member
+    // (see ParseObjectStatement).
+    struct TSiteMemo {
+        TText object;
+        TText member;
+        uint32_t call = UINT32_MAX;
+        uint32_t put = UINT32_MAX;
+    };
+    static constexpr std::size_t kSiteMemos = 16;
+    // Names are short: compared in line.
+    static bool SameText(TText a, TText b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
+    std::array<TSiteMemo, kSiteMemos> siteMemo_{};
 
     int nesting_ = 0;
     int singleLineIf_ = 0;
@@ -441,7 +458,7 @@ private:
 
     const TTok& Peek(std::size_t ahead = 0) {
         while (count_ <= ahead) {
-            ahead_[(head_ + count_) % kAhead] = lexer_.Next();
+            lexer_.Next(ahead_[(head_ + count_) % kAhead]);
             ++count_;
         }
         return ahead_[(head_ + ahead) % kAhead];
@@ -449,11 +466,15 @@ private:
     // The current token; the source's end stays current.
     TTok Take() {
         TTok t = Peek();
-        if (t.kind != TTokenKind::End) {
+        Skip();
+        return t;
+    }
+    // Passes the current token.
+    void Skip() {
+        if (Peek().kind != TTokenKind::End) {
             head_ = (head_ + 1) % kAhead;
             --count_;
         }
-        return t;
     }
 
     [[noreturn]] void Fail(TSourcePos pos, const std::string& message) const {
@@ -465,11 +486,11 @@ private:
 
     void ExpectSymbol(TSymbol symbol) {
         if (!Peek().IsSymbol(symbol)) Fail(Peek().pos, std::string("Expected '") + SymbolText(symbol) + "'");
-        Take();
+        Skip();
     }
     void ExpectKeyword(TKeyword word, const char* message) {
         if (!Peek().IsName(word)) Fail(Peek().pos, message);
-        Take();
+        Skip();
     }
 
     // The end of a statement: a line end, a colon, the source's end, or the
@@ -496,6 +517,25 @@ private:
         if (prog_->exprs.size() >= UINT32_MAX) throw std::bad_alloc();
         prog_->exprs.push_back({kind, op, static_cast<uint16_t>(std::min<uint32_t>(count, kManyArgs)), a, b});
         return static_cast<uint32_t>(prog_->exprs.size() - 1);
+    }
+
+    // Parses one expression of a list onto it. A number standing alone (the
+    // most common argument) goes there directly, as ParseExpr would make it.
+    void ParseListItem(TList& list) {
+        if (nesting_ < kMaxNesting) {
+            const TTok& t = Peek();
+            if (t.kind == TTokenKind::Number) {
+                const TTok& next = Peek(1);
+                if (next.EndsStatement() || next.IsSymbol(TSymbol::Comma)) {
+                    roots_.push_back(NumberNode(t));
+                    Skip();
+                    ++list.count;
+                    list.depth = std::max(list.depth, 1);
+                    return;
+                }
+            }
+        }
+        AddToList(ParseExpr(), list);
     }
 
     // Moves the expression just parsed (its root is the last node) onto the
@@ -604,7 +644,7 @@ private:
         const TNameInfo& info = Info(t.text);
         if (info.constant != TNameInfo::TConstant::None || info.builtin)
             Fail(t.pos, "Illegal assignment: " + Quoted(t.text));
-        Take();
+        Skip();
         return t;
     }
 
@@ -616,7 +656,7 @@ private:
         const TNameInfo& info = Info(t.text);
         if (info.constant != TNameInfo::TConstant::None || info.builtin)
             Fail(t.pos, "Illegal assignment: " + Quoted(t.text));
-        Take();
+        Skip();
         return static_cast<int>(VarSlot(t, true));
     }
 
@@ -664,7 +704,7 @@ private:
         TBlockKind outer = blockKind_;
         blockKind_ = kind;
         for (;;) {
-            while (Peek().kind == TTokenKind::Newline || Peek().kind == TTokenKind::Colon) Take();
+            while (Peek().kind == TTokenKind::Newline || Peek().kind == TTokenKind::Colon) Skip();
             const TTok& t = Peek();
             if (t.kind == TTokenKind::End) {
                 if (kind != TBlockKind::TopLevel) FailUnclosed(t.pos);
@@ -703,7 +743,7 @@ private:
     // separated by colons.
     void ParseSingleLineStatements() {
         for (;;) {
-            while (Peek().kind == TTokenKind::Colon) Take();
+            while (Peek().kind == TTokenKind::Colon) Skip();
             if (AtStatementEnd()) break;
             ParseStatement();
             ExpectStatementEnd();
@@ -725,24 +765,24 @@ private:
 
         switch (t.keyword) {
             case TKeyword::Dim:
-                Take();
+                Skip();
                 ParseDimList(pos);
                 return;
             case TKeyword::Public:
             case TKeyword::Private:
                 // Outside procedures and classes, the same as without them.
                 if (scope_ || blockKind_ != TBlockKind::TopLevel || singleLineIf_ > 0) break;
-                Take();
+                Skip();
                 if (Peek().IsName(TKeyword::Sub) || Peek().IsName(TKeyword::Function))
                     ParseProcedure();
                 else
                     ParseDimList(pos);
                 return;
             case TKeyword::ReDim: {
-                Take();
+                Skip();
                 TDimKind kind = TDimKind::ReDim;
                 if (Peek().IsName(TKeyword::Preserve)) {
-                    Take();
+                    Skip();
                     kind = TDimKind::ReDimPreserve;
                 }
                 for (;;) {
@@ -751,7 +791,7 @@ private:
                     if (!Peek().IsSymbol(TSymbol::LParen)) Fail(Peek().pos, "Expected '('");
                     ParseBounds(pos, slot, kind);
                     if (!Peek().IsSymbol(TSymbol::Comma)) break;
-                    Take();
+                    Skip();
                 }
                 return;
             }
@@ -761,13 +801,13 @@ private:
             case TKeyword::While: ParseWhile(); return;
             case TKeyword::Select: ParseSelect(); return;
             case TKeyword::Const:
-                Take();
+                Skip();
                 for (;;) {
                     const TSourcePos itemPos = Peek().pos;
                     if (Peek().kind == TTokenKind::Name && FindEnumValue(WidenName(Peek().text))) {
                         ParseLibraryConstant();
                         if (!Peek().IsSymbol(TSymbol::Comma)) break;
-                        Take();
+                        Skip();
                         continue;
                     }
                     const uint32_t slot = DeclareSlot(DeclarableName());
@@ -775,41 +815,41 @@ private:
                     const TExprRef value = ParseExpr();
                     AddStmt(TStmtKind::Assign, itemPos, static_cast<uint32_t>(slot), value.node);
                     if (!Peek().IsSymbol(TSymbol::Comma)) break;
-                    Take();
+                    Skip();
                 }
                 return;
             case TKeyword::Option:
-                Take();
+                Skip();
                 ExpectKeyword(TKeyword::Explicit, "Expected 'Explicit'");
                 if (!first || blockKind_ != TBlockKind::TopLevel || singleLineIf_ > 0)
                     Fail(pos, "Option Explicit must come before any other statement");
                 prog_->optionExplicit = true;
                 return;
             case TKeyword::Set:
-                Take();
+                Skip();
                 ParseAssignment(TStmtKind::SetAssign, pos);
                 return;
             case TKeyword::Let:
-                Take();
+                Skip();
                 ParseAssignment(TStmtKind::Assign, pos);
                 return;
             case TKeyword::Call:
-                Take();
+                Skip();
                 ParseCallStatement(pos);
                 return;
             case TKeyword::On:
-                Take();
+                Skip();
                 ExpectKeyword(TKeyword::Error, "Expected 'Error'");
                 if (Peek().IsName(TKeyword::Resume)) {
-                    Take();
+                    Skip();
                     ExpectKeyword(TKeyword::Next, "Expected 'Next'");
                     AddStmt(TStmtKind::OnErrorResumeNext, pos);
                 } else if (Peek().IsName(TKeyword::GoTo)) {
-                    Take();
+                    Skip();
                     const TTok zero = Peek();
                     if (zero.kind != TTokenKind::Number || zero.real || zero.lval != 0)
                         Fail(zero.pos, "Only 'On Error GoTo 0' is supported");
-                    Take();
+                    Skip();
                     AddStmt(TStmtKind::OnErrorGoto0, pos);
                 } else {
                     Fail(Peek().pos, "Expected 'Resume Next' or 'GoTo 0'");
@@ -856,7 +896,7 @@ private:
             const uint32_t slot = DeclareSlot(name);
             if (Peek().IsSymbol(TSymbol::LParen)) ParseBounds(pos, slot, TDimKind::Dim);
             if (!Peek().IsSymbol(TSymbol::Comma)) break;
-            Take();
+            Skip();
         }
     }
 
@@ -897,21 +937,21 @@ private:
     }
 
     void ParseExit(TSourcePos pos) {
-        Take();
+        Skip();
         const TTok t = Peek();
         if (t.IsName(TKeyword::For)) {
             if (forDepth_ == 0) Fail(pos, "Invalid 'Exit For' outside a For loop");
-            Take();
+            Skip();
             AddStmt(TStmtKind::ExitFor, pos);
         } else if (t.IsName(TKeyword::Do)) {
             if (doDepth_ == 0) Fail(pos, "Invalid 'Exit Do' outside a Do loop");
-            Take();
+            Skip();
             AddStmt(TStmtKind::ExitDo, pos);
         } else if (t.IsName(TKeyword::Sub) || t.IsName(TKeyword::Function)) {
             const bool function = t.IsName(TKeyword::Function);
             if (!scope_ || prog_->procedures[scope_->procedure].function != function)
                 Fail(pos, function ? "Invalid 'Exit Function' outside a Function" : "Invalid 'Exit Sub' outside a Sub");
-            Take();
+            Skip();
             AddStmt(TStmtKind::ExitProc, pos);
         } else {
             Fail(t.pos, "Expected 'For'");
@@ -942,7 +982,7 @@ private:
         const auto siteFirst = static_cast<uint32_t>(prog_->sites.size());
 
         if (Peek().IsSymbol(TSymbol::LParen)) {
-            Take();
+            Skip();
             while (!Peek().IsSymbol(TSymbol::RParen)) {
                 bool byRef = true;
                 if (Peek().IsName(TKeyword::ByVal) || Peek().IsName(TKeyword::ByRef)) byRef = Take().keyword == TKeyword::ByRef;
@@ -952,7 +992,7 @@ private:
                 if (byRef) prog_->procedures[procIndex].byRef |= uint64_t{1} << prog_->procedures[procIndex].params;
                 ++prog_->procedures[procIndex].params;
                 if (!Peek().IsSymbol(TSymbol::Comma)) break;
-                Take();
+                Skip();
             }
             ExpectSymbol(TSymbol::RParen);
         }
@@ -962,7 +1002,7 @@ private:
             TNest nest(*this, pos);
             ParseBlock(TBlockKind::Procedure);
         }
-        Take();  // End
+        Skip();  // End
         ExpectKeyword(function ? TKeyword::Function : TKeyword::Sub, function ? "Expected 'Function'" : "Expected 'Sub'");
         TProcedure& done = prog_->procedures[procIndex];
         done.first = def + 1;
@@ -988,7 +1028,7 @@ private:
         ++doDepth_;
         ParseBlock(TBlockKind::Do);
         --doDepth_;
-        Take();  // Loop
+        Skip();  // Loop
         if (Peek().IsName(TKeyword::While) || Peek().IsName(TKeyword::Until)) {
             if (test != TLoopTest::None) Fail(Peek().pos, "Expected end of statement");
             test = Take().keyword == TKeyword::While ? TLoopTest::WhileLast : TLoopTest::UntilLast;
@@ -1008,7 +1048,7 @@ private:
         prog_->statements[index].small = static_cast<uint8_t>(TLoopTest::Wend);
         ExpectStatementEnd();
         ParseBlock(TBlockKind::While);
-        Take();  // Wend
+        Skip();  // Wend
         prog_->statements[index].a = StmtCount();
     }
 
@@ -1021,14 +1061,14 @@ private:
         const uint32_t index = AddStmt(TStmtKind::Select, pos);
         prog_->statements[index].b = ParseExpr().node;
         ExpectStatementEnd();
-        while (Peek().kind == TTokenKind::Newline || Peek().kind == TTokenKind::Colon) Take();
+        while (Peek().kind == TTokenKind::Newline || Peek().kind == TTokenKind::Colon) Skip();
         bool sawElse = false;
         while (Peek().IsName(TKeyword::Case)) {
             if (sawElse) Fail(Peek().pos, "Expected 'End Select'");
             const TSourcePos casePos = Take().pos;
             const uint32_t c = AddStmt(TStmtKind::Case, casePos);
             if (Peek().IsName(TKeyword::Else)) {
-                Take();
+                Skip();
                 sawElse = true;
                 prog_->statements[c].small = 1;
             } else {
@@ -1036,7 +1076,7 @@ private:
                 for (;;) {
                     AddToList(ParseCaseValue(), list);
                     if (!Peek().IsSymbol(TSymbol::Comma)) break;
-                    Take();
+                    Skip();
                 }
                 EndList(list);
                 prog_->statements[c].b = list.first;
@@ -1049,7 +1089,7 @@ private:
             if (Peek().kind == TTokenKind::End) Fail(Peek().pos, "Expected 'End Select'");
             Fail(Peek().pos, "Expected 'Case'");
         }
-        Take();
+        Skip();
         ExpectKeyword(TKeyword::Select, "Expected 'Select'");
         prog_->statements[index].a = StmtCount();
     }
@@ -1057,7 +1097,7 @@ private:
     // A value of Case: an expression, or "Is" and a comparison with one.
     TExprRef ParseCaseValue() {
         if (!Peek().IsName(TKeyword::Is)) return ParseExpr();
-        Take();
+        Skip();
         const TTok t = Peek();
         TBinaryOp op;
         switch (t.kind == TTokenKind::Symbol ? t.symbol : TSymbol::None) {
@@ -1069,7 +1109,7 @@ private:
             case TSymbol::GreaterEqual: op = TBinaryOp::GreaterEqual; break;
             default: Fail(t.pos, "Expected comparison operator");
         }
-        Take();
+        Skip();
         const TExprRef right = ParseExpr();
         const uint32_t node = AddExpr(TExprKind::Binary, static_cast<uint8_t>(op), kTestedValue, right.node);
         return Seal(node, right.depth, t.pos);
@@ -1203,9 +1243,9 @@ private:
         if (Peek().IsSymbol(TSymbol::LParen) && ParenthesesHoldList())
             Fail(Peek().pos, "Cannot use parentheses when calling a Sub");
         for (;;) {
-            AddToList(ParseExpr(), list);
+            ParseListItem(list);
             if (!Peek().IsSymbol(TSymbol::Comma)) break;
-            Take();
+            Skip();
         }
     }
 
@@ -1248,10 +1288,10 @@ private:
     // WScript.Quit, Err.Clear or Err.Raise.
     void ParseObjectStatement(TSourcePos pos, bool withCall) {
         const TTok object = Take();
-        Take();  // "."
+        Skip();  // "."
         const TTok member = Peek();
         if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
-        Take();
+        Skip();
 
         TList list;
         if (object.keyword == TKeyword::WScript) {
@@ -1286,8 +1326,39 @@ private:
             FailCompile(member.pos, NoSuchMember(member.text));
         }
 
+        // The main program names the same few members of the same object
+        // over and over: the site of a spelling seen last is taken again.
+        TSiteMemo* memo = nullptr;
+        if (!scope_) {
+            memo = &siteMemo_[(member.text.size() * 7 + static_cast<std::size_t>(member.text[0])) % kSiteMemos];
+            if (!SameText(memo->object, object.text) || !SameText(memo->member, member.text)) memo = nullptr;
+        }
+        if (memo && !withCall) {
+            if (Peek().IsSymbol(TSymbol::Equal) && memo->put != UINT32_MAX) {
+                Skip();
+                ParseListItem(list);
+                EndList(list);
+                AddStmt(TStmtKind::PropertyPut, pos, memo->put, list.first, list.count);
+                return;
+            }
+            if (!Peek().IsSymbol(TSymbol::Equal) && !Peek().IsSymbol(TSymbol::LParen) && memo->call != UINT32_MAX) {
+                ParseCallArguments(withCall, list);
+                EndList(list);
+                AddStmt(TStmtKind::Call, pos, memo->call, list.first, list.count);
+                return;
+            }
+        }
+
         TMemberName& target = MemberOf(member);
         const uint32_t slot = VarSlot(object);
+        // Remembers a site of the main program.
+        auto remember = [&](uint32_t site, bool put) {
+            if (scope_) return;
+            TSiteMemo& m = siteMemo_[(member.text.size() * 7 + static_cast<std::size_t>(member.text[0])) % kSiteMemos];
+            if (!SameText(m.object, object.text) || !SameText(m.member, member.text))
+                m = TSiteMemo{object.text, member.text};
+            (put ? m.put : m.call) = site;
+        };
 
         if (!withCall) {
             // D.Prop = v, D.Prop(i) = v
@@ -1295,15 +1366,17 @@ private:
             if (!put && Peek().IsSymbol(TSymbol::LParen)) put = ParenthesesThenEqual();
             if (put) {
                 const uint32_t site = Site(slot, target, true);
+                if (!Peek().IsSymbol(TSymbol::LParen)) remember(site, true);
                 if (Peek().IsSymbol(TSymbol::LParen)) ParseParenArguments(list);
                 ExpectSymbol(TSymbol::Equal);
-                AddToList(ParseExpr(), list);
+                ParseListItem(list);
                 EndList(list);
                 AddStmt(TStmtKind::PropertyPut, pos, site, list.first, list.count);
                 return;
             }
         }
         const uint32_t site = Site(slot, target, false);
+        if (!withCall) remember(site, false);
         ParseCallArguments(withCall, list);
         EndList(list);
         AddStmt(TStmtKind::Call, pos, site, list.first, list.count);
@@ -1351,7 +1424,7 @@ private:
                 if (!Peek().IsName(TKeyword::End)) Fail(Peek().pos, "Expected 'End If'");
             } else {
                 // ParseBlock stops only at ElseIf, Else or End.
-                Take();
+                Skip();
                 ExpectKeyword(TKeyword::If, "Expected 'If'");
                 break;
             }
@@ -1375,7 +1448,7 @@ private:
         ExpectKeyword(TKeyword::To, "Expected 'To'");
         AddToList(ParseExpr(), bounds);
         if (Peek().IsName(TKeyword::Step)) {
-            Take();
+            Skip();
             AddToList(ParseExpr(), bounds);
         }
         EndList(bounds);
@@ -1389,7 +1462,7 @@ private:
         ++forDepth_;
         ParseBlock(TBlockKind::For);
         --forDepth_;
-        Take();  // Next
+        Skip();  // Next
         TStmtNode& s = prog_->statements[index];
         s.a = slot;
         s.b = StmtCount();
@@ -1399,7 +1472,7 @@ private:
 
     // For Each NAME In ARRAY ... Next
     void ParseForEach(TSourcePos pos) {
-        Take();  // Each
+        Skip();  // Each
         const uint32_t index = AddStmt(TStmtKind::ForEach, pos);
         const auto slot = static_cast<uint32_t>(AssignableSlot());
         ExpectKeyword(TKeyword::In, "Expected 'In'");
@@ -1610,13 +1683,13 @@ private:
     void ParseParenArguments(TList& list) {
         ExpectSymbol(TSymbol::LParen);
         if (Peek().IsSymbol(TSymbol::RParen)) {
-            Take();
+            Skip();
             return;
         }
         for (;;) {
-            AddToList(ParseExpr(), list);
+            ParseListItem(list);
             if (!Peek().IsSymbol(TSymbol::Comma)) break;
-            Take();
+            Skip();
         }
         ExpectSymbol(TSymbol::RParen);
     }
@@ -1629,9 +1702,15 @@ private:
     }
 
     TExprRef NumberLiteral(const TTok& t) {
-        if (!t.real) return LongLiteral(t.lval);
+        if (prog_->exprs.size() >= UINT32_MAX) throw std::bad_alloc();
+        prog_->exprs.push_back(NumberNode(t));
+        return {static_cast<uint32_t>(prog_->exprs.size() - 1)};
+    }
+
+    static TExprNode NumberNode(const TTok& t) {
+        if (!t.real) return {TExprKind::LongLiteral, 0, 0, static_cast<uint32_t>(t.lval), 0};
         const auto bits = std::bit_cast<uint64_t>(t.dval);
-        return {AddExpr(TExprKind::DoubleLiteral, 0, static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32))};
+        return {TExprKind::DoubleLiteral, 0, 0, static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32)};
     }
 
     // A string token's value: its text (decoded from UTF-8) with doubled
@@ -1639,6 +1718,11 @@ private:
     TExprRef StringToken(const TTok& t) {
         std::u16string_view value;
         if constexpr (sizeof(Char) == 1) {
+            if (t.plain) {
+                // ASCII text goes to the pool as it stands.
+                const TTextPool::TRef ref = prog_->text.AddLatin1(t.text);
+                return {AddExpr(TExprKind::StringLiteral, 0, ref.block, ref.offset)};
+            }
             if (std::all_of(t.text.begin(), t.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
                 text_.assign(t.text.begin(), t.text.end());
             else
@@ -1665,7 +1749,7 @@ private:
             case TTokenKind::String: return StringToken(Take());
             case TTokenKind::Symbol:
                 if (peeked.IsSymbol(TSymbol::LParen)) {
-                    Take();
+                    Skip();
                     TExprRef inner = ParseExpr();
                     ExpectSymbol(TSymbol::RParen);
                     if (prog_->exprs[inner.node].kind == TExprKind::Variable)
@@ -1686,7 +1770,7 @@ private:
             case TKeyword::Err: return ParseErrRead();
             case TKeyword::WScript: {
                 if (!Peek().IsSymbol(TSymbol::Dot)) Fail(pos, "Expected expression");
-                Take();
+                Skip();
                 const TTok member = Peek();
                 if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
                 if (member.keyword == TKeyword::Echo || member.keyword == TKeyword::Quit)
@@ -1715,10 +1799,10 @@ private:
         if (info.constant == TNameInfo::TConstant::Long) return LongLiteral(info.value);
 
         if (Peek().IsSymbol(TSymbol::Dot)) {
-            Take();
+            Skip();
             const TTok member = Peek();
             if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
-            Take();
+            Skip();
             TMemberName& target = MemberOf(member);
             const uint32_t site = Site(VarSlot(name), target, false);
             TList args;
@@ -1752,13 +1836,13 @@ private:
     // WScript.Arguments, WScript.Arguments(I), WScript.Arguments.Item(I),
     // .Count and .Length.
     TExprRef ParseArguments(TSourcePos pos) {
-        Take();  // Arguments
+        Skip();  // Arguments
         THostMember member = THostMember::None;
         if (Peek().IsSymbol(TSymbol::Dot)) {
-            Take();
+            Skip();
             const TTok name = Peek();
             if (name.kind != TTokenKind::Name) Fail(name.pos, "Expected identifier");
-            Take();
+            Skip();
             member = HostMemberOf(name.text);
             if (member != THostMember::Count && member != THostMember::Item && member != THostMember::Length)
                 FailCompile(name.pos, NoSuchMember(name.text));
@@ -1776,10 +1860,10 @@ private:
     TExprRef ParseErrRead() {
         TErrProperty property = TErrProperty::Number;
         if (Peek().IsSymbol(TSymbol::Dot)) {
-            Take();
+            Skip();
             const TTok member = Peek();
             if (member.kind != TTokenKind::Name) Fail(member.pos, "Expected identifier");
-            Take();
+            Skip();
             switch (member.keyword) {
                 case TKeyword::Number: property = TErrProperty::Number; break;
                 case TKeyword::Description: property = TErrProperty::Description; break;

@@ -1,5 +1,8 @@
 #include "host/ScriptSource.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "base/TextCodec.h"
 
 namespace vellumark::host {
@@ -14,6 +17,14 @@ bool IsUtf8(std::string_view bytes) {
     std::size_t i = 0;
     const std::size_t n = bytes.size();
     while (i < n) {
+        // ASCII eight bytes at a time.
+        while (n - i >= 8) {
+            uint64_t word;
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) != 0) break;
+            i += 8;
+        }
+        if (i == n) break;
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (c < 0x80) {
             ++i;

@@ -14,7 +14,7 @@
 
 namespace vellumark {
 
-class TPDFGraphicRes : public TPDFResource {
+class TPDFGraphicRes final : public TPDFResource {
 public:
     TPDFGraphicRes();
 

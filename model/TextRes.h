@@ -69,7 +69,7 @@ struct TTextLayout {
     std::u16string WideTextOf(const TPDFTextRes& text, const TTextRun& run) const;
 };
 
-class TPDFTextRes : public TPDFResource {
+class TPDFTextRes final : public TPDFResource {
 public:
     int32_t FontNumber = 5;  // Helvetica
     int32_t Size = 10;

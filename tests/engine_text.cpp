@@ -54,6 +54,9 @@ TEST_F(EngineText, LineBreaks) {
     EXPECT_EQ(Lines(), (Strings{"a", "b", "a", "", "b", "a", ""}));
     e.WriteText(u"\u20ac\u4e00");  // the euro sign is in the code page, CJK is not
     EXPECT_EQ(T().Lines.back().Text, "\x80?");
+    e.WriteText(u"abcdefghijklmnopq\u20acr\u00e9\r\r\nd\n\re");
+    EXPECT_EQ(Lines(),
+              (Strings{"a", "b", "a", "", "b", "a", "", "\x80?", "abcdefghijklmnopq\x80r\xe9", "", "d", "", "e"}));
 }
 
 TEST_F(EngineText, FormattingIsTakenWhenWritten) {

@@ -3,9 +3,12 @@
 // runs (syntax errors, unknown members, nesting limits).
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "base/TextCodec.h"
 #include "host/Interpreter.h"
@@ -101,6 +104,72 @@ TEST(HostParserLiterals, Reals) {
     EXPECT_EQ(v.vt, TVarType::R8);
     EXPECT_EQ(v.dblVal, 3.0);
     EXPECT_EQ(ParseError("x = 1E400").message, "Overflow");
+}
+
+// Decimals read as the standard library reads their text, in both source
+// forms: short ones, ones past 15 significant digits or 22 decimals, and a
+// seeded run of random ones.
+TEST(HostParserLiterals, DecimalsRoundAsTheirText) {
+    std::vector<std::string> cases = {
+        "0.1", "151.06", "18.880000000000003", "123456789012345", "1234567890123456", "9007199254740993",
+        "0.0000000000000000000001", "0.00000000000000000000001", "000000000000000000001.5", ".000123", "5.",
+        "0.30000000000000004", "999999999999999.9", "99999999999999.99", "4503599627370497.5", "0.000"
+    };
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 2000; ++i) {
+        std::string c;
+        for (int k = static_cast<int>(random() % 9); k > 0; --k) c += static_cast<char>('0' + random() % 10);
+        c += '.';
+        for (int k = static_cast<int>(random() % 24); k > 0; --k) c += static_cast<char>('0' + random() % 10);
+        if (c != ".") cases.push_back(c);
+    }
+    std::string script;
+    for (const std::string& c : cases) script += "x = " + c + "\n";
+    const TParseResult wide = ParseScript(Utf8ToUtf16(script));
+    const TParseResult narrow = ParseScriptBytes(script);
+    for (const TParseResult* r : {&wide, &narrow}) {
+        ASSERT_TRUE(r->program);
+        ASSERT_EQ(r->program->statements.size(), cases.size());
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            const std::string text = cases[i][0] == '.' ? "0" + cases[i] : cases[i];
+            double expected = 0;
+            std::from_chars(text.data(), text.data() + text.size(), expected);
+            const TVariant v = r->program->Literal(r->program->exprs[r->program->statements[i].b]);
+            ASSERT_EQ(v.vt, TVarType::R8) << cases[i];
+            ASSERT_EQ(v.dblVal, expected) << cases[i];
+        }
+    }
+}
+
+// A quote, a character past ASCII or a line's end at every place of a string
+// of UTF-8 source (read eight bytes at a time where they are plain).
+TEST(HostParserLiterals, StringsReadAtEveryPlace) {
+    for (std::size_t length = 0; length <= 20; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            const std::string before(at, 'a'), after(length - at, 'b');
+            struct TCase {
+                std::string literal;
+                std::u16string value;
+            } cases[] = {
+                {before + after, Utf8ToUtf16(before + after)},
+                {before + "\"\"" + after, Utf8ToUtf16(before + "\"" + after)},
+                {before + "\xC3\xA9" + after, Utf8ToUtf16(before + "\xC3\xA9" + after)},
+            };
+            for (const TCase& c : cases) {
+                const TParseResult r = ParseScriptBytes("x = \"" + c.literal + "\" : y = 1\n");
+                ASSERT_TRUE(r.program) << c.literal;
+                const TVariant v = r.program->Literal(r.program->exprs[r.program->statements[0].b]);
+                ASSERT_EQ(v.bstrVal, c.value) << c.literal;
+                // Columns count UTF-16 units: 'x = "', the literal, '" : '.
+                EXPECT_EQ(r.program->statements[1].pos.col, static_cast<int>(Utf8ToUtf16(c.literal).size()) + 10)
+                    << c.literal;
+            }
+            const TParseResult open = ParseScriptBytes("x = \"" + before + "\ny = \"" + after + "\"\n");
+            ASSERT_TRUE(open.error);
+            EXPECT_EQ(open.error->message, "Unterminated string constant");
+            EXPECT_EQ(open.error->pos.line, 1);
+        }
+    }
 }
 
 TEST(HostParserLiterals, StringsDoubleTheirQuotes) {
