@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -393,24 +394,22 @@ TFileImages ReadFileImages(const std::string& name, const TImportSettings& setti
 // Reads the files in order, on the calling thread and, when there is more
 // than one file and threads are allowed, on one more thread: while the
 // caller adds the images of one file, the next is read, decoded and
-// compressed. At most kWindow files are read and not yet taken, so memory
-// stays bounded; the thread is stopped and joined when this goes. Each file's
-// images depend only on the file and the settings, so the document is the
-// same whichever thread read them.
+// compressed. The thread starts only once a file has taken kSlowRead to
+// read, or at once when the number of threads was chosen: files that are
+// only copied (JPEG, Group 4 strips) cost less than handing them between
+// threads. At most kWindow files are read and not yet
+// taken, so memory stays bounded; the thread is stopped and joined when this
+// goes. Each file's images depend only on the file and the settings, so the
+// document is the same whichever thread read them.
 class TFileReadAhead {
 public:
     static constexpr std::size_t kWindow = 2;
+    static constexpr std::chrono::microseconds kSlowRead{1000};
 
-    TFileReadAhead(const std::vector<std::string>& names, const TImportSettings& settings, bool threaded)
-        : names_(names), settings_(settings), results_(names.size()) {
-        if (threaded && names.size() > 1) {
-            try {
-                worker_.emplace([this] { Work(); });
-            } catch (const std::exception&) {
-                // No thread to be had: every file is read by the caller.
-            }
-        }
-    }
+    TFileReadAhead(const std::vector<std::string>& names, const TImportSettings& settings, bool threaded,
+                   bool atOnce)
+        : names_(names), settings_(settings), results_(names.size()), threaded_(threaded && names.size() > 1),
+          slow_(atOnce) {}
     ~TFileReadAhead() {
         {
             TLockGuard lock(mutex_);
@@ -424,6 +423,14 @@ public:
 
     // The images of file n; files are taken in order, each once.
     TFileImages Take(std::size_t n) {
+        if (threaded_ && slow_ && !worker_) {
+            threaded_ = false;
+            try {
+                worker_.emplace([this] { Work(); });
+            } catch (const std::exception&) {
+                // No thread to be had: every file is read by the caller.
+            }
+        }
         for (;;) {
             std::size_t claimed = 0;
             {
@@ -443,7 +450,9 @@ public:
                 }
                 claimed = claimed_++;
             }
+            const auto start = std::chrono::steady_clock::now();
             Read(claimed);
+            if (std::chrono::steady_clock::now() - start >= kSlowRead) slow_ = true;
         }
     }
 
@@ -475,6 +484,8 @@ private:
     std::size_t claimed_ = 0;  // files a thread has begun to read
     std::size_t taken_ = 0;    // files taken
     bool stop_ = false;
+    bool threaded_;      // a thread may still be started (the caller's only)
+    bool slow_;          // a file took the caller kSlowRead (the caller's only)
     std::optional<TThread> worker_;  // last: it goes first
 };
 
@@ -537,8 +548,9 @@ int RunImagesCommand(std::span<const std::string_view> args, std::ostream& out, 
     engine.MergeAlpha = true;
     engine.MergeAlphaColor = s.background;
     // Threads as the save would use them: VELLUMARK_THREADS=1 keeps the
-    // reading on this thread too.
-    TFileReadAhead files(s.inputs, engine.ImportSettings(), SaveThreadCount(engine) > 1);
+    // reading on this thread too, a number chosen starts the thread at once.
+    TFileReadAhead files(s.inputs, engine.ImportSettings(), SaveThreadCount(engine) > 1,
+                         SaveThreadThreshold(engine) == 0);
     for (std::size_t n = 0; n < s.inputs.size(); ++n) {
         const std::string& name = s.inputs[n];
         if (progress) err << "\r[" << n + 1 << "/" << s.inputs.size() << "] " << name << "\x1b[K" << std::flush;
