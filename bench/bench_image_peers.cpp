@@ -17,8 +17,10 @@
 // JPEG runs), the sides alternating; the figures are
 // the medians of the wall time and of the CPU time (user + system, from
 // wait4), and the largest peak resident memory (ru_maxrss). Every PDF of ours
-// passes qpdf --check. The targets are judged on the CPU time, which the
-// other work on a shared machine disturbs less than the wall time:
+// passes qpdf --check. The targets are judged on the wall time, the time a
+// user waits, which the command's second thread shortens on a machine with
+// more than one processor; the CPU ratio is printed beside it (run on a
+// quiet machine: other work disturbs the wall time more):
 //   PNG kept      at most 0.5 x img2pdf
 //   PNG decoded   at most 0.6 x libharu
 //   TIFF 50 pages at most 1.0 x tiff2pdf
@@ -303,8 +305,8 @@ bool Judge(const char* what, const TSide& ours, const TSide& peer, double target
         std::printf("%-44s not measured FAIL\n", what);
         return false;
     }
-    const double ratio = ours.Cpu() / peer.Cpu();
-    std::printf("%-44s cpu %.2fx, wall %.2fx (target %.1fx) %s\n", what, ratio, ours.Wall() / peer.Wall(), target,
+    const double ratio = ours.Wall() / peer.Wall();
+    std::printf("%-44s wall %.2fx (target %.1fx; cpu %.2fx) %s\n", what, ratio, target, ours.Cpu() / peer.Cpu(),
                 Verdict(ratio <= target));
     return ratio <= target;
 }
