@@ -267,8 +267,8 @@ int main(int argc, char** argv) {
         else program = argv[i];
     }
     const std::string haru = Beside("haru_process"), textReport = Beside("bench_text_report");
-    std::printf("bench_haru_process: vellumark run against a libharu C program, whole processes; the least CPU time "
-                "and the least peak memory of the rounds count.\n");
+    std::printf("bench_haru_process: vellumark run against a libharu C program, whole processes; the least wall time, "
+                "CPU time and peak memory of the rounds count, the time targets on the wall time.\n");
     for (const std::string& p : {program, haru, textReport}) {
         if (::access(p.c_str(), X_OK) != 0) {
             std::printf("%s was not found FAIL\n", p.c_str());
