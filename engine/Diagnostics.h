@@ -28,6 +28,7 @@ enum TDiagnosticCode : uint8_t {
     dcNothingSaved,        // SaveToFile on a document without pages
     dcNothingAdded,        // an add that answered 0 and added nothing
     dcCharacterNotInFont,  // a character the font has no glyph for
+    dcTransparencyDropped, // an image's transparency not merged (MergeAlpha off)
 };
 
 struct TEngineDiagnostic {

@@ -17,6 +17,15 @@ std::span<const uint8_t> Bytes(const std::string& s) {
     return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
+// Adds an image read from a file or bytes, noting transparency it lost.
+int32_t AddImage(TVellumark& engine, std::unique_ptr<TPDFImageRes> image) {
+    if (image->TransparencyDropped)
+        engine.Diagnostics().Add(dcTransparencyDropped,
+                                 "the image's transparency is dropped (MergeAlpha is False): transparent pixels "
+                                 "show their stored colour");
+    return engine.AddResource(std::move(image));
+}
+
 }  // namespace
 
 TImportSettings TVellumark::ImportSettings() const {
@@ -36,12 +45,13 @@ TImportSettings TVellumark::ImportSettings() const {
 
 int32_t TVellumark::AddImageFile(const std::u16string& fileName) {
     std::string bytes = ReadWholeFile(Utf16ToUtf8(fileName), "File not found");
-    return AddResource(LoadImageFromBytes(std::move(bytes), ImportSettings()));
+    return AddImage(*this, LoadImageFromBytes(std::move(bytes), ImportSettings()));
 }
 
 int32_t TVellumark::AddImageBytes(std::span<const uint8_t> data) {
-    return AddResource(LoadImageFromStream(data, ImportSettings()));
+    return AddImage(*this, LoadImageFromStream(data, ImportSettings()));
 }
+
 
 int32_t TVellumark::AddImageBMPHandle(int32_t handle) {
     if (handle == 0) {

@@ -165,11 +165,13 @@ std::unique_ptr<TPDFImageRes> FromPNG(std::span<const uint8_t> data, const TImpo
     if (pass && owned) {
         if (png.LoadKeepingData(*owned, wanted)) {
             kept->ImageStream = png.TakeImageData();
+            kept->TransparencyDropped = png.Alpha().Kind != TAlpha::kNone;
             return kept;
         }
     } else {
         if (pass && png.LoadCompressed(data) && wanted(png)) {
             kept->ImageStream = png.TakeImageData();
+            kept->TransparencyDropped = png.Alpha().Kind != TAlpha::kNone;
             return kept;
         }
         png.LoadFromStream(data);
@@ -177,7 +179,9 @@ std::unique_ptr<TPDFImageRes> FromPNG(std::span<const uint8_t> data, const TImpo
     TBMPImage bitmap;
     png.AssignTo(bitmap);
     if (settings.MergeAlpha) MergeTransparency(bitmap, png.Alpha(), settings.MergeAlphaColor);
-    return FromBitmap(bitmap, settings);
+    std::unique_ptr<TPDFImageRes> image = FromBitmap(bitmap, settings);
+    image->TransparencyDropped = !settings.MergeAlpha && png.Alpha().Kind != TAlpha::kNone;
+    return image;
 }
 
 std::unique_ptr<TPDFImageRes> FromGIF(std::span<const uint8_t> data, const TImportSettings& settings) {
@@ -187,7 +191,9 @@ std::unique_ptr<TPDFImageRes> FromGIF(std::span<const uint8_t> data, const TImpo
     gif.AssignTo(bitmap);
     if (settings.MergeAlpha && gif.TransparentIndex())
         MergeTransparentIndex(bitmap, *gif.TransparentIndex(), settings.MergeAlphaColor);
-    return FromBitmap(bitmap, settings);
+    std::unique_ptr<TPDFImageRes> image = FromBitmap(bitmap, settings);
+    image->TransparencyDropped = !settings.MergeAlpha && gif.TransparentIndex().has_value();
+    return image;
 }
 
 // `start`, when not 0, is the page's directory offset (PageNumber is then not

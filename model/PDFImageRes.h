@@ -33,6 +33,9 @@ public:
     // Group 4 data passed through from a BlackIsZero TIFF page: its coded
     // black runs are the image's white, declared with /BlackIs1 true.
     bool G4BlackIs1 = false;
+    // The source's transparency (an alpha channel, a transparent colour or
+    // palette index) was not merged: the image shows the stored colours.
+    bool TransparencyDropped = false;
     // Flate data whose rows carry PNG filter bytes (a PNG's image data kept
     // as it is): the colour components of a pixel, 1 or 3, for the
     // predictor's parameters; 0 for plain rows.

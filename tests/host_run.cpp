@@ -415,6 +415,9 @@ TEST(HostRunWarnings, SilentAnswersAreReported) {
         {"D.CreateGraphic\nD.LineWidth = -1", "(3, 1) warning: LineWidth: a line width of -1 is below 0; it stays 1"},
         {"D.CreateText\nD.TextMaxWidth = 100\nD.WriteText \"w\"",
          "(4, 1) warning: WriteText: text in a standard font (5) is not wrapped at TextMaxWidth"},
+        {"x = D.AddImageFile(\"" CORPUS_DIR "/pngsuite/basn6a08.png\")",
+         "(2, 1) warning: AddImageFile: the image's transparency is dropped (MergeAlpha is False): transparent "
+         "pixels show their stored colour"},
     };
     TRunOptions warnings;
     warnings.warnings = true;
