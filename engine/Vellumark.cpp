@@ -415,11 +415,9 @@ void TVellumark::SetFill(bool fill) {
 
 namespace {
 
-// Adds Text to a text resource as written lines in its present formatting:
-// CR, LF and CR LF each start a new line.
-void AddText(TPDFTextRes& res, std::string text, std::string link, bool border, bool continues) {
-    const bool added = res.FontNumber > kStandardFontCount;
-    if (!added) link.clear();
+// An empty written line in the text resource's present formatting; a new
+// link is counted.
+TTextLine LineInFormat(TPDFTextRes& res, std::string link, bool border, bool continues, bool underline) {
     TTextLine line;
     line.Size = res.Size;
     line.FontNumber = res.FontNumber;
@@ -431,8 +429,17 @@ void AddText(TPDFTextRes& res, std::string text, std::string link, bool border, 
     line.Link = std::move(link);
     line.LinkBorder = border;
     line.Continues = continues;
-    line.Underline = added && res.Underline;
+    line.Underline = underline;
     if (!line.Link.empty() && (res.Lines.empty() || res.Lines.back().Link != line.Link)) ++res.LinkCount;
+    return line;
+}
+
+// Adds Text to a text resource as written lines in its present formatting:
+// CR, LF and CR LF each start a new line.
+void AddText(TPDFTextRes& res, std::string text, std::string link, bool border, bool continues) {
+    const bool added = res.FontNumber > kStandardFontCount;
+    if (!added) link.clear();
+    TTextLine line = LineInFormat(res, std::move(link), border, continues, added && res.Underline);
     if (!added && !text.empty()) res.Align = taLeft;
     // The first break, CR or LF, if any.
     std::size_t firstBreak = text.size();
@@ -465,20 +472,8 @@ void AddText(TPDFTextRes& res, std::string text, std::string link, bool border, 
 // The same for wide text: the lines keep their UTF-16 units, and each unit
 // gets one narrow byte (see TTextLine).
 void AddWideText(TPDFTextRes& res, const std::u16string& text, std::string link, bool border, bool continues) {
-    TTextLine line;
-    line.Size = res.Size;
-    line.FontNumber = res.FontNumber;
-    line.Color = res.Color;
-    line.LineSpacing = res.LineSpacing;
-    line.MaxWidth = res.MaxWidth;
-    line.SkewX = res.SkewX;
-    line.SkewY = res.SkewY;
-    line.Link = std::move(link);
-    line.LinkBorder = border;
-    line.Continues = continues;
-    line.Underline = res.Underline;
+    TTextLine line = LineInFormat(res, std::move(link), border, continues, res.Underline);
     line.IsWide = true;
-    if (!line.Link.empty() && (res.Lines.empty() || res.Lines.back().Link != line.Link)) ++res.LinkCount;
     res.Lines.push_back(line);
     char16_t previous = 0;
     for (char16_t c : text) {

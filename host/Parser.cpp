@@ -1099,19 +1099,11 @@ private:
         if (!Peek().IsName(TKeyword::Is)) return ParseExpr();
         Skip();
         const TTok t = Peek();
-        TBinaryOp op;
-        switch (t.kind == TTokenKind::Symbol ? t.symbol : TSymbol::None) {
-            case TSymbol::Equal: op = TBinaryOp::Equal; break;
-            case TSymbol::NotEqual: op = TBinaryOp::NotEqual; break;
-            case TSymbol::Less: op = TBinaryOp::Less; break;
-            case TSymbol::Greater: op = TBinaryOp::Greater; break;
-            case TSymbol::LessEqual: op = TBinaryOp::LessEqual; break;
-            case TSymbol::GreaterEqual: op = TBinaryOp::GreaterEqual; break;
-            default: Fail(t.pos, "Expected comparison operator");
-        }
+        const std::optional<TBinaryOp> op = ComparisonOp(t);
+        if (!op) Fail(t.pos, "Expected comparison operator");
         Skip();
         const TExprRef right = ParseExpr();
-        const uint32_t node = AddExpr(TExprKind::Binary, static_cast<uint8_t>(op), kTestedValue, right.node);
+        const uint32_t node = AddExpr(TExprKind::Binary, static_cast<uint8_t>(*op), kTestedValue, right.node);
         return Seal(node, right.depth, t.pos);
     }
 
@@ -1569,24 +1561,28 @@ private:
         return ParseComparison();
     }
 
+    // The comparison a token stands for, if it is one.
+    static std::optional<TBinaryOp> ComparisonOp(const TTok& t) {
+        if (t.kind != TTokenKind::Symbol) return std::nullopt;
+        switch (t.symbol) {
+            case TSymbol::Equal: return TBinaryOp::Equal;
+            case TSymbol::NotEqual: return TBinaryOp::NotEqual;
+            case TSymbol::Less: return TBinaryOp::Less;
+            case TSymbol::Greater: return TBinaryOp::Greater;
+            case TSymbol::LessEqual: return TBinaryOp::LessEqual;
+            case TSymbol::GreaterEqual: return TBinaryOp::GreaterEqual;
+            default: return std::nullopt;
+        }
+    }
+
     TExprRef ParseComparison() {
         TExprRef left = ParseConcat();
         for (;;) {
-            const TTok& t = Peek();
-            if (t.kind != TTokenKind::Symbol) return left;
-            TBinaryOp op;
-            switch (t.symbol) {
-                case TSymbol::Equal: op = TBinaryOp::Equal; break;
-                case TSymbol::NotEqual: op = TBinaryOp::NotEqual; break;
-                case TSymbol::Less: op = TBinaryOp::Less; break;
-                case TSymbol::Greater: op = TBinaryOp::Greater; break;
-                case TSymbol::LessEqual: op = TBinaryOp::LessEqual; break;
-                case TSymbol::GreaterEqual: op = TBinaryOp::GreaterEqual; break;
-                default: return left;
-            }
+            const std::optional<TBinaryOp> op = ComparisonOp(Peek());
+            if (!op) return left;
             TSourcePos pos = Take().pos;
             TExprRef right = ParseConcat();
-            left = Binary(op, pos, left, right);
+            left = Binary(*op, pos, left, right);
         }
     }
 
